@@ -1,0 +1,142 @@
+#include "app/Application.h"
+
+#include "app/PanelGeometry.h"
+#include "app/Wiring.h"
+#include "link/PortSelection.h"
+#include "link/SerialPort.h"
+#include "live/DeviceTable.h"
+#include "live/Hooks.h"
+#include "live/PanelRoles.h"
+#include "live/ProgramState.h"
+#include "live/UnitKind.h"
+#include "ui/ControlRegistry.h"
+#include "ui/Controls.h"
+#include "ui/Delay.h"
+#include "ui/StatusMessage.h"
+#include "ui/Timers.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QScreen>
+#include <QStatusBar>
+
+#include <cstdio>
+
+namespace undarix::app {
+namespace {
+
+MainWindow*& ShownPanel() {
+    static MainWindow* panel = nullptr;
+    return panel;
+}
+
+void CloseOpenFiles() {
+    using live::Program;
+    if (Program.FileOpen) {
+        Program.FileOpen = 0;
+        ui::Delay(0.6); // lets a playback tick under way finish with the file
+        ClosePlaybackFile();
+    }
+    if (Program.OutputDataFileOpen) CloseDataFile();
+    if (Program.APIFrameDataFileOpen) CloseCaptureFile();
+}
+
+} // namespace
+
+std::unique_ptr<MainWindow> LoadMainPanel(const StartOptions& options) {
+    for (const QString& path : options.extraPorts) link::AddExtraPortPath(path);
+
+    QRect screen(0, 0, 1366, 768);
+    if (QScreen* primary = QGuiApplication::primaryScreen()) screen = primary->geometry();
+    const PanelGeometry geometry = PanelGeometryForScreen(screen.width(), screen.height());
+
+    auto panel = std::make_unique<MainWindow>();
+    const QStringList duplicates = ui::RegisterTree(panel.get());
+    for (const QString& name : duplicates)
+        qWarning("undarix: two controls are named \"%s\"", qPrintable(name));
+    ui::SetStrict(true);
+    panel->resize(geometry.width, geometry.height);
+    panel->move(geometry.left, geometry.top);
+    ui::SetStatusSink([status = panel->statusBar()](const QString& text) {
+        status->showMessage(text, 10000);
+    });
+
+    link::GetComPortList();
+    link::GetComPortOutPutList();
+    WireSubsystems();
+    Initialize();
+    panel->onClose = panelCB;
+    return panel;
+}
+
+void Initialize() {
+    using live::Program;
+    Program.TimeScale = 1;
+    Program.YRange = 6.0f;
+    Program.YOffset = 0.0f;
+    Program.DataSource = live::kSourceSerialPort;
+    Program.PlottingRunning = 0;
+    Program.NewChart = 1;
+    InitializeSubsystems();
+    for (live::OutputLineRecord& record : live::OutputLine) record.sampleRate = 1;
+    ui::SetInt(live::mainpanel::BroadcastPowerRing, 0);
+}
+
+void panelCB() {
+    CloseOpenFiles();
+    QCoreApplication::quit();
+}
+
+void ExitRavoZerarXB() {
+    CloseOpenFiles();
+    QCoreApplication::quit();
+}
+
+void SendRunToWiredUnit() {
+    const int unitType = live::Program.UnitType;
+    if (unitType >= 3 && unitType <= 7 && live::Program.OpenComPortNum != 0)
+        link::ComWrtByte(live::Program.OpenComPortNum, 'g');
+}
+
+int RunUndarix(int argc, char** argv) {
+    QApplication application(argc, argv);
+    QApplication::setApplicationName("Undarix");
+    QApplication::setApplicationVersion(UNDARIX_VERSION);
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription("Undarix: live table, logging, chart, spectral analysis and "
+                                     "configuration of wave-measuring field instruments.");
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption portOption(
+        "port", "Add a serial device PATH that the system does not list (a pseudo-terminal) to "
+                "both port lists. Repeatable.", "PATH");
+    parser.addOption(portOption);
+    AddApplicationOptions(parser);
+    parser.process(application);
+
+    StartOptions options;
+    options.extraPorts = parser.values(portOption);
+    std::unique_ptr<MainWindow> panel = LoadMainPanel(options);
+    ApplyApplicationOptions(parser);
+    ShownPanel() = panel.get();
+    panel->show();
+    application.exec();
+
+    SendRunToWiredUnit();
+    ShownPanel() = nullptr;
+    panel.reset();
+    return 0;
+}
+
+void ResetAll() {
+    ResetSubsystems();
+    live::ResetProgramState();
+    live::ResetDeviceTable();
+    live::hooks = live::Hooks{};
+    link::ResetSerialPorts();
+    ui::ClearTimers();
+    ui::ClearRegistry();
+}
+
+} // namespace undarix::app

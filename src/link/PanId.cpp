@@ -1,0 +1,7 @@
+#include "link/PanId.h"
+
+namespace undarix::link {
+
+void GetLocalPANID() {}
+
+} // namespace undarix::link

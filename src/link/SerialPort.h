@@ -1,0 +1,63 @@
+#pragma once
+
+// The serial-port calls the instrument protocols are written against, over QSerialPort.
+// Ports are numbered 1..N by device path, the number staying the same for the whole run.
+// A port whose path begins "mem:" is a memory port: tests and benchmarks feed its input and
+// read what was written, through exactly the same calls.
+
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace undarix::link {
+
+inline constexpr int kRxCharEvent = 0x0001; // the "character received" event
+
+// The receive callback: (port, event mask). It is never re-entered: bytes that arrive while
+// it runs are handled by a further call once it returns.
+using ComCallbackFunction = std::function<void(int port, int eventMask)>;
+
+[[nodiscard]] int PortNumberForPath(const QString& path);
+[[nodiscard]] QString PortPathFor(int port);
+
+// Device paths the system does not list (pseudo-terminals), from --port.
+void AddExtraPortPath(const QString& path, const QString& label = QString());
+struct PortDescription {
+    int number;
+    QString label;
+    QString path;
+};
+// The system's serial ports, then the extra paths, each with its number.
+[[nodiscard]] std::vector<PortDescription> ListSerialPorts();
+
+// No parity, 8 data bits and 1 stop bit are all the units use; the queue sizes are the input
+// buffer (bytes) and 0 for an unbuffered output. Returns 0, or a negative number when the
+// port cannot be opened (LastComError says why).
+int OpenComConfig(int port, int baudRate, int parity = 0, int dataBits = 8, int stopBits = 1,
+                  int inputQueueSize = 4096, int outputQueueSize = 0);
+[[nodiscard]] QString LastComError();
+int CloseCom(int port);
+[[nodiscard]] bool IsComOpen(int port);
+[[nodiscard]] int ComBaudRate(int port);
+// Returns the number of bytes written, negative on failure.
+int ComWrt(int port, const void* data, int count);
+int ComWrtByte(int port, int byte);
+// Returns the next received byte, or -1 when none is waiting.
+int ComRdByte(int port);
+[[nodiscard]] int GetInQLen(int port);
+int FlushOutQ(int port);
+int InstallComCallback(int port, int eventMask, ComCallbackFunction callback);
+
+// Memory ports.
+// Puts bytes into a memory port's input and runs its receive callback, as arriving bytes do.
+void MemoryPortReceive(int port, const std::string& bytes);
+// Everything written to a memory port since the last call.
+[[nodiscard]] std::string MemoryPortTakeWritten(int port);
+
+// Forgets every port, open or known (tests).
+void ResetSerialPorts();
+
+} // namespace undarix::link

@@ -1,0 +1,180 @@
+#include "live/DeviceTable.h"
+
+#include "live/PanelRoles.h"
+#include "live/ProgramState.h"
+#include "ui/Callbacks.h"
+#include "ui/Controls.h"
+
+#include <string>
+
+namespace undarix::live {
+
+std::array<OutputLineRecord, kTableSlots> OutputLine;
+
+namespace {
+
+// The cell names of the nine columns, built once: a packet redraws its row without building
+// strings.
+struct ColumnNames {
+    std::array<std::string, 8> power = ui::ArrayOfEight(mainpanel::PowerArray);
+    std::array<std::string, 8> led = ui::ArrayOfEight(mainpanel::LEDArray);
+    std::array<std::string, 8> address = ui::ArrayOfEight(mainpanel::AddressArray);
+    std::array<std::string, 8> device = ui::ArrayOfEight(mainpanel::DeviceArray);
+    std::array<std::string, 8> rate = ui::ArrayOfEight(mainpanel::RateArray);
+    std::array<std::string, 8> dateTime = ui::ArrayOfEight(mainpanel::DateTimeArray);
+    std::array<std::string, 8> offset = ui::ArrayOfEight(mainpanel::OffsetArray);
+    std::array<std::string, 8> output = ui::ArrayOfEight(mainpanel::OutputArray);
+    std::array<std::string, 8> zeroAbs = ui::ArrayOfEight(mainpanel::ZeroAbsArray);
+
+    template <class F> void ForRow(int row, F&& f) const {
+        for (const auto* column : {&power, &led, &address, &device, &rate, &dateTime, &offset,
+                                   &output, &zeroAbs})
+            f((*column)[row]);
+    }
+};
+
+const ColumnNames& Columns() {
+    static const ColumnNames names;
+    return names;
+}
+
+constexpr std::uint32_t kBatteryGood = 0x00CC00;
+constexpr std::uint32_t kBatteryLow = 0xFFFF00;
+constexpr std::uint32_t kBatteryBad = 0xFF0000;
+
+bool ValidRow(int row) { return row >= 0 && row < kTableSlots; }
+
+} // namespace
+
+int GetOutputLineLoc(std::uint64_t address) {
+    for (int slot = 0; slot < kTableSlots; ++slot)
+        if (OutputLine[slot].address == address) return slot;
+    for (int slot = 0; slot < kTableSlots; ++slot) {
+        if (OutputLine[slot].address != 0) continue;
+        OutputLine[slot].address = address;
+        Program.FastSyncSecTimeout = 300; // a new unit: synchronise clocks quickly again
+        SortAllDisplayNum();
+        DisplayAllOutputLines();
+        return slot;
+    }
+    return kNoSlot;
+}
+
+void SortAllDisplayNum() {
+    for (OutputLineRecord& record : OutputLine) {
+        int smaller = 0;
+        for (const OutputLineRecord& other : OutputLine)
+            if (other.address != 0 && other.address < record.address) ++smaller;
+        record.displayRow = std::uint8_t(smaller);
+    }
+}
+
+void WrLine2Display(int slot) {
+    if (!ValidRow(slot)) return;
+    OutputLineRecord& record = OutputLine[slot];
+    if (record.address == 0) {
+        DefaultOutputLine(0);
+        return;
+    }
+    const ColumnNames& cells = Columns();
+    const int row = record.displayRow;
+    ui::SetInt(cells.power[row], record.updated);
+    ui::SetInt(cells.led[row], record.updated);
+    switch (record.batteryStatus) {
+    case '0': ui::SetLedColor(cells.led[row], kBatteryGood); break;
+    case '2': ui::SetLedColor(cells.led[row], kBatteryLow); break;
+    case '3': ui::SetLedColor(cells.led[row], kBatteryBad); break;
+    default: break;
+    }
+    ui::SetU64(cells.address[row], record.address);
+    ui::SetInt(cells.device[row], record.deviceNumber);
+    ui::SetInt(cells.zeroAbs[row], record.zeroMode);
+    if (record.recordType == 1 || record.recordType == 0) {
+        ui::SetInt(cells.rate[row], record.sampleRate);
+        ui::SetReal(cells.output[row], record.lastValue);
+        if (record.recordType == 1 && record.sampleRate != 0)
+            record.offsetTime += 1000 / record.sampleRate;
+        ui::SetInt(cells.offset[row], record.offsetTime);
+    }
+    if (record.recordType == 9 || record.recordType == 0) {
+        ui::SetText(cells.dateTime[row], QString::fromLatin1(record.timeStamp));
+        if (record.recordType == 9) {
+            record.offsetTime = 0;
+            ui::SetInt(cells.offset[row], 0);
+        }
+    }
+    if (record.recordType == 4) {
+        const bool live = Program.DataSource == kSourceSerialPort;
+        ui::SetReal(mainpanel::AirTempLive, record.airTemperature);
+        ui::SetReal(mainpanel::AirTempFile, record.airTemperature);
+        ui::SetDimmed(mainpanel::AirTempLive, !live);
+        ui::SetDimmed(mainpanel::AirTempFile, live);
+    }
+    UnDimLine(row);
+}
+
+void DisplayAllOutputLines() {
+    // A free slot would reset row 0, which an occupied record may be showing; free slots are
+    // skipped instead.
+    for (int slot = 0; slot < kTableSlots; ++slot)
+        if (OutputLine[slot].address != 0) WrLine2Display(slot);
+}
+
+void DefaultOutputLine(int row) {
+    if (!ValidRow(row)) return;
+    Columns().ForRow(row, [](const std::string& cell) { ui::DefaultCtrl(cell); });
+    DimLine(row);
+}
+
+void ClearAllDisplayLines() {
+    for (int row = 0; row < kTableSlots; ++row) DefaultOutputLine(row);
+}
+
+void DimLine(int row) {
+    if (!ValidRow(row)) return;
+    Columns().ForRow(row, [](const std::string& cell) { ui::SetDimmed(cell, true); });
+}
+
+void UnDimLine(int row) {
+    if (!ValidRow(row)) return;
+    Columns().ForRow(row, [](const std::string& cell) { ui::SetDimmed(cell, false); });
+}
+
+void ClearAllOutputLines() {
+    for (OutputLineRecord& record : OutputLine) {
+        record.address = 0;
+        record.deviceNumber = 0;
+    }
+    ClearAllDisplayLines();
+}
+
+void ResetDeviceTable() { OutputLine = {}; }
+
+void BindDeviceTableHelp() {
+    ui::SetHelp("powerOnOffHead", "POWER ON",
+                "On means the unit is connected to this program: its packets are being "
+                "received.");
+    ui::SetHelp("powerLedHead", "POWER STATUS",
+                "Radio units only.\nGreen: 100 % to 10 % of the battery life left.\n"
+                "Yellow: 10 % to 0 % left.\nRed: no battery life left.");
+    ui::SetHelp("networkAddressHead", "NETWORK ADDRESS",
+                "The unit's unique 64-bit network address, in hexadecimal.");
+    ui::SetHelp("deviceNumberHead", "DEVICE NUMBER",
+                "A number from 1 to 255 that you may assign to tell units apart.\n"
+                "It is set on the Configuration page.");
+    ui::SetHelp("sampleRateHead", "SAMPLE RATE",
+                "Samples per second of the unit.\nA staff unit forms each sample from the "
+                "readings of the sample period;\na sonic unit from the time of travel of its "
+                "sound pulses.");
+    ui::SetHelp("dateTimeHead", "DATE AND TIME",
+                "Time of the first sample of a packet.\nIn the one-sample format a time message "
+                "comes every 32 samples.\nFor wired units this is the PC's time, renewed every "
+                "60 samples.");
+    ui::SetHelp("offsetHead", "OFFSET TIME",
+                "Milliseconds from the date and time to the last sample shown.");
+    ui::SetHelp("outputDataHead", "DATA METERS",
+                "The last sample.\nFor staffs: the water level above the bottom of the staff.\n"
+                "For sonic sensors: a distance of 2.2 m reads 0 and 0.2 m reads 2.0 m.");
+}
+
+} // namespace undarix::live

@@ -1,0 +1,7 @@
+#include "live/Hooks.h"
+
+namespace undarix::live {
+
+Hooks hooks;
+
+} // namespace undarix::live

@@ -1,0 +1,49 @@
+#pragma once
+
+// The subsystems stand in layers: ui, link, live, chart, files, wiredcfg, radiocfg, analysis,
+// and the application on top. A subsystem calls those below it directly. The few calls that
+// go upward (the receive path handing a frame to the dispatcher, the dispatcher handing a
+// packet to the chart or the data file, ...) go through these hooks, which the application
+// wires at start-up. An unset hook does nothing: that part of the program is absent (a test,
+// or the command-line companion without a chart).
+
+#include <cstdint>
+#include <functional>
+#include <string_view>
+
+namespace undarix::live {
+
+struct Hooks {
+    // Receive path to the frame dispatcher: one complete frame is in RxFrame.
+    std::function<void(std::uint8_t tenthFlag)> RxDataService;
+    // Receive path to the capture file: one raw byte of a radio kind.
+    std::function<void(std::uint8_t byte)> CaptureByte;
+    // Receive path to the wired configuration: a byte of a wired kind while the hand-shake
+    // awaits a reply (states 1, 3, 5, 7).
+    std::function<void(std::uint8_t byte)> WiredHandshakeByte;
+    // Receive path to the board: one complete line (without its line feed).
+    std::function<void(std::string_view line)> BoardLine;
+
+    // Dispatcher and playback to the chart.
+    std::function<void(int slot)> PlotData;
+    std::function<void(int slot)> PlotContData;
+    std::function<void()> ChartReset;
+    // Dispatcher to the data file and the output stream.
+    std::function<void(int slot)> WriteOutputToFile;
+    // Dispatcher to the radio configuration: a "$" reply is in RxChars.
+    std::function<void(int slot)> RxConfigData;
+
+    // Wired configuration to the configuration page it shares with the radio kinds.
+    std::function<void()> DimAllConfig;
+    std::function<void()> DefaultAllConfig;
+    std::function<void()> SetUpConfigDisplay;
+};
+
+extern Hooks hooks;
+
+// Calls a hook if it is wired.
+template <class Hook, class... Args> void CallHook(const Hook& hook, Args&&... args) {
+    if (hook) hook(std::forward<Args>(args)...);
+}
+
+} // namespace undarix::live

@@ -1,0 +1,95 @@
+#include "ui/Popups.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+
+#include <cstdio>
+
+namespace undarix::ui {
+namespace {
+
+QWidget* DialogParent() { return QApplication::activeWindow(); }
+
+bool HaveWindows() { return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr; }
+
+class QtPopupDriver : public PopupDriver {
+public:
+    void Message(const QString& title, const QString& text) override {
+        if (!HaveWindows()) {
+            std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
+            return;
+        }
+        QMessageBox::information(DialogParent(), title, text);
+    }
+
+    bool Confirm(const QString& title, const QString& text) override {
+        if (!HaveWindows()) return false;
+        return QMessageBox::question(DialogParent(), title, text) == QMessageBox::Yes;
+    }
+
+    std::optional<QString> Prompt(const QString& title, const QString& message,
+                                  int maxLength) override {
+        if (!HaveWindows()) return std::nullopt;
+        QInputDialog dialog(DialogParent());
+        dialog.setWindowTitle(title);
+        dialog.setLabelText(message);
+        dialog.setInputMode(QInputDialog::TextInput);
+        if (auto* edit = dialog.findChild<QLineEdit*>()) edit->setMaxLength(maxLength);
+        if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+        return dialog.textValue().left(maxLength);
+    }
+
+    FileSelection SelectFile(const FileRequest& request) override {
+        if (!HaveWindows()) return {};
+        // Qt's own dialog asks about replacing; the program asks with its own words.
+        const QString filter = FilterFor(request);
+        const QString path =
+            request.forSaving
+                ? QFileDialog::getSaveFileName(DialogParent(), request.title, QString(), filter,
+                                               nullptr, QFileDialog::DontConfirmOverwrite)
+                : QFileDialog::getOpenFileName(DialogParent(), request.title, QString(), filter);
+        if (path.isEmpty()) return {};
+        return {QFileInfo::exists(path) ? FileSelection::Status::ExistingFile
+                                        : FileSelection::Status::NewFile,
+                path};
+    }
+
+private:
+    static QString FilterFor(const FileRequest& request) {
+        QStringList filters;
+        if (!request.defaultPattern.isEmpty()) filters << request.defaultPattern;
+        for (const QString& pattern : request.typeList.split(';', Qt::SkipEmptyParts))
+            if (!filters.contains(pattern)) filters << pattern;
+        return filters.join(";;");
+    }
+};
+
+std::unique_ptr<PopupDriver>& Driver() {
+    static std::unique_ptr<PopupDriver> driver = std::make_unique<QtPopupDriver>();
+    return driver;
+}
+
+} // namespace
+
+void MessagePopup(const QString& title, const QString& text) { Driver()->Message(title, text); }
+
+bool ConfirmPopup(const QString& title, const QString& text) {
+    return Driver()->Confirm(title, text);
+}
+
+std::optional<QString> PromptPopup(const QString& title, const QString& message, int maxLength) {
+    return Driver()->Prompt(title, message, maxLength);
+}
+
+FileSelection FileSelectPopup(const FileRequest& request) { return Driver()->SelectFile(request); }
+
+std::unique_ptr<PopupDriver> SetPopupDriver(std::unique_ptr<PopupDriver> driver) {
+    std::swap(Driver(), driver);
+    return driver;
+}
+
+} // namespace undarix::ui

@@ -1,0 +1,137 @@
+#include "live/DeviceTable.h"
+
+#include "live/PanelRoles.h"
+#include "live/ProgramState.h"
+#include "support/Fixtures.h"
+#include "ui/Controls.h"
+
+#include <cstring>
+
+namespace undarix::testing {
+namespace {
+
+using namespace live;
+
+class DeviceTableTest : public PanelTest {
+protected:
+    static std::string Cell(ui::Role array, int row) { return ui::ArrayItemName(array, row); }
+};
+
+TEST_F(DeviceTableTest, NewAddressesTakeFreeSlotsAndRowsFollowTheAddressOrder) {
+    struct Heard {
+        std::uint64_t address;
+        int slot;
+    };
+    const Heard heard[] = {{0xA2, 0}, {0xA1, 1}, {0xB0, 2}, {0xA1, 1}, {0xA2, 0}};
+    for (const Heard& h : heard) EXPECT_EQ(GetOutputLineLoc(h.address), h.slot);
+    EXPECT_EQ(OutputLine[0].displayRow, 1);
+    EXPECT_EQ(OutputLine[1].displayRow, 0);
+    EXPECT_EQ(OutputLine[2].displayRow, 2);
+    EXPECT_EQ(ui::GetU64(Cell(mainpanel::AddressArray, 0)), 0xA1u);
+    EXPECT_EQ(ui::GetU64(Cell(mainpanel::AddressArray, 1)), 0xA2u);
+    EXPECT_EQ(ui::GetU64(Cell(mainpanel::AddressArray, 2)), 0xB0u);
+    EXPECT_EQ(ui::GetText(Cell(mainpanel::AddressArray, 0)), "00000000000000A1");
+    EXPECT_FALSE(ui::IsDimmed(Cell(mainpanel::AddressArray, 2)));
+    EXPECT_TRUE(ui::IsDimmed(Cell(mainpanel::AddressArray, 3)));
+}
+
+TEST_F(DeviceTableTest, AddressesSortAsUnsigned64BitNumbersHighHalfFirst) {
+    const std::uint64_t addresses[] = {0x0000000200000001ull, 0x00000001FFFFFFFFull,
+                                       0xFFFFFFFF00000000ull, 0x0013A20040A1B2C3ull};
+    for (std::uint64_t a : addresses) (void)GetOutputLineLoc(a);
+    EXPECT_EQ(OutputLine[0].displayRow, 1);
+    EXPECT_EQ(OutputLine[1].displayRow, 0);
+    EXPECT_EQ(OutputLine[2].displayRow, 3); // the top bit set is the largest, not negative
+    EXPECT_EQ(OutputLine[3].displayRow, 2);
+}
+
+TEST_F(DeviceTableTest, ANinthUnitGetsNoSlotAndNothingIsShownForIt) {
+    for (int i = 0; i < 8; ++i) ASSERT_EQ(GetOutputLineLoc(0x100 + i), i);
+    EXPECT_EQ(GetOutputLineLoc(0x50), kNoSlot);
+    for (int row = 0; row < 8; ++row)
+        EXPECT_NE(ui::GetU64(Cell(mainpanel::AddressArray, row)), 0x50u);
+    // A known unit is still found while the table is full.
+    EXPECT_EQ(GetOutputLineLoc(0x105), 5);
+}
+
+TEST_F(DeviceTableTest, NewUnitRestartsFastTimeSync) {
+    Program.FastSyncSecTimeout = 12;
+    (void)GetOutputLineLoc(0x77);
+    EXPECT_EQ(Program.FastSyncSecTimeout, 300);
+    Program.FastSyncSecTimeout = 12;
+    (void)GetOutputLineLoc(0x77); // already known
+    EXPECT_EQ(Program.FastSyncSecTimeout, 12);
+}
+
+TEST_F(DeviceTableTest, SampleRecordsAdvanceTheOffsetAndATimeRecordResetsIt) {
+    const int slot = GetOutputLineLoc(0x42);
+    OutputLineRecord& record = OutputLine[slot];
+    record.sampleRate = 8;
+    record.recordType = 1;
+    record.lastValue = 1.234f;
+    for (int i = 1; i <= 3; ++i) {
+        WrLine2Display(slot);
+        EXPECT_EQ(ui::GetInt(Cell(mainpanel::OffsetArray, 0)), 125 * i);
+    }
+    EXPECT_EQ(ui::GetText(Cell(mainpanel::OutputArray, 0)), "1.2340");
+    EXPECT_EQ(ui::GetInt(Cell(mainpanel::RateArray, 0)), 8);
+    std::strcpy(record.timeStamp, "2026-12-07T12:00:05");
+    record.recordType = 9;
+    WrLine2Display(slot);
+    EXPECT_EQ(record.offsetTime, 0);
+    EXPECT_EQ(ui::GetInt(Cell(mainpanel::OffsetArray, 0)), 0);
+    EXPECT_EQ(ui::GetText(Cell(mainpanel::DateTimeArray, 0)), "2026-12-07T12:00:05");
+    // A date record changes neither the offset nor the rate cell.
+    record.recordType = 8;
+    record.sampleRate = 4;
+    WrLine2Display(slot);
+    EXPECT_EQ(ui::GetInt(Cell(mainpanel::RateArray, 0)), 8);
+}
+
+TEST_F(DeviceTableTest, BatteryLedTakesTheColourOfTheBatteryState) {
+    const int slot = GetOutputLineLoc(0x42);
+    OutputLineRecord& record = OutputLine[slot];
+    record.updated = 1;
+    struct Case {
+        char status;
+        std::uint32_t colour;
+    };
+    const Case cases[] = {{'0', 0x00CC00}, {'2', 0xFFFF00}, {'3', 0xFF0000}, {'x', 0xFF0000}};
+    for (const Case& c : cases) {
+        record.batteryStatus = c.status;
+        WrLine2Display(slot);
+        EXPECT_EQ(ui::GetLedColor(Cell(mainpanel::LEDArray, 0)), c.colour) << c.status;
+        EXPECT_EQ(ui::GetInt(Cell(mainpanel::LEDArray, 0)), 1);
+        EXPECT_EQ(ui::GetInt(Cell(mainpanel::PowerArray, 0)), 1);
+    }
+}
+
+TEST_F(DeviceTableTest, AirTemperatureShowsOnTheDisplayOfTheDataSource) {
+    const int slot = GetOutputLineLoc(0x01);
+    OutputLine[slot].recordType = 4;
+    OutputLine[slot].airTemperature = 12.5f;
+    WrLine2Display(slot);
+    EXPECT_EQ(ui::GetText(mainpanel::AirTempLive), "12.5");
+    EXPECT_FALSE(ui::IsDimmed(mainpanel::AirTempLive));
+    EXPECT_TRUE(ui::IsDimmed(mainpanel::AirTempFile));
+    Program.DataSource = kSourceFile;
+    WrLine2Display(slot);
+    EXPECT_TRUE(ui::IsDimmed(mainpanel::AirTempLive));
+    EXPECT_FALSE(ui::IsDimmed(mainpanel::AirTempFile));
+}
+
+TEST_F(DeviceTableTest, ClearingFreesEveryRecordAndResetsEveryRow) {
+    for (int i = 0; i < 3; ++i) (void)GetOutputLineLoc(0x10 + i);
+    ClearAllOutputLines();
+    for (const OutputLineRecord& record : OutputLine) {
+        EXPECT_EQ(record.address, 0u);
+        EXPECT_EQ(record.deviceNumber, 0);
+    }
+    for (int row = 0; row < 8; ++row) {
+        EXPECT_EQ(ui::GetU64(Cell(mainpanel::AddressArray, row)), 0u);
+        EXPECT_TRUE(ui::IsDimmed(Cell(mainpanel::OutputArray, row)));
+    }
+}
+
+} // namespace
+} // namespace undarix::testing
