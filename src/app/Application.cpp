@@ -3,8 +3,10 @@
 #include "app/PanelGeometry.h"
 #include "app/Wiring.h"
 #include "link/PortSelection.h"
+#include "link/ReceiveState.h"
 #include "link/SerialPort.h"
 #include "live/DeviceTable.h"
+#include "live/FrameBuffers.h"
 #include "live/Hooks.h"
 #include "live/PanelRoles.h"
 #include "live/ProgramState.h"
@@ -133,6 +135,8 @@ void ResetAll() {
     ResetSubsystems();
     live::ResetProgramState();
     live::ResetDeviceTable();
+    live::ResetFrameBuffers();
+    link::ResetReceiveState();
     live::hooks = live::Hooks{};
     link::ResetSerialPorts();
     ui::ClearTimers();
