@@ -34,11 +34,17 @@ struct WiredConfigRecord {
     std::int32_t StartHour = 0;
     std::int32_t StartDay = 0;
     std::int32_t StartMonth = 0;
-    std::int32_t StartYear = 0; // in full
+    std::int32_t StartYear = 0;   // in full
     std::int32_t SyncRunMode = 0; // board: 1 = command (sync) mode, 0 = free run
     std::int32_t SyncTimeTag = 0; // board: 0 none, 1 minute, 2 hour, 3 day
     std::int32_t LoggerSpare = 0;
     std::uint8_t ModeFlags = 0;
+    // The 12-bit alarm counts of the last block read (Ravo Zerar kind 3). A level that still
+    // reads as these counts goes back as they are, so an unrelated write does not move it.
+    std::uint16_t Alarm1OnCounts = 0;
+    std::uint16_t Alarm1OffCounts = 0;
+    std::uint16_t Alarm2OnCounts = 0;
+    std::uint16_t Alarm2OffCounts = 0;
 };
 
 } // namespace undarix::wiredcfg
