@@ -61,7 +61,7 @@ void StayOnLastFile() {
     DataFileState& data = Files.data;
     if (data.lastNumberShown) return;
     data.lastNumberShown = true;
-    ui::MessagePopup("SAVE OUTPUT DATA TO A FILE",
+    ui::MessagePopup("LAST DATA FILE NUMBER",
                      QString("The data files of this series are numbered up to %1, and that "
                              "number is reached.\nLogging goes on in\n%2\nTo begin new files, "
                              "stop saving and start again with a new file name.")

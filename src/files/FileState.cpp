@@ -33,6 +33,7 @@ void ResetFiles() {
     playback.OpenFileName.clear();
     playback.lineCount = 0;
     playback.lineTooLong = false;
+    playback.atLineStart = true;
     playback.frameAssembler.Reset();
 
     std::fill(std::begin(RxCSV), std::end(RxCSV), '\0');

@@ -36,6 +36,7 @@ struct PlaybackState {
     QFile OpenFileHandle;
     int lineCount = 0;        // characters of the line being assembled in RxCSV
     bool lineTooLong = false; // the line outgrew RxCSV: it is dropped at its end
+    bool atLineStart = true;  // the next byte begins a line of the file
     link::codec::ApiFrameAssembler frameAssembler;
 };
 

@@ -47,11 +47,13 @@ const char* const kOpenFileHelp =
     "values step backwards); the Position jumps to a kilobyte of the file.";
 
 // A jump, a change of direction or a new file: the next line or frame starts afresh instead of
-// splicing two places of the file together.
+// splicing two places of the file together. Away from the start of the file the reader is
+// probably inside a line, whose rest is passed over.
 void ResetAssembly() {
     PlaybackState& playback = Files.playback;
     playback.lineCount = 0;
     playback.lineTooLong = false;
+    playback.atLineStart = Program.FileLocation == 0;
     playback.frameAssembler.Reset();
     Program.FileRxStatus = kIdle;
 }
@@ -80,9 +82,12 @@ void FeedDataFileByte(std::uint8_t byte) {
     }
     if (Program.OpenCVSFileStatus != kAccepted) return;
 
-    // Header lines, blank lines and stray bytes are passed over up to a kind letter.
+    // A line begins with a kind letter at the start of a line of the file; header lines, blank
+    // lines and the rest of a line the reader came into halfway are passed over.
     if (Program.FileRxStatus != kInside) {
-        if (!StartsLine(byte)) return;
+        const bool lineStart = playback.atLineStart;
+        playback.atLineStart = byte == '\r' || byte == '\n';
+        if (!lineStart || !StartsLine(byte)) return;
         RxCSV[0] = char(byte);
         playback.lineCount = 1;
         playback.lineTooLong = false;
@@ -91,6 +96,7 @@ void FeedDataFileByte(std::uint8_t byte) {
     }
     if (byte == '\r' || byte == '\n') {
         Program.FileRxStatus = kIdle;
+        playback.atLineStart = true;
         if (playback.lineTooLong) return; // dropped whole
         RxCSV[playback.lineCount] = '\0';
         RxCSVFileService();
