@@ -1,3 +1,4 @@
+#include "app/Wiring.h"
 #include "files/CaptureFile.h"
 #include "files/FileFixture.h"
 #include "files/LineReader.h"
@@ -351,6 +352,13 @@ TEST_F(PlaybackTest, OpeningChecksTheTypeAndClosesThePreviousFile) {
     files::OpenFile2PlotPath(Path("missing.csv"));
     EXPECT_EQ(Program.FileOpen, 0);
     EXPECT_TRUE(ui::IsDimmed(menu::CloseFile));
+
+    // A path that does not fit the name buffer is refused, and the open file stays open.
+    Play(Path("a.CSV"));
+    popups->ExpectMessage("FILE NAME TOO LONG");
+    files::OpenFile2PlotPath(Path(QString(260, 'n') + ".csv"));
+    EXPECT_EQ(Program.FileOpen, 1);
+    EXPECT_EQ(ui::GetText(mainpanel::PlaybackFileName), Path("a.CSV"));
 }
 
 TEST_F(PlaybackTest, OpeningInFileModeEmptiesTheTableAndStopsPlotting) {
@@ -380,6 +388,22 @@ TEST_F(PlaybackTest, ClosingWaitsForTheTickAndResetsTheControls) {
     EXPECT_FALSE(ui::IsTimerEnabled(timer::ReadFile));
     ui::Dispatch(menu::CloseFile, ui::Event::Commit); // nothing open: nothing to wait for
     EXPECT_EQ(delays.size(), 1u);
+}
+
+TEST_F(PlaybackTest, TheProgramsClosingStepsCloseEveryFile) {
+    StartLogging("site.csv");
+    StartCapture("units.api");
+    WriteAll(Path("a.csv"), "\n");
+    Play(Path("a.csv"));
+    app::ClosePlaybackFile();
+    app::CloseDataFile();
+    app::CloseCaptureFile();
+    EXPECT_FALSE(files::Files.playback.OpenFileHandle.isOpen());
+    EXPECT_FALSE(files::Files.data.SaveOutputDataHandle.isOpen());
+    EXPECT_FALSE(files::Files.capture.SaveAPIFrameDataHandle.isOpen());
+    EXPECT_EQ(Program.FileOpen + Program.OutputDataFileOpen + Program.APIFrameDataFileOpen, 0);
+    EXPECT_FALSE(ui::IsVisible(mainpanel::LoggingIndicator));
+    EXPECT_FALSE(ui::IsVisible(mainpanel::CaptureIndicator));
 }
 
 } // namespace
