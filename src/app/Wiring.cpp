@@ -2,8 +2,15 @@
 
 #include "app/FactoryMode.h"
 #include "app/Menus.h"
+#include "files/BindFiles.h"
+#include "files/CaptureFile.h"
+#include "files/DataFile.h"
+#include "files/FileState.h"
+#include "files/Playback.h"
 #include "link/PortSelection.h"
 #include "live/DeviceTable.h"
+#include "live/Hooks.h"
+#include "live/OutputStream.h"
 #include "live/PanelRoles.h"
 #include "ui/Callbacks.h"
 #include "ui/Timers.h"
@@ -22,20 +29,32 @@ void WireSubsystems() {
     BindShellMenus();
     BindDeviceTableHelp();
     link::BindPortSelection();
+    live::BindOutputStream();
+    files::BindFiles();
+    hooks.WriteOutputToFile = files::WriteOutputToFile;
+    hooks.CaptureByte = files::CaptureByte;
     ui::OnEvent(configpage::FactoryButton, FACTCTR);
     ui::SetHelpProvider(configpage::FactoryButton, [] { return std::optional<ui::HelpText>(); });
 }
 
 void InitializeSubsystems() {}
 
-void ResetSubsystems() {}
+void ResetSubsystems() {
+    files::ResetFiles();
+}
 
 void AddApplicationOptions(QCommandLineParser&) {}
 
 void ApplyApplicationOptions(const QCommandLineParser&) {}
 
-void ClosePlaybackFile() {}
-void CloseDataFile() {}
-void CloseCaptureFile() {}
+void ClosePlaybackFile() {
+    files::ClosePlaybackFileNow();
+}
+void CloseDataFile() {
+    files::CloseDataFileNow();
+}
+void CloseCaptureFile() {
+    files::CloseCaptureFileNow();
+}
 
 } // namespace undarix::app

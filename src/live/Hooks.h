@@ -28,6 +28,10 @@ struct Hooks {
     std::function<void(int slot)> PlotData;
     std::function<void(int slot)> PlotContData;
     std::function<void()> ChartReset;
+    // Playback to the chart: plotting has stopped (the end of the file, or a file opened
+    // while the source is File); PlottingRunning is 0 already, the chart sets its Start
+    // Plotting button off.
+    std::function<void()> StopPlotting;
     // Dispatcher to the data file and the output stream.
     std::function<void(int slot)> WriteOutputToFile;
     // Dispatcher to the radio configuration: a "$" reply is in RxChars.

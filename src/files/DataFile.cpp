@@ -1,0 +1,186 @@
+#include "files/DataFile.h"
+
+#include "files/FileState.h"
+#include "files/FileSupport.h"
+#include "files/codec/DataFileName.h"
+#include "files/codec/DataLine.h"
+#include "link/ReceiveState.h"
+#include "link/SerialPort.h"
+#include "live/DeviceTable.h"
+#include "live/FrameBuffers.h"
+#include "live/PanelRoles.h"
+#include "live/ProgramState.h"
+#include "ui/Clock.h"
+#include "ui/Controls.h"
+#include "ui/Popups.h"
+#include "ui/StatusMessage.h"
+#include "ui/Timers.h"
+
+#include <QFileInfo>
+
+#include <algorithm>
+
+namespace undarix::files {
+namespace {
+
+using live::Program;
+namespace mainpanel = live::mainpanel;
+namespace menu = live::menu;
+
+constexpr std::uint32_t kLoggingColor = ui::kGreen;
+constexpr int kOneContinuousFile = 99;
+
+const char* const kIntervalPrompt =
+    "Enter the Save New File Interval in Days. (1 to 98) Enter 99 for\none continuous file. The "
+    "Save File Interval is the time in days\nfrom the start of one File to the start of the next "
+    "File";
+
+const char* const kReplaceQuestion = "The file already exist\n Do you want to replace it?";
+
+QString NameWithNumber(int number) {
+    return QString::fromStdString(
+        codec::DataFileNameWithNumber(Files.data.SaveOutputDataFileName.toStdString(), number));
+}
+
+void ShowLogging(bool on) {
+    ui::SetDimmed(menu::SaveOutputData, on);
+    ui::SetDimmed(menu::StopSavingOutputData, !on);
+    ui::SetTextColor(mainpanel::LoggingIndicator, kLoggingColor);
+    ui::SetVisible(mainpanel::LoggingIndicator, on);
+    ui::SetTimerEnabled(live::timer::FileInterval, on);
+}
+
+void LoggingOff() {
+    Files.data.SaveOutputDataHandle.close();
+    Program.OutputDataFileOpen = 0;
+    ShowLogging(false);
+}
+
+// The series has no number left: the data go on into the last file.
+void StayOnLastFile() {
+    DataFileState& data = Files.data;
+    if (data.lastNumberShown) return;
+    data.lastNumberShown = true;
+    ui::MessagePopup("LAST DATA FILE NUMBER",
+                     QString("The data files of this series are numbered up to %1, and that "
+                             "number is reached.\nLogging goes on in\n%2\nTo begin new files, "
+                             "stop saving and start again with a new file name.")
+                         .arg(codec::kLastFileNumber, 3, 10, QChar('0'))
+                         .arg(data.SaveOutputDataFileName));
+}
+
+} // namespace
+
+void WriteOutputToFile(int slot) {
+    if (slot < 0 || slot >= live::kTableSlots) return;
+    const int port = Program.OpenComPortOutPutNum;
+    if (!Program.OutputDataFileOpen && port == 0) return;
+
+    constexpr int kTextRoom = int(link::kRxFrameSize - link::kPacketTextStart);
+    const int textLength =
+        std::clamp(link::UartXbee.frameLength - int(link::kPacketTextStart), 0, kTextRoom);
+    char line[codec::kMaxDataLine];
+    const std::size_t length =
+        codec::BuildDataLine(live::OutputLine[slot].packetKind,
+                             reinterpret_cast<const char*>(link::RxFrame + link::kPacketTextStart),
+                             std::size_t(textLength), live::WorkValue, line);
+    if (length == 0) return;
+
+    if (Program.OutputDataFileOpen) {
+        DataFileState& data = Files.data;
+        WriteChecked(data.SaveOutputDataHandle, line, qint64(length), data.writeFailing,
+                     mainpanel::LoggingIndicator, kLoggingColor, "data file");
+    }
+    if (port != 0) link::ComWrt(port, line, int(length));
+}
+
+void SaveOutputDataToFile() {
+    DataFileState& data = Files.data;
+    const std::optional<QString> reply = ui::PromptPopup("SAVE FILE INTERVAL", kIntervalPrompt, 2);
+    const QByteArray typed = reply.value_or(QString()).left(2).toLatin1();
+    data.SaveFileInterval = int(codec::ParseLeadingInt(typed.constData(), typed.size()));
+    if (data.SaveFileInterval <= 0) return;
+
+    const ui::FileSelection selection =
+        ui::FileSelectPopup({"Save Output Data To:", "*.csv", "*.txt;*.*", true});
+    if (selection.status == ui::FileSelection::Status::Cancelled) return;
+    // The question is about the file that will be written, the numbered one.
+    const QString numbered =
+        QString::fromStdString(codec::NumberedDataFileName(selection.path.toStdString()));
+    if (!PathFitsBuffer(numbered)) return;
+    if (QFileInfo::exists(numbered) && !ui::ConfirmPopup("Confirm Save File", kReplaceQuestion))
+        return;
+
+    if (Program.OutputDataFileOpen) LoggingOff();
+    if (!OpenForWriting(data.SaveOutputDataHandle, numbered, "Nothing is being saved.")) return;
+    data.SaveOutputDataFileName = numbered;
+    Program.OutputDataFileOpen = 1;
+    data.SaveFileLastDay = ui::Now().date().day();
+    data.SaveFileDayCounter = 0;
+    data.SaveFileNameCounter = 0;
+    data.writeFailing = false;
+    data.lastNumberShown = false;
+    ShowLogging(true);
+    ui::ShowStatus(QString("Saving output data to %1").arg(numbered));
+}
+
+void StopOutputDataToFile() {
+    LoggingOff();
+    ui::ShowStatus("Output data no longer saved");
+}
+
+void CloseDataFileNow() {
+    LoggingOff();
+}
+
+void SaveNewFileInterval() {
+    DataFileState& data = Files.data;
+    if (!Program.OutputDataFileOpen || data.SaveFileInterval == kOneContinuousFile) return;
+    const int day = ui::Now().date().day();
+    if (day == data.SaveFileLastDay) return;
+    data.SaveFileLastDay = day;
+    if (++data.SaveFileDayCounter < data.SaveFileInterval) return;
+    data.SaveFileDayCounter = 0;
+
+    // A file of the series that already exists is kept: the next free number is taken.
+    int next = data.SaveFileNameCounter + 1;
+    while (next <= codec::kLastFileNumber && QFileInfo::exists(NameWithNumber(next)))
+        ++next;
+    if (next > codec::kLastFileNumber) {
+        StayOnLastFile();
+        return;
+    }
+    const QString name = NameWithNumber(next);
+    if (!OpenForWriting(data.SaveOutputDataHandle, name, "Saving output data has stopped.")) {
+        LoggingOff();
+        return;
+    }
+    data.SaveOutputDataFileName = name;
+    data.SaveFileNameCounter = next;
+    ui::ShowStatus(QString("Saving output data to %1").arg(name));
+}
+
+void HelpOnSaveOutput2File() {
+    ui::MessagePopup(
+        "SAVE OUTPUT DATA TO A FILE",
+        "First select the New File Interval from the popup menu. Enter the number of days from\n"
+        "1 to 98.  Enter 99 for one continuous file.\n"
+        "Then choose the file name, for example site.csv. The files are numbered: the first is\n"
+        "site000.csv, and after the interval the next one, site001.csv, begins at the first\n"
+        "change of date.\n\n"
+        "The saved data format is an ASCII fixed-length format, one line per packet, each\n"
+        "value in meters in a field of 8 characters (a comma and 7 characters):\n\n"
+        "A004,S32,B0,2014-02-10T16:00:40,05.0664,05.0671, ... (32 values)\n"
+        "    A = ASCII format, 004 = device number, S32 = 32 samples per second,\n"
+        "    B0 = battery good (B2 low, B3 bad), then the time of the first sample.\n"
+        "F004,S32,B0,2014-02-10T16:00:40,05.0664, ...  float format, 32 values.\n"
+        "I004,S16,B0,2014-02-10T16:00:40,05.0664, ...  integer format, 64 values.\n"
+        "i004,S16,B0,2014-02-10T16:00:40,05.0664, ...  integer format, 60 values.\n"
+        "C001,D1,S08,05.0920   one sample: device 1, 8 samples per second, 5.0920 m.\n"
+        "C001,D8,2014-02-10    the date of the following samples.\n"
+        "C001,D9,16:00:40      the time of the following samples.\n"
+        "C001,D7,G             battery state: G good, L low, B bad.\n"
+        "C001,D4,12.50         air temperature in degrees Celsius.");
+}
+
+} // namespace undarix::files

@@ -1,0 +1,42 @@
+#include "files/FileState.h"
+
+#include "files/LineReader.h"
+
+#include <algorithm>
+#include <iterator>
+
+namespace undarix::files {
+
+FileState Files;
+
+void ResetFiles() {
+    DataFileState& data = Files.data;
+    data.SaveOutputDataHandle.close();
+    data.SaveOutputDataHandle.setFileName(QString());
+    data.SaveOutputDataFileName.clear();
+    data.SaveFileInterval = 0;
+    data.SaveFileLastDay = 0;
+    data.SaveFileDayCounter = 0;
+    data.SaveFileNameCounter = 0;
+    data.writeFailing = false;
+    data.lastNumberShown = false;
+
+    CaptureFileState& capture = Files.capture;
+    capture.SaveAPIFrameDataHandle.close();
+    capture.SaveAPIFrameDataHandle.setFileName(QString());
+    capture.SaveAPIFrameDataFileName.clear();
+    capture.writeFailing = false;
+
+    PlaybackState& playback = Files.playback;
+    playback.OpenFileHandle.close();
+    playback.OpenFileHandle.setFileName(QString());
+    playback.OpenFileName.clear();
+    playback.lineCount = 0;
+    playback.lineTooLong = false;
+    playback.atLineStart = true;
+    playback.frameAssembler.Reset();
+
+    std::fill(std::begin(RxCSV), std::end(RxCSV), '\0');
+}
+
+} // namespace undarix::files

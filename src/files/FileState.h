@@ -1,0 +1,54 @@
+#pragma once
+
+// The state of the data file, the capture file and playback. The flags that other
+// subsystems read (OutputDataFileOpen, APIFrameDataFileOpen, FileOpen, FileRxStatus, ...) are
+// in live::Program; what only this subsystem uses is here.
+
+#include "link/codec/ApiFrame.h"
+
+#include <QFile>
+#include <QString>
+
+namespace undarix::files {
+
+// Logging of decoded packets to the comma-separated data file.
+struct DataFileState {
+    QString SaveOutputDataFileName; // ends in three digits and ".csv" while logging
+    QFile SaveOutputDataHandle;
+    int SaveFileInterval = 0; // days from one file to the next, 1 to 98; 99 = one file
+    int SaveFileLastDay = 0;  // day of the month when the date was last looked at
+    int SaveFileDayCounter = 0;
+    int SaveFileNameCounter = 0;
+    bool writeFailing = false;    // a failed write has been shown; a good one clears it
+    bool lastNumberShown = false; // the user knows the series has reached its last number
+};
+
+// The raw byte stream of the radio adapter.
+struct CaptureFileState {
+    QString SaveAPIFrameDataFileName;
+    QFile SaveAPIFrameDataHandle;
+    bool writeFailing = false;
+};
+
+// Playback of a data file or a capture file.
+struct PlaybackState {
+    QString OpenFileName;
+    QFile OpenFileHandle;
+    int lineCount = 0;        // characters of the line being assembled in RxCSV
+    bool lineTooLong = false; // the line outgrew RxCSV: it is dropped at its end
+    bool atLineStart = true;  // the next byte begins a line of the file
+    link::codec::ApiFrameAssembler frameAssembler;
+};
+
+struct FileState {
+    DataFileState data;
+    CaptureFileState capture;
+    PlaybackState playback;
+};
+
+extern FileState Files;
+
+// Closes any open file and returns to the start values.
+void ResetFiles();
+
+} // namespace undarix::files

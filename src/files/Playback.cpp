@@ -1,0 +1,283 @@
+#include "files/Playback.h"
+
+#include "files/FileState.h"
+#include "files/FileSupport.h"
+#include "files/LineReader.h"
+#include "link/ReceiveState.h"
+#include "live/DeviceTable.h"
+#include "live/Hooks.h"
+#include "live/PanelRoles.h"
+#include "live/ProgramState.h"
+#include "ui/Callbacks.h"
+#include "ui/Controls.h"
+#include "ui/Delay.h"
+#include "ui/Popups.h"
+#include "ui/StatusMessage.h"
+#include "ui/Timers.h"
+
+namespace undarix::files {
+namespace {
+
+using link::codec::ApiFrameAssembler;
+using live::Program;
+namespace mainpanel = live::mainpanel;
+
+constexpr qint64 kBlockSize = 1024;
+constexpr int kCaptureFile = 1;
+constexpr int kDataFile = 2;
+// OpenCVSFileStatus
+constexpr int kNotLookedAt = 0;
+constexpr int kAccepted = 1;
+constexpr int kRefused = 2;
+// FileRxStatus
+constexpr int kIdle = 0;
+constexpr int kInside = 2;
+constexpr int kServing = 3;
+
+const char* const kFlashCardText =
+    "The open Deve Zuravi or Deve Zuravi III Flash Card file must be \nConverted to a Davav60 "
+    "type file to be used with this program\n\nClose the open file and use the TALQConvert "
+    "Program to create a\nDavav60 file type. The TALQConvert Program is supplied with the "
+    "Deve Zuravi units and can be obtained from your instrument supplier.";
+
+const char* const kOpenFileHelp =
+    "To Open a file to plot on the Chart, select from\nthe Menu Bar: File / Open File.\n"
+    "Then, on the Chart page, set the Plot Source switch to File and press the\nStart Plotting "
+    "button. The Speed sets how many kilobytes of the file are read per\nsecond (negative "
+    "values step backwards); the Position jumps to a kilobyte of the file.";
+
+// A jump, a change of direction or a new file: the next line or frame starts afresh instead of
+// splicing two places of the file together. Away from the start of the file the reader is
+// probably inside a line, whose rest is passed over.
+void ResetAssembly() {
+    PlaybackState& playback = Files.playback;
+    playback.lineCount = 0;
+    playback.lineTooLong = false;
+    playback.atLineStart = Program.FileLocation == 0;
+    playback.frameAssembler.Reset();
+    Program.FileRxStatus = kIdle;
+}
+
+void ShowPosition() {
+    ui::SetInt(mainpanel::PlaybackPosition, int(Program.FileLocation / 1024));
+}
+
+void StopPlotting() {
+    Program.PlottingRunning = 0;
+    live::CallHook(live::hooks.StopPlotting);
+}
+
+bool StartsLine(std::uint8_t byte) {
+    return byte == 'A' || byte == 'F' || byte == 'I' || byte == 'C' || byte == 'f' || byte == 'i';
+}
+
+void FeedDataFileByte(std::uint8_t byte) {
+    PlaybackState& playback = Files.playback;
+    if (Program.OpenCVSFileStatus == kNotLookedAt) {
+        // A flash-card file that was not converted begins with "Y".
+        Program.OpenCVSFileStatus = byte == 'Y' ? kRefused : kAccepted;
+        playback.lineCount = 0;
+        if (Program.OpenCVSFileStatus == kRefused)
+            ui::MessagePopup("FILE TYPE ERROR", kFlashCardText);
+    }
+    if (Program.OpenCVSFileStatus != kAccepted) return;
+
+    // A line begins with a kind letter at the start of a line of the file; header lines, blank
+    // lines and the rest of a line the reader came into halfway are passed over.
+    if (Program.FileRxStatus != kInside) {
+        const bool lineStart = playback.atLineStart;
+        playback.atLineStart = byte == '\r' || byte == '\n';
+        if (!lineStart || !StartsLine(byte)) return;
+        RxCSV[0] = char(byte);
+        playback.lineCount = 1;
+        playback.lineTooLong = false;
+        Program.FileRxStatus = kInside;
+        return;
+    }
+    if (byte == '\r' || byte == '\n') {
+        Program.FileRxStatus = kIdle;
+        playback.atLineStart = true;
+        if (playback.lineTooLong) return; // dropped whole
+        RxCSV[playback.lineCount] = '\0';
+        RxCSVFileService();
+        return;
+    }
+    if (playback.lineCount < int(kRxCSVSize) - 1)
+        RxCSV[playback.lineCount++] = char(byte);
+    else
+        playback.lineTooLong = true;
+}
+
+void FeedCaptureFileByte(std::uint8_t byte) {
+    ApiFrameAssembler& assembler = Files.playback.frameAssembler;
+    if (assembler.Feed(byte, link::RxFrame) != ApiFrameAssembler::Result::Complete) {
+        Program.FileRxStatus = assembler.State();
+        return;
+    }
+    link::UartXbee.frameLength = assembler.FrameLength();
+    Program.FileRxStatus = kServing;
+    live::CallHook(live::hooks.RxDataService, std::uint8_t(0));
+    assembler.Serve();
+    Program.FileRxStatus = kIdle;
+}
+
+} // namespace
+
+void FeedPlaybackBytes(const std::uint8_t* bytes, std::size_t count) {
+    // The chart sets the assembly idle when plotting starts or the source changes.
+    ApiFrameAssembler& assembler = Files.playback.frameAssembler;
+    if (Program.FileRxStatus == kIdle && assembler.State() != ApiFrameAssembler::kHunting)
+        assembler.Reset();
+    const bool dataFile = Program.OpenFileType == kDataFile;
+    for (std::size_t i = 0; i < count; ++i) {
+        if (dataFile)
+            FeedDataFileByte(bytes[i]);
+        else
+            FeedCaptureFileByte(bytes[i]);
+        if (!Program.FileOpen) return; // closed while a pop-up was up
+    }
+}
+
+void ReadFileTimer() {
+    if (Program.DataSource != live::kSourceFile || !Program.PlottingRunning) return;
+    QFile& file = Files.playback.OpenFileHandle;
+    if (!Program.FileOpen || !file.isOpen()) return;
+
+    if (Program.FileReadBackwards) {
+        live::CallHook(live::hooks.ChartReset);
+        Program.FileLocation =
+            Program.FileLocation >= kBlockSize ? Program.FileLocation - kBlockSize : 0;
+        file.seek(Program.FileLocation);
+        ResetAssembly();
+        ShowPosition();
+        return;
+    }
+
+    std::uint8_t block[kBlockSize];
+    const qint64 count = file.read(reinterpret_cast<char*>(block), kBlockSize);
+    if (count < 0)
+        ui::ShowStatus(QString("Reading %1 failed: %2").arg(file.fileName(), file.errorString()));
+    if (count <= 0) {
+        StopPlotting(); // the file stays open: the position can be moved back
+        return;
+    }
+    Program.FileLocation += count;
+    ShowPosition();
+    FeedPlaybackBytes(block, std::size_t(count));
+}
+
+void PlotSpeedCtr(ui::Event event) {
+    if (event != ui::Event::Commit) return;
+    double speed = ui::GetReal(mainpanel::PlaybackSpeed);
+    const int backwards = speed < 0 ? 1 : 0;
+    if (backwards != Program.FileReadBackwards) ResetAssembly();
+    Program.FileReadBackwards = backwards;
+    if (backwards) speed = -speed;
+    if (speed == 0.0) {
+        // Pauses: the interval would be infinite.
+        ui::SetTimerEnabled(live::timer::ReadFile, false);
+        return;
+    }
+    ui::SetTimerInterval(live::timer::ReadFile, 1.0 / speed);
+    if (Program.FileOpen) ui::SetTimerEnabled(live::timer::ReadFile, true);
+}
+
+void FileKbPosition(ui::Event event) {
+    if (event != ui::Event::Commit) return;
+    live::CallHook(live::hooks.ChartReset);
+    Program.FileLocation = qint64(ui::GetInt(mainpanel::PlaybackPosition)) * kBlockSize;
+    if (Program.FileOpen) Files.playback.OpenFileHandle.seek(Program.FileLocation);
+    ResetAssembly();
+}
+
+void NameOfOpenFileToPlot(ui::Event) {}
+
+void OpenFile2Plot() {
+    const ui::FileSelection selection =
+        ui::FileSelectPopup({"Open Data File", "*.csv", "*.*", false});
+    if (selection.status != ui::FileSelection::Status::ExistingFile) return;
+    OpenFile2PlotPath(selection.path);
+}
+
+void OpenFile2PlotPath(const QString& path) {
+    if (!PathFitsBuffer(path)) return;
+    const QString type = path.right(3);
+    const int fileType = type == "csv" || type == "CSV" ? kDataFile
+                         : type == "api"                ? kCaptureFile
+                                                        : 0;
+    CloseFile2Plot();
+    if (fileType == 0) {
+        ui::MessagePopup("WRONG FILE TYPE", "Allowed File types are *.csv and *.api");
+        return;
+    }
+
+    PlaybackState& playback = Files.playback;
+    playback.OpenFileHandle.setFileName(path);
+    if (!playback.OpenFileHandle.open(QIODevice::ReadOnly)) {
+        ui::MessagePopup("FILE OPEN ERROR", QString("The file\n%1\ncould not be opened: %2.")
+                                                .arg(path, playback.OpenFileHandle.errorString()));
+        return;
+    }
+    playback.OpenFileName = path;
+    Program.OpenFileType = fileType;
+    Program.OpenCVSFileStatus = kNotLookedAt;
+    ui::SetDimmed(live::menu::CloseFile, false);
+    ui::SetText(mainpanel::PlaybackFileName, path);
+    ui::SetTimerInterval(live::timer::ReadFile, 1.0);
+    ui::SetReal(mainpanel::PlaybackSpeed, 1.0);
+    ui::SetDimmed(mainpanel::PlaybackSpeed, false);
+    ui::SetDimmed(mainpanel::PlaybackPosition, false);
+    Program.FileReadBackwards = 0;
+    Program.FileOpen = 1;
+
+    Program.FileOpenSize = playback.OpenFileHandle.size();
+    ui::SetRange(mainpanel::PlaybackPosition, 0, double(Program.FileOpenSize / kBlockSize));
+    ui::SetInt(mainpanel::PlaybackPosition, 0);
+    Program.FileLocation = 0;
+    ResetAssembly();
+    ui::SetTimerEnabled(live::timer::ReadFile, true);
+
+    if (Program.DataSource == live::kSourceFile) {
+        live::ClearAllOutputLines();
+        StopPlotting();
+        live::CallHook(live::hooks.ChartReset);
+    }
+    ui::ShowStatus(QString("File open for playback: %1").arg(path));
+}
+
+void CloseFile2Plot() {
+    if (!Program.FileOpen) return;
+    Program.FileOpen = 0;
+    ui::Delay(0.6); // lets a read under way finish with the file
+    ClosePlaybackFileNow();
+}
+
+void ClosePlaybackFileNow() {
+    PlaybackState& playback = Files.playback;
+    playback.OpenFileHandle.close();
+    playback.OpenFileName.clear();
+    Program.FileOpen = 0;
+    ui::SetDimmed(live::menu::CloseFile, true);
+    ui::SetText(mainpanel::PlaybackFileName, QString());
+    ui::SetTimerEnabled(live::timer::ReadFile, false);
+    ui::SetDimmed(mainpanel::PlaybackSpeed, true);
+    ui::SetDimmed(mainpanel::PlaybackPosition, true);
+    ui::SetRange(mainpanel::PlaybackPosition, 0, 100);
+    ui::DefaultCtrl(mainpanel::PlaybackPosition);
+    ResetAssembly();
+}
+
+void HelpOpenFile2Plot() {
+    ui::MessagePopup(
+        "OPEN FILE FROM THIS COMPUTER",
+        "To open a file to plot on the Chart, select from the Menu Bar: File / Open File to "
+        "Plot.\nTwo kinds of file can be played back: data files saved with Save Output Data "
+        "(*.csv)\nand API frame files saved with Save API Frame Data (*.api).\n\n"
+        "The Plot Source switch on the Chart page must be set to File; then press the Start "
+        "Plotting\nbutton. Speed sets the kilobytes read per second (negative values step "
+        "backwards),\nPosition jumps to a kilobyte of the file.\n\n"
+        "Deve Zuravi and Deve Zuravi III Flash Card files must first be converted to a Davav60\n"
+        "file with the TALQConvert program.");
+}
+
+} // namespace undarix::files

@@ -1,0 +1,91 @@
+#pragma once
+
+// What the tests of the data file, the capture file and playback share: a temporary folder,
+// packets placed as the dispatcher leaves them, and the menu steps with their pop-ups.
+
+#include "files/FileState.h"
+#include "files/Playback.h"
+#include "link/ReceiveState.h"
+#include "live/DeviceTable.h"
+#include "live/FrameBuffers.h"
+#include "live/PanelRoles.h"
+#include "live/ProgramState.h"
+#include "support/Fixtures.h"
+#include "ui/Callbacks.h"
+#include "ui/Popups.h"
+#include "ui/Timers.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace undarix::testing {
+
+class FileFixture : public PanelTest {
+protected:
+    void SetUp() override {
+        PanelTest::SetUp();
+        ASSERT_TRUE(dir.isValid());
+    }
+
+    [[nodiscard]] QString Path(const QString& name) const { return dir.filePath(name); }
+
+    static QByteArray ReadAll(const QString& path) {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    static void WriteAll(const QString& path, const QByteArray& bytes) {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(bytes);
+    }
+
+    // A decoded packet of the unit at `address`, as the dispatcher leaves it: the text in
+    // the frame buffer, the kind in the record, the values in WorkValue. Returns the slot.
+    static int Decoded(std::uint64_t address, const std::string& text,
+                       const std::vector<float>& values) {
+        const int slot = live::GetOutputLineLoc(address);
+        live::OutputLine[slot].packetKind = text[0];
+        link::RxFrame[0] = 0x90;
+        std::memcpy(link::RxFrame + link::kPacketTextStart, text.data(), text.size());
+        link::UartXbee.frameLength = int(link::kPacketTextStart + text.size());
+        std::copy(values.begin(), values.end(), live::WorkValue);
+        return slot;
+    }
+
+    // The interval prompt and the file selection of the start of logging.
+    void ExpectStart(const QString& name, const QString& interval = "1",
+                     ui::FileSelection::Status status = ui::FileSelection::Status::NewFile) {
+        popups->ExpectPrompt("SAVE FILE INTERVAL", interval);
+        popups->ExpectFile("Save Output Data To:", {status, Path(name)});
+    }
+    void StartLogging(const QString& name, const QString& interval = "1",
+                      ui::FileSelection::Status status = ui::FileSelection::Status::NewFile) {
+        ExpectStart(name, interval, status);
+        ui::Dispatch(live::menu::SaveOutputData, ui::Event::Commit);
+    }
+
+    // Opens a file for playback with the chart playing the file.
+    static void Play(const QString& path) {
+        live::Program.DataSource = live::kSourceFile;
+        files::OpenFile2PlotPath(path);
+        live::Program.PlottingRunning = 1;
+    }
+    // Reads on until the end of the file stops plotting; returns the number of ticks.
+    static int PlayToEnd() {
+        int ticks = 0;
+        while (live::Program.PlottingRunning && ticks < 100000) {
+            ui::TickTimer(live::timer::ReadFile);
+            ++ticks;
+        }
+        return ticks;
+    }
+
+    QTemporaryDir dir;
+};
+
+} // namespace undarix::testing
