@@ -3,7 +3,10 @@
 #include "app/FactoryMode.h"
 #include "app/Menus.h"
 #include "link/PortSelection.h"
+#include "link/ReceivePath.h"
 #include "live/DeviceTable.h"
+#include "live/FrameDispatch.h"
+#include "live/Hooks.h"
 #include "live/PanelRoles.h"
 #include "ui/Callbacks.h"
 #include "ui/Timers.h"
@@ -24,11 +27,15 @@ void WireSubsystems() {
     link::BindPortSelection();
     ui::OnEvent(configpage::FactoryButton, FACTCTR);
     ui::SetHelpProvider(configpage::FactoryButton, [] { return std::optional<ui::HelpText>(); });
+
+    hooks.RxDataService = RxDataService;
 }
 
 void InitializeSubsystems() {}
 
-void ResetSubsystems() {}
+void ResetSubsystems() {
+    link::ResetReceivePath();
+}
 
 void AddApplicationOptions(QCommandLineParser&) {}
 

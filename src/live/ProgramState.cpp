@@ -4,6 +4,8 @@ namespace undarix::live {
 
 ProgramState Program;
 
-void ResetProgramState() { Program = ProgramState{}; }
+void ResetProgramState() {
+    Program = ProgramState{};
+}
 
 } // namespace undarix::live
