@@ -36,13 +36,9 @@ const char* const kPortHelp =
 
 } // namespace
 
-int GetComPortList() {
-    return FillPortList(mainpanel::ComPortList);
-}
+int GetComPortList() { return FillPortList(mainpanel::ComPortList); }
 
-int GetComPortOutPutList() {
-    return FillPortList(mainpanel::OutputPortList);
-}
+int GetComPortOutPutList() { return FillPortList(mainpanel::OutputPortList); }
 
 void ComPort(ui::Event event) {
     if (event != ui::Event::Commit) return;
@@ -70,8 +66,7 @@ void ComPort(ui::Event event) {
     ui::SetVisible(mainpanel::ChangeComPortButton, true);
     ui::SetVisible(mainpanel::PortOpenLed, true);
     ui::SetInt(mainpanel::PortOpenLed, 1);
-    ui::ShowStatus(
-        QString("Port %1 open at %2 baud").arg(PortPathFor(port)).arg(BaudRateFor(unitType)));
+    ui::ShowStatus(QString("Port %1 open at %2 baud").arg(PortPathFor(port)).arg(BaudRateFor(unitType)));
     InstallComCallback(port, kRxCharEvent, ComCallback);
     Program.WSWLConnectTimer = 0;
     if (radio) GetLocalPANID();

@@ -35,9 +35,7 @@ PortRegistry& Ports() {
     return registry;
 }
 
-bool IsMemoryPath(const QString& path) {
-    return path.startsWith("mem:");
-}
+bool IsMemoryPath(const QString& path) { return path.startsWith("mem:"); }
 
 OpenPort* Find(int port) {
     auto it = Ports().open.find(port);
@@ -88,8 +86,9 @@ void AddExtraPortPath(const QString& path, const QString& label) {
 std::vector<PortDescription> ListSerialPorts() {
     std::vector<PortDescription> list;
     QList<QSerialPortInfo> system = QSerialPortInfo::availablePorts();
-    std::sort(system.begin(), system.end(),
-              [](const auto& a, const auto& b) { return a.systemLocation() < b.systemLocation(); });
+    std::sort(system.begin(), system.end(), [](const auto& a, const auto& b) {
+        return a.systemLocation() < b.systemLocation();
+    });
     for (const QSerialPortInfo& info : system) {
         const QString path = info.systemLocation();
         if (Ports().extraLabels.count(path)) continue;
@@ -135,9 +134,7 @@ int OpenComConfig(int port, int baudRate, int parity, int dataBits, int stopBits
     return 0;
 }
 
-QString LastComError() {
-    return Ports().lastError;
-}
+QString LastComError() { return Ports().lastError; }
 
 int CloseCom(int port) {
     auto it = Ports().open.find(port);
@@ -151,9 +148,7 @@ int CloseCom(int port) {
     return 0;
 }
 
-bool IsComOpen(int port) {
-    return Find(port) != nullptr;
-}
+bool IsComOpen(int port) { return Find(port) != nullptr; }
 
 int ComBaudRate(int port) {
     const OpenPort* open = Find(port);
@@ -232,8 +227,7 @@ std::string MemoryPortTakeWritten(int port) {
 
 void ResetSerialPorts() {
     auto& registry = Ports();
-    while (!registry.open.empty())
-        CloseCom(registry.open.begin()->first);
+    while (!registry.open.empty()) CloseCom(registry.open.begin()->first);
     registry = PortRegistry{};
 }
 

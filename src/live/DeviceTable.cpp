@@ -27,8 +27,8 @@ struct ColumnNames {
     std::array<std::string, 8> zeroAbs = ui::ArrayOfEight(mainpanel::ZeroAbsArray);
 
     template <class F> void ForRow(int row, F&& f) const {
-        for (const auto* column :
-             {&power, &led, &address, &device, &rate, &dateTime, &offset, &output, &zeroAbs})
+        for (const auto* column : {&power, &led, &address, &device, &rate, &dateTime, &offset,
+                                   &output, &zeroAbs})
             f((*column)[row]);
     }
 };
@@ -42,9 +42,7 @@ constexpr std::uint32_t kBatteryGood = 0x00CC00;
 constexpr std::uint32_t kBatteryLow = 0xFFFF00;
 constexpr std::uint32_t kBatteryBad = 0xFF0000;
 
-bool ValidRow(int row) {
-    return row >= 0 && row < kTableSlots;
-}
+bool ValidRow(int row) { return row >= 0 && row < kTableSlots; }
 
 } // namespace
 
@@ -129,8 +127,7 @@ void DefaultOutputLine(int row) {
 }
 
 void ClearAllDisplayLines() {
-    for (int row = 0; row < kTableSlots; ++row)
-        DefaultOutputLine(row);
+    for (int row = 0; row < kTableSlots; ++row) DefaultOutputLine(row);
 }
 
 void DimLine(int row) {
@@ -151,9 +148,7 @@ void ClearAllOutputLines() {
     ClearAllDisplayLines();
 }
 
-void ResetDeviceTable() {
-    OutputLine = {};
-}
+void ResetDeviceTable() { OutputLine = {}; }
 
 void BindDeviceTableHelp() {
     ui::SetHelp("powerOnOffHead", "POWER ON",

@@ -4,8 +4,6 @@ namespace undarix::live {
 
 ProgramState Program;
 
-void ResetProgramState() {
-    Program = ProgramState{};
-}
+void ResetProgramState() { Program = ProgramState{}; }
 
 } // namespace undarix::live

@@ -11,8 +11,8 @@ namespace undarix::live {
 
 struct ProgramState {
     // Unit port and kind.
-    int UnitType = 0;             // see UnitKind
-    int OpenComPortNum = 0;       // 0 = no unit port open; every transmit does nothing then
+    int UnitType = 0;       // see UnitKind
+    int OpenComPortNum = 0; // 0 = no unit port open; every transmit does nothing then
     int OpenComPortOutPutNum = 0; // output-stream port; 0 = none
     int FactoryMode = 0;
 

@@ -18,18 +18,10 @@ enum UnitKind : int {
 
 inline constexpr int kUnitKindCount = 8;
 
-[[nodiscard]] constexpr bool IsRadioKind(int unitType) {
-    return unitType >= 0 && unitType <= 2;
-}
-[[nodiscard]] constexpr bool IsWiredKind(int unitType) {
-    return unitType >= 3 && unitType <= 6;
-}
-[[nodiscard]] constexpr bool IsBoard(int unitType) {
-    return unitType == Vazavevezeze;
-}
-[[nodiscard]] constexpr bool IsDeveZuravi(int unitType) {
-    return unitType == 5 || unitType == 6;
-}
+[[nodiscard]] constexpr bool IsRadioKind(int unitType) { return unitType >= 0 && unitType <= 2; }
+[[nodiscard]] constexpr bool IsWiredKind(int unitType) { return unitType >= 3 && unitType <= 6; }
+[[nodiscard]] constexpr bool IsBoard(int unitType) { return unitType == Vazavevezeze; }
+[[nodiscard]] constexpr bool IsDeveZuravi(int unitType) { return unitType == 5 || unitType == 6; }
 
 // Line speed of the unit port for each kind.
 [[nodiscard]] constexpr int BaudRateFor(int unitType) {

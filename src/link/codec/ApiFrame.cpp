@@ -6,8 +6,7 @@ namespace undarix::link::codec {
 namespace {
 
 void PutAddress(std::uint64_t address, std::uint8_t* out) {
-    for (int i = 0; i < 8; ++i)
-        out[i] = std::uint8_t(address >> (56 - 8 * i));
+    for (int i = 0; i < 8; ++i) out[i] = std::uint8_t(address >> (56 - 8 * i));
 }
 
 std::size_t AppendText(const std::uint8_t* text, std::size_t count, std::uint8_t* frameData,
@@ -22,8 +21,7 @@ std::size_t AppendText(const std::uint8_t* text, std::size_t count, std::uint8_t
 
 std::uint8_t FrameChecksum(const std::uint8_t* frameData, std::size_t count) {
     std::uint8_t sum = 0;
-    for (std::size_t i = 0; i < count; ++i)
-        sum = std::uint8_t(sum + frameData[i]);
+    for (std::size_t i = 0; i < count; ++i) sum = std::uint8_t(sum + frameData[i]);
     return std::uint8_t(0xFF - sum);
 }
 
@@ -41,8 +39,7 @@ std::size_t EncodeApiFrame(const std::uint8_t* frameData, std::size_t count, std
     out[n++] = kStartDelimiter;
     put(0x00);
     put(std::uint8_t(count));
-    for (std::size_t i = 0; i < count; ++i)
-        put(frameData[i]);
+    for (std::size_t i = 0; i < count; ++i) put(frameData[i]);
     put(FrameChecksum(frameData, count));
     return n;
 }
