@@ -31,10 +31,13 @@ void ReceiveByte(std::uint8_t byte) {
 
 void ComCallback(int port, int eventMask) {
     if (!live::IsBoard(Program.UnitType) && !(eventMask & kRxCharEvent)) return;
-    while (GetInQLen(port) > 0) {
-        const int byte = ComRdByte(port);
-        if (byte < 0) break;
-        ReceiveByte(std::uint8_t(byte));
+    // Takes the bytes the queue reports, then asks again: one query per batch, not per byte.
+    for (int waiting = GetInQLen(port); waiting > 0; waiting = GetInQLen(port)) {
+        for (; waiting > 0; --waiting) {
+            const int byte = ComRdByte(port);
+            if (byte < 0) return; // the port went away (closed from a pop-up)
+            ReceiveByte(std::uint8_t(byte));
+        }
     }
 }
 

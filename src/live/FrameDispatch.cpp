@@ -165,8 +165,8 @@ void ServeConfigReply(int slot, std::string_view text) {
 void ServeReceivePacket(int length, std::uint8_t tenthFlag) {
     if (length < kPacketHeader) return; // not even the sender's address
     const bool fromFile = FromFile();
-    if (!fromFile && ui::GetInt(mainpanel::BroadcastPowerRing) != 0 &&
-        Program.BroadcastTimeOut > kBroadcastHold)
+    if (!fromFile && Program.BroadcastTimeOut > kBroadcastHold &&
+        ui::GetInt(mainpanel::BroadcastPowerRing) != 0)
         Program.BroadcastTimeOut = kBroadcastHold;
 
     const std::uint64_t address = ReadAddress(link::RxFrame + 1);
