@@ -8,7 +8,9 @@
 #include "files/FileState.h"
 #include "files/Playback.h"
 #include "link/PortSelection.h"
+#include "link/ReceivePath.h"
 #include "live/DeviceTable.h"
+#include "live/FrameDispatch.h"
 #include "live/Hooks.h"
 #include "live/OutputStream.h"
 #include "live/PanelRoles.h"
@@ -35,12 +37,15 @@ void WireSubsystems() {
     hooks.CaptureByte = files::CaptureByte;
     ui::OnEvent(configpage::FactoryButton, FACTCTR);
     ui::SetHelpProvider(configpage::FactoryButton, [] { return std::optional<ui::HelpText>(); });
+
+    hooks.RxDataService = RxDataService;
 }
 
 void InitializeSubsystems() {}
 
 void ResetSubsystems() {
     files::ResetFiles();
+    link::ResetReceivePath();
 }
 
 void AddApplicationOptions(QCommandLineParser&) {}

@@ -4,4 +4,8 @@ namespace undarix::link {
 
 void GetLocalPANID() {}
 
+void RxATCommandResponce(int) {}
+
+void RxRemoteATCommandResponce(int) {}
+
 } // namespace undarix::link

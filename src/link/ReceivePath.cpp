@@ -1,12 +1,69 @@
 #include "link/ReceivePath.h"
 
+#include "link/BoardReceive.h"
+#include "link/ReceiveState.h"
 #include "link/SerialPort.h"
+#include "link/WiredReceive.h"
+#include "live/Hooks.h"
+#include "live/ProgramState.h"
+#include "live/UnitKind.h"
 
 namespace undarix::link {
 
+RadioReceiveState RadioRx;
+
+namespace {
+
+using live::Program;
+using Assembler = codec::ApiFrameAssembler;
+
+void ReceiveByte(std::uint8_t byte) {
+    const int unitType = Program.UnitType;
+    if (live::IsRadioKind(unitType))
+        RadioReceiveByte(byte);
+    else if (live::IsWiredKind(unitType))
+        WiredReceiveByte(byte);
+    else if (live::IsBoard(unitType))
+        BoardReceiveByte(byte);
+}
+
+} // namespace
+
 void ComCallback(int port, int eventMask) {
-    if (!(eventMask & kRxCharEvent)) return;
-    while (GetInQLen(port) > 0) (void)ComRdByte(port);
+    if (!live::IsBoard(Program.UnitType) && !(eventMask & kRxCharEvent)) return;
+    // Takes the bytes the queue reports, then asks again: one query per batch, not per byte.
+    for (int waiting = GetInQLen(port); waiting > 0; waiting = GetInQLen(port)) {
+        for (; waiting > 0; --waiting) {
+            const int byte = ComRdByte(port);
+            if (byte < 0) return; // the port went away (closed from a pop-up)
+            ReceiveByte(std::uint8_t(byte));
+        }
+    }
+}
+
+void RadioReceiveByte(std::uint8_t byte) {
+    if (Program.APIFrameDataFileOpen) live::CallHook(live::hooks.CaptureByte, byte);
+    if (Program.DataSource == live::kSourceFile) return;
+
+    Assembler& assembler = RadioRx.assembler;
+    // A frame served elsewhere (played back from a file) sends the hunt back to the start.
+    if (UartXbee.receiveState == Assembler::kHunting && assembler.State() != Assembler::kHunting)
+        assembler.Serve();
+    const Assembler::Result result = assembler.Feed(byte, RxFrame);
+    UartXbee.receiveState = std::uint8_t(assembler.State());
+    UartXbee.byteCount = std::uint8_t(assembler.ByteCount());
+    if (result != Assembler::Result::Complete) return;
+
+    UartXbee.frameLength = assembler.FrameLength();
+    live::CallHook(live::hooks.RxDataService, std::uint8_t(0));
+    // The frame has been served, whether or not a dispatcher took it.
+    assembler.Serve();
+    UartXbee.receiveState = Assembler::kHunting;
+}
+
+void ResetReceivePath() {
+    RadioRx = RadioReceiveState{};
+    ResetWiredReceive();
 }
 
 } // namespace undarix::link

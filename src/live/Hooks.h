@@ -9,7 +9,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <string_view>
 
 namespace undarix::live {
 
@@ -18,11 +17,6 @@ struct Hooks {
     std::function<void(std::uint8_t tenthFlag)> RxDataService;
     // Receive path to the capture file: one raw byte of a radio kind.
     std::function<void(std::uint8_t byte)> CaptureByte;
-    // Receive path to the wired configuration: a byte of a wired kind while the hand-shake
-    // awaits a reply (states 1, 3, 5, 7).
-    std::function<void(std::uint8_t byte)> WiredHandshakeByte;
-    // Receive path to the board: one complete line (without its line feed).
-    std::function<void(std::string_view line)> BoardLine;
 
     // Dispatcher and playback to the chart.
     std::function<void(int slot)> PlotData;

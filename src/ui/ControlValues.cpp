@@ -67,7 +67,12 @@ void WriteWidgetValue(QObject* object, const QVariant& value) {
     if (auto* spin = qobject_cast<QDoubleSpinBox*>(object)) return spin->setValue(value.toDouble());
     if (auto* spin = qobject_cast<QSpinBox*>(object)) return spin->setValue(int(value.toLongLong()));
     if (auto* combo = qobject_cast<QComboBox*>(object)) {
-        const int index = combo->findData(int(value.toLongLong()));
+        // A ring's value is its item's data; a ring whose items carry none counts by index.
+        const int wanted = int(value.toLongLong());
+        int index = combo->findData(wanted);
+        if (index < 0 && wanted >= 0 && wanted < combo->count() &&
+            !combo->itemData(wanted).isValid())
+            index = wanted;
         if (index >= 0) combo->setCurrentIndex(index);
         return;
     }

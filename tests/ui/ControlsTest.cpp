@@ -219,3 +219,21 @@ TEST_F(ControlsTest, ATimerTickThatComesDuringTheTickRunsAfterIt) {
 
 } // namespace
 } // namespace undarix::testing
+
+namespace undarix::testing {
+namespace {
+
+TEST_F(ControlsTest, ARingWhoseItemsCarryNoValueCountsByIndex) {
+    auto* plain = new QComboBox(&panel);
+    plain->setObjectName("plainRing");
+    plain->addItems({"Done", "On", "Off"});
+    ui::RegisterTree(plain);
+    ui::SetInt("plainRing", 2);
+    EXPECT_EQ(plain->currentIndex(), 2);
+    EXPECT_EQ(ui::GetInt("plainRing"), 2);
+    ui::SetInt("plainRing", 7); // beyond the items: unchanged
+    EXPECT_EQ(ui::GetInt("plainRing"), 2);
+}
+
+} // namespace
+} // namespace undarix::testing

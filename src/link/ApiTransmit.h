@@ -1,0 +1,18 @@
+#pragma once
+
+// Sending the outstanding command text (`TxStr`) to the radio adapter in escaped API frames:
+// to a unit as a transmit request, to the adapter as a local AT command, or to a unit's radio
+// as a remote AT command. Each wire byte goes out with its own ComWrtByte.
+
+#include <cstdint>
+
+namespace undarix::link {
+
+// Each sends the first n bytes of TxStr (n above the 52 bytes of TxStr is cut to 52) and
+// returns the result of the last byte write. Nothing is written, and 0 returned, while no
+// unit port is open. A write that reports nothing written ends the frame there.
+int ComWrtAPIFrame(std::uint64_t destination, int n);
+int ComWrtATCommand(int n);
+int ComWrtRemoteATCommand(std::uint64_t destination, int n);
+
+} // namespace undarix::link

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <cstdint>
+
+namespace undarix::live {
+
+// Sends one time-sync message to the unit at this address, its time separators taken from
+// RxSecSync. Called by the dispatcher when the packet of the unit awaited for sync arrives.
+void AutoSyncRavoZerarXB(std::uint64_t address);
+
+} // namespace undarix::live
