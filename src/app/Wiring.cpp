@@ -2,8 +2,12 @@
 
 #include "app/FactoryMode.h"
 #include "app/Menus.h"
+#include "chart/ChartControls.h"
+#include "chart/ChartState.h"
+#include "chart/TracePlotting.h"
 #include "link/PortSelection.h"
 #include "live/DeviceTable.h"
+#include "live/Hooks.h"
 #include "live/PanelRoles.h"
 #include "ui/Callbacks.h"
 #include "ui/Timers.h"
@@ -24,11 +28,20 @@ void WireSubsystems() {
     link::BindPortSelection();
     ui::OnEvent(configpage::FactoryButton, FACTCTR);
     ui::SetHelpProvider(configpage::FactoryButton, [] { return std::optional<ui::HelpText>(); });
+
+    chart::BindChart();
+    hooks.PlotData = chart::PlotData;
+    hooks.PlotContData = chart::PlotContData;
+    hooks.ChartReset = chart::ChartReset;
 }
 
-void InitializeSubsystems() {}
+void InitializeSubsystems() {
+    chart::InitializeChart();
+}
 
-void ResetSubsystems() {}
+void ResetSubsystems() {
+    chart::ResetChartState();
+}
 
 void AddApplicationOptions(QCommandLineParser&) {}
 
