@@ -172,6 +172,9 @@ void RawPlotXAsis(ui::Event event) {
 }
 
 void BindChart() {
+    ui::ClearList(roles::PlotSourceSelect);
+    ui::InsertListItem(roles::PlotSourceSelect, "Serial Port", live::kSourceSerialPort);
+    ui::InsertListItem(roles::PlotSourceSelect, "File", live::kSourceFile);
     ui::OnEvent(roles::PlotSourceSelect, PlotSourceSelect);
     ui::SetHelp(roles::PlotSourceSelect, "SELECT DATA SOURCE", kSourceHelp);
     ui::OnEvent(roles::RawStartStop, RawStartStop);
