@@ -69,8 +69,8 @@ void MakeCursor(QCustomPlot* plot, int c) {
 } // namespace
 
 void AttachChartGraph() {
+    DetachChartGraph();
     GraphParts& parts = Parts();
-    parts = GraphParts{};
     QCustomPlot* plot = ui::Widget<QCustomPlot>(roles::Graph);
     if (!plot) return;
     parts.plot = plot;
@@ -97,6 +97,12 @@ void AttachChartGraph() {
     QObject::connect(parts.repaintTimer, &QTimer::timeout, plot, [] { RepaintGraphNow(); });
 
     ApplyGraphAxes();
+}
+
+void DetachChartGraph() {
+    GraphParts& parts = Parts();
+    if (parts.repaintTimer && parts.plot) parts.repaintTimer->stop();
+    parts = GraphParts{};
 }
 
 bool HasChartGraph() {
@@ -158,7 +164,7 @@ int GraphRepaintCount() {
 }
 
 int GraphFullRedrawCount() {
-    return Parts().traces ? Parts().traces->FullRedraws() : 0;
+    return Plot() ? Parts().traces->FullRedraws() : 0;
 }
 
 } // namespace undarix::chart

@@ -13,6 +13,8 @@ inline constexpr int kRepaintIntervalMs = 33;
 
 // Sets the graph up on the page's widget; called once the panel is loaded.
 void AttachChartGraph();
+// Lets go of the graph (its panel is going away, or the state is reset).
+void DetachChartGraph();
 [[nodiscard]] bool HasChartGraph();
 
 // Shows the axes for the present x gain, Y range and Y offset.

@@ -1,6 +1,7 @@
 #include "chart/ChartState.h"
 
 #include "chart/ChartFifo.h"
+#include "chart/ChartGraph.h"
 #include "chart/GraphPlots.h"
 
 #include <algorithm>
@@ -10,6 +11,7 @@ namespace undarix::chart {
 ChartStateRecord Chart;
 
 void ResetChartState() {
+    DetachChartGraph();
     Chart = ChartStateRecord{};
     for (Trace& trace : ChartFifo) {
         trace.deviceNumber = 0;
