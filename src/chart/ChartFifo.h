@@ -17,13 +17,13 @@ inline constexpr std::uint8_t kNotInTable = 8;
 struct Trace {
     std::uint8_t deviceNumber = 0; // 0 = trace not used
     std::uint8_t tableIndex = kNotInTable;
-    std::uint8_t sampleRate = 0; // the rate the trace was laid out for
-    std::int32_t plotHandle = 0; // the last segment drawn
-    std::int32_t writeIndex = 0; // blocks: the point after the last written; single: the last
-    float capacity = 0.0f;       // time scale x 16 x rate, at most kTracePoints
-    double plotY[kTracePoints];  // (value - Y offset) / Y range
-    double plotX[kTracePoints];  // point / (time scale x rate)
-    double values[kTracePoints]; // meters; kNoSample where none
+    std::uint8_t sampleRate = 0;   // the rate the trace was laid out for
+    std::int32_t plotHandle = 0;   // the last segment drawn
+    std::int32_t writeIndex = 0;   // blocks: the point after the last written; single: the last
+    float capacity = 0.0f;         // time scale x 16 x rate, at most kTracePoints
+    double plotY[kTracePoints];    // (value - Y offset) / Y range
+    double plotX[kTracePoints];    // point / (time scale x rate)
+    double values[kTracePoints];   // meters; kNoSample where none
     double analysisWork[kTracePoints];
 };
 
