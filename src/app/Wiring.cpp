@@ -2,6 +2,9 @@
 
 #include "app/FactoryMode.h"
 #include "app/Menus.h"
+#include "chart/ChartControls.h"
+#include "chart/ChartState.h"
+#include "chart/TracePlotting.h"
 #include "files/BindFiles.h"
 #include "files/CaptureFile.h"
 #include "files/DataFile.h"
@@ -39,13 +42,21 @@ void WireSubsystems() {
     ui::SetHelpProvider(configpage::FactoryButton, [] { return std::optional<ui::HelpText>(); });
 
     hooks.RxDataService = RxDataService;
+    chart::BindChart();
+    hooks.PlotData = chart::PlotData;
+    hooks.PlotContData = chart::PlotContData;
+    hooks.ChartReset = chart::ChartReset;
+    hooks.StopPlotting = chart::StopPlotting;
 }
 
-void InitializeSubsystems() {}
+void InitializeSubsystems() {
+    chart::InitializeChart();
+}
 
 void ResetSubsystems() {
     files::ResetFiles();
     link::ResetReceivePath();
+    chart::ResetChartState();
 }
 
 void AddApplicationOptions(QCommandLineParser&) {}

@@ -14,4 +14,16 @@ inline constexpr ui::Role LeftYAxis = "leftYAxis";
 inline constexpr ui::Role RightXAxis = "rightXAxis";
 inline constexpr ui::Role RightYAxis = "rightYAxis";
 
+// The graph and the text showing the time stamp the chart starts at.
+inline constexpr ui::Role Graph = "chartGraph";
+inline constexpr ui::Role StartTimeText = "startTimeText";
+
+// The chart controls.
+inline constexpr ui::Role PlotSourceSelect = "PlotSourceSelect"; // 0 serial port, 1 file
+inline constexpr ui::Role RawStartStop = "RawStartStop";         // the Start Plotting toggle
+inline constexpr ui::Role StopWhenFull = "StopWhenFull";
+inline constexpr ui::Role YAxisRange = "YAxisRange";
+inline constexpr ui::Role YAxisOffset = "YAxisOffset";
+inline constexpr ui::Role RawPlotXAsis = "RawPlotXAsis"; // the time scale
+
 } // namespace undarix::chart::roles

@@ -1,0 +1,225 @@
+#include "chart/ChartControls.h"
+
+#include "chart/ChartCursors.h"
+#include "chart/ChartFifo.h"
+#include "chart/ChartGraph.h"
+#include "chart/ChartState.h"
+#include "chart/PlotPageRoles.h"
+#include "chart/TracePlotting.h"
+#include "link/ReceiveState.h"
+#include "live/DeviceTable.h"
+#include "live/PanelRoles.h"
+#include "live/ProgramState.h"
+#include "live/UnitKind.h"
+#include "ui/Callbacks.h"
+#include "ui/Controls.h"
+#include "ui/Timers.h"
+
+namespace undarix::chart {
+namespace {
+
+using live::Program;
+
+void ShowEditHint(bool shown) {
+    ui::SetVisible(live::mainpanel::EditHint, shown);
+}
+
+// Both frame assemblers start again from an empty frame.
+void SetAssemblersIdle() {
+    link::UartXbee.receiveState = 0;
+    Program.FileRxStatus = 0;
+}
+
+// A numeric whose text turns red while the user types and black again when the value is
+// committed or the field is left.
+bool TypingFeedback(ui::Role role, ui::Event event) {
+    switch (event) {
+    case ui::Event::KeyPress:
+        ui::SetTextColor(role, ui::kRed);
+        ShowEditHint(true);
+        return true;
+    case ui::Event::LostFocus:
+        ui::SetTextColor(role, ui::kBlack);
+        ShowEditHint(false);
+        return true;
+    default: return false;
+    }
+}
+
+void TraceDeviceNumSelect(int trace, ui::Event event) {
+    switch (event) {
+    case ui::Event::Commit:
+        (void)SetUpTrace(trace - 1);
+        ShowEditHint(false);
+        ChartReset();
+        break;
+    case ui::Event::KeyPress: ShowEditHint(true); break;
+    case ui::Event::LostFocus: ShowEditHint(false); break;
+    default: break;
+    }
+}
+
+const QString kSourceHelp = QStringLiteral(
+    "Select where the data shown in the table and plotted on the chart come from.\n\n"
+    "Serial Port: live data from the units of the selected Unit Type on the open unit port.\n\n"
+    "File: a data file saved earlier with this program, or a flash-card file converted with the "
+    "TALQConvert program. Open it from the Menu Bar: File / Open File, then press the Start "
+    "Plotting button.\n\n"
+    "Switching the source empties the table of units and the chart, and stops plotting.");
+
+const QString kStopWhenFullHelp = QStringLiteral(
+    "With this switch on, plotting stops when the data reach the right end of the chart, so "
+    "the whole chart stays as it is to be analyzed.\n"
+    "A new plot starts with the Start Plotting button.\n\n"
+    "Any section of the chart can be analyzed without stopping.");
+
+const QString kTrace1Help =
+    QStringLiteral("To Plot enter the device number from the list of connected\n"
+                   "Devices.  Then press the Start Plotting button.");
+const QString kTraceHelp =
+    QStringLiteral("To Plot enter the device number from the list of connected\n"
+                   "Device.  Then press the Start Plotting button");
+
+const QString kStartStopHelp = QStringLiteral("Note to display sample data:\n"
+                                              "The Serial Output must be configured to on.\n"
+                                              "The Select Configure Mode must be set to Run");
+
+} // namespace
+
+void PlotSourceSelect(ui::Event event) {
+    if (event != ui::Event::Commit) return;
+    Program.DataSource =
+        ui::GetInt(roles::PlotSourceSelect) != 0 ? live::kSourceFile : live::kSourceSerialPort;
+    // The radio configuration session pauses while a file plays: its commands and replies
+    // would go to units the table no longer shows.
+    const bool radioPortOpen = Program.OpenComPortNum != 0 && live::IsRadioKind(Program.UnitType);
+    ui::SetTimerEnabled(live::timer::Config,
+                        Program.DataSource == live::kSourceSerialPort && radioPortOpen);
+    live::ClearAllOutputLines();
+    Program.PlottingRunning = 0;
+    ui::SetInt(roles::RawStartStop, 0);
+    ChartReset();
+    SetAssemblersIdle();
+}
+
+void RawStartStop(ui::Event event) {
+    if (event != ui::Event::Commit) return;
+    Program.PlottingRunning = ui::GetInt(roles::RawStartStop) != 0 ? 1 : 0;
+    if (Program.PlottingRunning) {
+        ui::SetDimmed(live::mainpanel::AirTempFile, true);
+        ui::DefaultCtrl(live::mainpanel::AirTempFile);
+        ChartReset();
+    }
+    SetAssemblersIdle();
+}
+
+void StopWhenFull(ui::Event event) {
+    if (event != ui::Event::Commit) return;
+    Program.StopWhenFull = ui::GetInt(roles::StopWhenFull) != 0 ? 1 : 0;
+}
+
+void Trace1DeviceNumSelect(ui::Event event) {
+    TraceDeviceNumSelect(1, event);
+}
+void Trace2DeviceNumSelect(ui::Event event) {
+    TraceDeviceNumSelect(2, event);
+}
+void Trace3DeviceNumSelect(ui::Event event) {
+    TraceDeviceNumSelect(3, event);
+}
+void Trace4DeviceNumSelect(ui::Event event) {
+    TraceDeviceNumSelect(4, event);
+}
+void Trace5DeviceNumSelect(ui::Event event) {
+    TraceDeviceNumSelect(5, event);
+}
+void Trace6DeviceNumSelect(ui::Event event) {
+    TraceDeviceNumSelect(6, event);
+}
+void Trace7DeviceNumSelect(ui::Event event) {
+    TraceDeviceNumSelect(7, event);
+}
+void Trace8DeviceNumSelect(ui::Event event) {
+    TraceDeviceNumSelect(8, event);
+}
+
+void YAxisRange(ui::Event event) {
+    if (TypingFeedback(roles::YAxisRange, event) || event != ui::Event::Commit) return;
+    const double range = ui::GetReal(roles::YAxisRange);
+    // A height of 0 would put every point at infinity; the field's own limit keeps it above.
+    if (range > 0.0)
+        Program.YRange = float(range);
+    else
+        ui::SetReal(roles::YAxisRange, Program.YRange);
+    ui::SetTextColor(roles::YAxisRange, ui::kBlack);
+    ChartReset();
+    ShowEditHint(false);
+}
+
+void YAxisOffset(ui::Event event) {
+    if (TypingFeedback(roles::YAxisOffset, event) || event != ui::Event::Commit) return;
+    Program.YOffset = float(ui::GetReal(roles::YAxisOffset));
+    ui::SetTextColor(roles::YAxisOffset, ui::kBlack);
+    ChartReset();
+    ShowEditHint(false);
+}
+
+void RawPlotXAsis(ui::Event event) {
+    if (TypingFeedback(roles::RawPlotXAsis, event) || event != ui::Event::Commit) return;
+    ui::SetTextColor(roles::RawPlotXAsis, ui::kBlack);
+    ShowEditHint(false);
+    ChartReset();
+}
+
+void BindChart() {
+    ui::ClearList(roles::PlotSourceSelect);
+    ui::InsertListItem(roles::PlotSourceSelect, "Serial Port", live::kSourceSerialPort);
+    ui::InsertListItem(roles::PlotSourceSelect, "File", live::kSourceFile);
+    ui::OnEvent(roles::PlotSourceSelect, PlotSourceSelect);
+    ui::SetHelp(roles::PlotSourceSelect, "SELECT DATA SOURCE", kSourceHelp);
+    ui::OnEvent(roles::RawStartStop, RawStartStop);
+    ui::SetHelpProvider(roles::RawStartStop, []() -> std::optional<ui::HelpText> {
+        if (Program.UnitType != live::WiredRavoZerar402E) return std::nullopt;
+        return ui::HelpText{"RAVO ZERAR TYPE", kStartStopHelp};
+    });
+    ui::OnEvent(roles::StopWhenFull, StopWhenFull);
+    ui::SetHelp(roles::StopWhenFull, "STOP PLOT IF FULL TO ANALYZE", kStopWhenFullHelp);
+
+    const ui::Handler traceCallbacks[kTraceCount] = {
+        Trace1DeviceNumSelect, Trace2DeviceNumSelect, Trace3DeviceNumSelect, Trace4DeviceNumSelect,
+        Trace5DeviceNumSelect, Trace6DeviceNumSelect, Trace7DeviceNumSelect, Trace8DeviceNumSelect};
+    for (int t = 0; t < kTraceCount; ++t) {
+        const std::string numeric = ui::ArrayItemName(roles::TraceSelectArray, t);
+        ui::OnEvent(numeric, traceCallbacks[t]);
+        ui::SetHelp(numeric, QString("TRACE %1 DEVICE NUMBER").arg(t + 1),
+                    t == 0 ? kTrace1Help : kTraceHelp);
+    }
+
+    ui::OnEvent(roles::YAxisRange, YAxisRange);
+    ui::SetHelp(roles::YAxisRange, "Y AXIS RANGE",
+                "This is the range from the minimum to maximun value that the chart will "
+                "display.\n");
+    ui::OnEvent(roles::YAxisOffset, YAxisOffset);
+    ui::SetHelp(roles::YAxisOffset, "Y AXIS OFFSET",
+                "This is the minimum value in meters that the chart will display.\n");
+    ui::OnEvent(roles::RawPlotXAsis, RawPlotXAsis);
+    ui::OnEvent(roles::Graph, GraphOutput);
+    AttachChartGraph();
+}
+
+void InitializeChart() {
+    for (int t = 0; t < 4; ++t)
+        ChartFifo[t].deviceNumber = 0;
+    ui::SetInt(roles::PlotSourceSelect, Program.DataSource);
+    ui::SetInt(roles::RawStartStop, Program.PlottingRunning);
+    ui::SetInt(roles::StopWhenFull, Program.StopWhenFull);
+    ui::SetReal(roles::YAxisRange, Program.YRange);
+    ui::SetReal(roles::YAxisOffset, Program.YOffset);
+    ui::SetInt(roles::RawPlotXAsis, Program.TimeScale);
+    ui::SetText(roles::StartTimeText, kNoStartTime);
+    Chart.xGain = Program.TimeScale == 0 ? 0.25 : double(Program.TimeScale);
+    ApplyGraphAxes();
+    UpdateCursors();
+}
+
+} // namespace undarix::chart
