@@ -3,6 +3,7 @@
 // Roles (object names) of the main panel's controls and timers that several subsystems use.
 // A tab page's own controls are named in the subsystem that owns the page.
 
+#include "live/ConfigPageRoles.h"
 #include "ui/Role.h"
 
 namespace undarix::live {
@@ -66,12 +67,6 @@ inline constexpr ui::Role HelpSaveApi = "menuHelpSaveApi";
 inline constexpr ui::Role HelpOpenFile = "menuHelpOpenFile";
 inline constexpr ui::Role About = "menuAbout";
 } // namespace menu
-
-// The configuration page's controls that the port and kind handling touch.
-namespace configpage {
-inline constexpr ui::Role ConnectionText = "configConnectionText";
-inline constexpr ui::Role FactoryButton = "factoryButton";
-} // namespace configpage
 
 // The panel's timers.
 namespace timer {

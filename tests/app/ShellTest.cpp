@@ -40,6 +40,7 @@ TEST_F(ShellTest, EveryRoleTheProgramNamesExistsOnThePanel) {
         menu::HelpSaveApi, menu::HelpOpenFile, menu::About, configpage::ConnectionText,
         configpage::FactoryButton};
     for (ui::Role role : roles) EXPECT_TRUE(ui::IsRegistered(role)) << role;
+    for (ui::Role role : configpage::kAllRoles) EXPECT_TRUE(ui::IsRegistered(role)) << role;
     for (ui::Role array : {mainpanel::PowerArray, mainpanel::LEDArray, mainpanel::AddressArray,
                            mainpanel::DeviceArray, mainpanel::RateArray, mainpanel::DateTimeArray,
                            mainpanel::OffsetArray, mainpanel::OutputArray,
