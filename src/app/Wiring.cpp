@@ -1,5 +1,6 @@
 #include "app/Wiring.h"
 
+#include "analysis/Analysis.h"
 #include "app/FactoryMode.h"
 #include "app/Menus.h"
 #include "link/PortSelection.h"
@@ -24,11 +25,16 @@ void WireSubsystems() {
     link::BindPortSelection();
     ui::OnEvent(configpage::FactoryButton, FACTCTR);
     ui::SetHelpProvider(configpage::FactoryButton, [] { return std::optional<ui::HelpText>(); });
+    analysis::BindAnalysis(); // after the shell menus: it takes over the print items
 }
 
-void InitializeSubsystems() {}
+void InitializeSubsystems() {
+    analysis::InitializeAnalysis();
+}
 
-void ResetSubsystems() {}
+void ResetSubsystems() {
+    analysis::ResetAnalysis();
+}
 
 void AddApplicationOptions(QCommandLineParser&) {}
 
