@@ -100,7 +100,7 @@ TEST_F(ShellTest, MenuItemsWithoutTheirWorkSaySoAndAboutNamesTheProgram) {
     EXPECT_FALSE(panel->ScalesContents());
     // Items whose work is not in the program yet say so instead of doing nothing.
     popups->ExpectMessage("NOT AVAILABLE YET");
-    ui::Dispatch(menu::PrintAll, ui::Event::Commit);
+    ui::Dispatch(menu::HelpSaveApi, ui::Event::Commit);
 }
 
 TEST_F(ShellTest, ExitSetsAWiredUnitOrTheBoardRunningAndSendsNothingToRadios) {
