@@ -19,7 +19,7 @@ struct SpectralPeriods {
 struct ZeroCrossingWaves {
     bool available = false; // false with fewer than two down-crossings
     int waves = 0;          // crossings - 1
-    double h13 = 0.0;       // mean height of the highest third of the waves
+    double h13 = 0.0;       // mean height of the highest third of the waves (at least one)
     double hmax = 0.0;      // the highest wave
 };
 
