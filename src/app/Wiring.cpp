@@ -1,5 +1,6 @@
 #include "app/Wiring.h"
 
+#include "analysis/Analysis.h"
 #include "app/FactoryMode.h"
 #include "app/Menus.h"
 #include "chart/ChartControls.h"
@@ -47,16 +48,19 @@ void WireSubsystems() {
     hooks.PlotContData = chart::PlotContData;
     hooks.ChartReset = chart::ChartReset;
     hooks.StopPlotting = chart::StopPlotting;
+    analysis::BindAnalysis();
 }
 
 void InitializeSubsystems() {
     chart::InitializeChart();
+    analysis::InitializeAnalysis();
 }
 
 void ResetSubsystems() {
     files::ResetFiles();
     link::ResetReceivePath();
     chart::ResetChartState();
+    analysis::ResetAnalysis();
 }
 
 void AddApplicationOptions(QCommandLineParser&) {}
