@@ -1,5 +1,6 @@
 #include "app/Wiring.h"
 
+#include "app/DemoMode.h"
 #include "app/FactoryMode.h"
 #include "app/Menus.h"
 #include "link/PortSelection.h"
@@ -28,11 +29,25 @@ void WireSubsystems() {
 
 void InitializeSubsystems() {}
 
-void ResetSubsystems() {}
+void ResetSubsystems() {
+    StopDemo();
+}
 
-void AddApplicationOptions(QCommandLineParser&) {}
+namespace {
+const QCommandLineOption& DemoOption() {
+    static const QCommandLineOption option(
+        "demo", "Start with simulated radio units on a pseudo-terminal, selected and open.");
+    return option;
+}
+} // namespace
 
-void ApplyApplicationOptions(const QCommandLineParser&) {}
+void AddApplicationOptions(QCommandLineParser& parser) {
+    parser.addOption(DemoOption());
+}
+
+void ApplyApplicationOptions(const QCommandLineParser& parser) {
+    if (parser.isSet(DemoOption())) StartDemo();
+}
 
 void ClosePlaybackFile() {}
 void CloseDataFile() {}

@@ -74,8 +74,9 @@ TEST(WaveSignal, FourStandardDeviationsAreTheChosenHm0) {
             const Series s = Measure(wave, c.tp / 16.0, 16384);
             EXPECT_NEAR(4.0 * s.std, c.hm0, 0.03 * c.hm0);
             EXPECT_NEAR(s.mean, 2.0, 0.05 * c.hm0);
-            if (seed == 1)
+            if (seed == 1) {
                 EXPECT_NEAR(PeakFrequency(wave, c.tp / 16.0, 16384), 1.0 / c.tp, 0.1 / c.tp);
+            }
         }
     }
 }
