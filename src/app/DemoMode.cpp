@@ -32,6 +32,20 @@ sim::SimOptions DemoOptions() {
 
 } // namespace
 
+int OpenSimulatedPort(const sim::Simulator& simulator, const QString& label) {
+    const QString path = QString::fromStdString(simulator.SlavePath());
+    link::AddExtraPortPath(path, label);
+    link::GetComPortList();
+    link::GetComPortOutPutList();
+    const int kind = simulator.Kind();
+    live::Program.UnitType = kind;
+    ui::SetInt(live::mainpanel::UnitTypeRing, kind);
+    const int port = link::PortNumberForPath(path);
+    ui::SetInt(live::mainpanel::ComPortList, port);
+    ui::Dispatch(live::mainpanel::ComPortList, ui::Event::Commit);
+    return port;
+}
+
 bool StartDemo() {
     StopDemo();
     auto simulator = std::make_unique<sim::Simulator>(DemoOptions());
@@ -41,15 +55,7 @@ bool StartDemo() {
     }
     const QString path = QString::fromStdString(simulator->SlavePath());
     Demo() = std::move(simulator);
-
-    link::AddExtraPortPath(path, kDemoPortLabel);
-    link::GetComPortList();
-    link::GetComPortOutPutList();
-    // The simulated units are radio units: open the port as the user would.
-    live::Program.UnitType = 0;
-    ui::SetInt(live::mainpanel::UnitTypeRing, 0);
-    ui::SetInt(live::mainpanel::ComPortList, link::PortNumberForPath(path));
-    ui::Dispatch(live::mainpanel::ComPortList, ui::Event::Commit);
+    OpenSimulatedPort(*Demo(), kDemoPortLabel);
     ui::ShowStatus(QString("Demo mode: simulated units on %1").arg(path));
     return true;
 }

@@ -14,6 +14,11 @@ namespace undarix::app {
 
 inline constexpr const char* kDemoPortLabel = "Simulated units (demo)";
 
+// Lists a running simulator's port under `label` in both port lists, sets the unit kind to
+// the simulator's, selects the port and opens it as the user would. Returns its number.
+// End-to-end tests open their own simulators with it.
+int OpenSimulatedPort(const sim::Simulator& simulator, const QString& label);
+
 // Starts the simulator and opens its port. False (and a status message) when the
 // pseudo-terminal cannot be made.
 bool StartDemo();

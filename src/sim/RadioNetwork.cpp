@@ -184,6 +184,9 @@ void RadioNetwork::SendFrame(const std::uint8_t* data, std::size_t count,
     std::uint8_t wire[kMaxEncodedFrame];
     const std::size_t n = EncodeApiFrame(data, count, wire);
     ++framesSent;
+    sent.emplace_back(data, data + count);
+    while (sent.size() > kSentKept)
+        sent.pop_front();
     context.Send(std::string(reinterpret_cast<const char*>(wire), n), true);
 }
 

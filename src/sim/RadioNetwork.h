@@ -48,7 +48,10 @@ public:
     long long framesDropped = 0; // bad length or checksum
     long long framesSent = 0;
     std::deque<ReceivedCommand> received; // the latest, newest last
+    // Frame data (API id first, before escaping and any fault) of the latest frames sent.
+    std::deque<std::vector<std::uint8_t>> sent;
     static constexpr std::size_t kReceivedKept = 64;
+    static constexpr std::size_t kSentKept = 64;
 
     void Receive(const std::uint8_t* bytes, std::size_t count, double now,
                  const SimContext& context);

@@ -37,6 +37,10 @@ struct Faults {
     double corruptFraction = 0.0; // sent with one byte damaged
     double delayFraction = 0.0;   // held back by delayMs
     int delayMs = 500;
+    // Exactly the next so many frames or lines sent are left out or damaged (then the
+    // counts are back at 0), for tests that want one known fault.
+    int dropNext = 0;
+    int corruptNext = 0;
     bool silent = false; // nothing at all is sent
     // Commands the units (or the adapter) do not answer: two-letter unit or AT commands
     // ("WS", "ID"), or one letter for wired units and the board ("r").

@@ -163,17 +163,26 @@ void Simulator::Step() {
 }
 
 void Simulator::Emit(std::string bytes, bool frame) {
-    const Faults& faults = state_.context.faults;
+    Faults& faults = state_.context.faults;
     SimStats& stats = state_.stats;
     std::uniform_real_distribution<double> chance(0.0, 1.0);
     auto roll = [&](double fraction) {
         return fraction > 0.0 && chance(state_.context.random) < fraction;
     };
+    if (faults.dropNext > 0) {
+        --faults.dropNext;
+        ++stats.dropped;
+        return;
+    }
     if (faults.silent || roll(faults.dropFraction)) {
         ++stats.dropped;
         return;
     }
-    if (roll(faults.corruptFraction)) {
+    if (faults.corruptNext > 0) {
+        --faults.corruptNext;
+        Corrupt(bytes, frame);
+        ++stats.corrupted;
+    } else if (roll(faults.corruptFraction)) {
         Corrupt(bytes, frame);
         ++stats.corrupted;
     }

@@ -81,6 +81,8 @@ public:
     // The path the program opens as its serial port.
     [[nodiscard]] const std::string& SlavePath() const { return pty_.SlavePath(); }
     [[nodiscard]] const std::string& Error() const { return error_; }
+    // The unit kind simulated (0..7); fixed for the simulator's life.
+    [[nodiscard]] int Kind() const { return state_.options.kind; }
 
     void SetFaults(const Faults& faults);
     [[nodiscard]] Faults GetFaults() const;

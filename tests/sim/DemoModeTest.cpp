@@ -55,5 +55,20 @@ TEST_F(DemoModeTest, SimulatedUnitsAreListedSelectedAndOpen) {
     EXPECT_TRUE(app::DemoPortPath().isEmpty());
 }
 
+TEST_F(DemoModeTest, ASimulatorOfAnyKindOpensAsItsKind) {
+    sim::SimOptions options;
+    options.kind = 7;
+    sim::Simulator board(options);
+    ASSERT_TRUE(board.Start()) << board.Error();
+    const int port = app::OpenSimulatedPort(board, "Board");
+    EXPECT_EQ(Program.UnitType, 7);
+    EXPECT_EQ(Program.OpenComPortNum, port);
+    EXPECT_EQ(link::ComBaudRate(port), 38400);
+    // The program's wake-up bytes reach the board.
+    link::ComWrt(port, "\r\ngst", 5);
+    EXPECT_TRUE(WaitUntil(
+        [&] { return board.Inspect([](sim::SimState& s) { return s.board.reportsSent; }) == 1; }));
+}
+
 } // namespace
 } // namespace undarix::testing

@@ -15,6 +15,8 @@
 #include <memory>
 #include <random>
 #include <set>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace undarix::sim::testing {
 namespace {
@@ -494,6 +496,38 @@ TEST_F(RadioSim, FaultsDropCorruptDelayAndMute) {
     EXPECT_GE(stats.corrupted, 5);
     EXPECT_GE(stats.dropped, 2);
     EXPECT_GE(stats.delayed, 1);
+}
+
+TEST_F(RadioSim, LinkPathAndOneKnownFault) {
+    const std::string link = "/tmp/undarix-sim-test-" + std::to_string(getpid());
+    SimOptions options;
+    options.rate = 1;
+    options.linkPath = link;
+    Start(options);
+    char target[256] = {};
+    const ssize_t n = readlink(link.c_str(), target, sizeof target);
+    ASSERT_GT(n, 0);
+    EXPECT_EQ(std::string(target, std::size_t(n)), simulator->SlavePath());
+
+    Faults faults;
+    faults.corruptNext = 1;
+    simulator->SetFaults(faults);
+    port->SendLocalAT("ID");
+    port->SendLocalAT("WR");
+    const auto reply = port->WaitFrame(IsFrame(kATCommandResponse));
+    ASSERT_TRUE(reply);
+    EXPECT_EQ((*reply)[2], 'W'); // the first answer was damaged, the next one is whole
+    EXPECT_EQ(port->DroppedFrames(), 1);
+    EXPECT_EQ(simulator->GetFaults().corruptNext, 0);
+    // Both answers as the adapter made them.
+    const auto sent = simulator->Inspect([](SimState& s) { return s.radio.sent; });
+    ASSERT_EQ(sent.size(), 2u);
+    EXPECT_EQ(sent[0][2], 'I');
+    EXPECT_EQ(sent[1][2], 'W');
+
+    simulator->Stop();
+    struct stat status {};
+    EXPECT_NE(lstat(link.c_str(), &status), 0); // the link goes with the simulator
 }
 
 TEST_F(RadioSim, SurvivesGarbage) {
