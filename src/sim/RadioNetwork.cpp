@@ -160,6 +160,7 @@ void RadioNetwork::Transmit(int length, double now, const SimContext& context) {
     if (destination == kBroadcastAddress) {
         SendFrame(status, sizeof status, context);
         // Broadcasts reach sleeping units too: they listen for the power-on.
+        if (context.IsMuted(line.substr(0, 2))) return;
         for (RadioUnit& unit : units)
             if (unit.config.panId == adapter.panId) unit.Broadcast(line, now);
         return;

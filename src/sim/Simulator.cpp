@@ -86,6 +86,14 @@ void Simulator::SetFaults(const Faults& faults) {
     Inspect([&](SimState& state) { state.context.faults = faults; });
 }
 
+void Simulator::CorruptNext(int count) {
+    Inspect([&](SimState& state) { state.context.faults.corruptNext = count; });
+}
+
+void Simulator::DropNext(int count) {
+    Inspect([&](SimState& state) { state.context.faults.dropNext = count; });
+}
+
 Faults Simulator::GetFaults() const {
     std::lock_guard lock(mutex_);
     return state_.context.faults;

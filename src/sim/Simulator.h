@@ -1,20 +1,24 @@
 #pragma once
 
 // The simulator: the devices of one simulation behind a pseudo-terminal, run on a thread of
-// their own. Typical use in a test:
+// their own. Typical use in an end-to-end test (app::OpenSimulatedPort lists, selects and
+// opens the port in the program):
 //
 //   sim::SimOptions options;
 //   options.units = 3;
 //   sim::Simulator simulator(options);
 //   ASSERT_TRUE(simulator.Start()) << simulator.Error();
-//   OpenThePort(simulator.SlavePath());
-//   simulator.WaitUntil([](const sim::SimState& s) { return s.radio.framesReceived > 0; });
-//   int rate = simulator.Inspect([](sim::SimState& s) { return s.radio.units[0].config.sampleRate;
-//   }); simulator.SetFaults(faults); simulator.Stop(); // or let the destructor do it
+//   app::OpenSimulatedPort(simulator, "Simulated units");
+//   simulator.CorruptNext(1); // or SetFaults(faults) for fractions, silence, muted commands
+//   WaitUntil([&] { return ...the program shows it...; });
+//   auto rate = simulator.Inspect(
+//       [](sim::SimState& s) { return s.radio.units[0].config.sampleRate; });
+//   simulator.Stop(); // or let the destructor do it
 //
 // Inspect runs a function on the simulation's state under its lock: it may read or change
-// anything (a unit's configuration store, the faults, the board's staffs) and returns what
-// the function returns.
+// anything (a unit's configuration store, the frames sent, the board's staffs) and returns
+// what the function returns. WaitUntil waits on the simulator's own state (without running
+// the program's event loop).
 
 #include "sim/Board.h"
 #include "sim/PtyLink.h"
@@ -85,6 +89,9 @@ public:
     [[nodiscard]] int Kind() const { return state_.options.kind; }
 
     void SetFaults(const Faults& faults);
+    // Exactly the next `count` frames or lines sent are damaged, or left out.
+    void CorruptNext(int count);
+    void DropNext(int count);
     [[nodiscard]] Faults GetFaults() const;
     [[nodiscard]] SimStats Stats() const;
     // Simulation time: seconds since the simulator was made.

@@ -509,9 +509,7 @@ TEST_F(RadioSim, LinkPathAndOneKnownFault) {
     ASSERT_GT(n, 0);
     EXPECT_EQ(std::string(target, std::size_t(n)), simulator->SlavePath());
 
-    Faults faults;
-    faults.corruptNext = 1;
-    simulator->SetFaults(faults);
+    simulator->CorruptNext(1);
     port->SendLocalAT("ID");
     port->SendLocalAT("WR");
     const auto reply = port->WaitFrame(IsFrame(kATCommandResponse));
@@ -524,6 +522,14 @@ TEST_F(RadioSim, LinkPathAndOneKnownFault) {
     ASSERT_EQ(sent.size(), 2u);
     EXPECT_EQ(sent[0][2], 'I');
     EXPECT_EQ(sent[1][2], 'W');
+
+    simulator->DropNext(1);
+    port->SendLocalAT("ID");
+    port->SendLocalAT("WR");
+    const auto next = port->WaitFrame(IsFrame(kATCommandResponse));
+    ASSERT_TRUE(next);
+    EXPECT_EQ((*next)[2], 'W'); // the answer to "ID" never came
+    EXPECT_EQ(simulator->Stats().dropped, 1);
 
     simulator->Stop();
     struct stat status {};
