@@ -17,6 +17,7 @@
 #include "live/Hooks.h"
 #include "live/OutputStream.h"
 #include "live/PanelRoles.h"
+#include "live/PresenceTimer.h"
 #include "ui/Callbacks.h"
 #include "ui/Timers.h"
 
@@ -43,6 +44,7 @@ void WireSubsystems() {
 
     hooks.RxDataService = RxDataService;
     chart::BindChart();
+    BindPresenceAndSync();
     hooks.PlotData = chart::PlotData;
     hooks.PlotContData = chart::PlotContData;
     hooks.ChartReset = chart::ChartReset;
@@ -57,6 +59,7 @@ void ResetSubsystems() {
     files::ResetFiles();
     link::ResetReceivePath();
     chart::ResetChartState();
+    live::ResetPresenceAndSync();
 }
 
 void AddApplicationOptions(QCommandLineParser&) {}
