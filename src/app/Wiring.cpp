@@ -19,6 +19,8 @@
 #include "live/PanelRoles.h"
 #include "ui/Callbacks.h"
 #include "ui/Timers.h"
+#include "wiredcfg/BindWiredConfig.h"
+#include "wiredcfg/WiredConfigState.h"
 
 #include <QCommandLineParser>
 
@@ -47,6 +49,7 @@ void WireSubsystems() {
     hooks.PlotContData = chart::PlotContData;
     hooks.ChartReset = chart::ChartReset;
     hooks.StopPlotting = chart::StopPlotting;
+    wiredcfg::BindWiredConfig();
 }
 
 void InitializeSubsystems() {
@@ -57,6 +60,7 @@ void ResetSubsystems() {
     files::ResetFiles();
     link::ResetReceivePath();
     chart::ResetChartState();
+    wiredcfg::ResetWiredConfig();
 }
 
 void AddApplicationOptions(QCommandLineParser&) {}
