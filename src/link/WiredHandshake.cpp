@@ -116,6 +116,9 @@ void StartAcknowledged(WiredReceiveState& rx, std::uint8_t byte) {
     if (byte != ',' || StoredAt(rx) != kGokComma || !LineStartsWith(rx, "GOK")) return;
     Program.WSWLConnectStatus = 8;
     Program.WSWLConnectTimer = 0;
+    // The first sample line follows the comma at once: it starts the buffer afresh, or its
+    // count would be missed.
+    rx.index = 0;
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "link/ReceivePath.h"
 #include "link/SerialPort.h"
 #include "link/WiredReceive.h"
+#include "live/Hooks.h"
 #include "live/PanelRoles.h"
 #include "live/ProgramState.h"
 #include "live/UnitKind.h"
@@ -178,6 +179,12 @@ TEST_F(WiredHandshakeTest, StartIsAcknowledgedByGok) {
     Receive("GOK,");
     EXPECT_EQ(Program.WSWLConnectStatus, 8);
     EXPECT_EQ(Program.WSWLConnectTimer, 0);
+
+    // The first line right behind the comma is a sample too.
+    int samples = 0;
+    live::hooks.RxDataService = [&](std::uint8_t) { ++samples; };
+    Receive("1000\r\n");
+    EXPECT_EQ(samples, 1);
 }
 
 TEST_F(WiredHandshakeTest, RepliesOutsideTheirStateChangeNothing) {
