@@ -67,9 +67,9 @@ void ShowIdentification(int unitType) {
     ShowText(ModelText, ModelTextFor(unitType));
 }
 
-// Gain and offset as the unit holds them; after a calibration write each one the unit did
-// not take is reported first.
-void TakeGainOffset(const char* raw) {
+// After a calibration write, each of gain and offset that the unit did not take (the value
+// held, truncated, against the unit's 16-bit value) is reported before the unit's are shown.
+void ReportCalibrationNotTaken(const char* raw) {
     const wiredcfg::WiredConfigRecord& record = Program.WSAll;
     if (WiredCfg.NewCalGainZero) {
         if (!block::GainOffsetTaken(record.Gain, block::BlockGain(raw)))
@@ -159,7 +159,7 @@ void ShowRavoZerar(int unitType, const char* raw) {
         return;
     }
     ShowIdentification(unitType);
-    TakeGainOffset(raw);
+    ReportCalibrationNotTaken(raw);
     block::DecodeConfigBlock(raw, unitType, Program.WSAll);
     ShowSampling();
     if (unitType == live::WiredRavoZerar402E) ShowAlarms();
@@ -172,7 +172,7 @@ void ShowRavoZerar(int unitType, const char* raw) {
 
 void ShowDeveZuravi(int unitType, const char* raw) {
     ShowIdentification(unitType);
-    TakeGainOffset(raw);
+    ReportCalibrationNotTaken(raw);
     block::DecodeConfigBlock(raw, unitType, Program.WSAll);
     const wiredcfg::WiredConfigRecord& record = Program.WSAll;
     ShowSampling();
