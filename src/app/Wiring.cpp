@@ -1,5 +1,7 @@
 #include "app/Wiring.h"
 
+#include "analysis/Analysis.h"
+#include "app/DemoMode.h"
 #include "app/FactoryMode.h"
 #include "app/Menus.h"
 #include "chart/ChartControls.h"
@@ -17,6 +19,7 @@
 #include "live/Hooks.h"
 #include "live/OutputStream.h"
 #include "live/PanelRoles.h"
+#include "live/PresenceTimer.h"
 #include "ui/Callbacks.h"
 #include "ui/Timers.h"
 #include "wiredcfg/BindWiredConfig.h"
@@ -45,27 +48,45 @@ void WireSubsystems() {
 
     hooks.RxDataService = RxDataService;
     chart::BindChart();
+    BindPresenceAndSync();
     hooks.PlotData = chart::PlotData;
     hooks.PlotContData = chart::PlotContData;
     hooks.ChartReset = chart::ChartReset;
     hooks.StopPlotting = chart::StopPlotting;
+    analysis::BindAnalysis();
     wiredcfg::BindWiredConfig();
 }
 
 void InitializeSubsystems() {
     chart::InitializeChart();
+    analysis::InitializeAnalysis();
 }
 
 void ResetSubsystems() {
+    StopDemo();
     files::ResetFiles();
     link::ResetReceivePath();
     chart::ResetChartState();
+    analysis::ResetAnalysis();
+    live::ResetPresenceAndSync();
     wiredcfg::ResetWiredConfig();
 }
 
-void AddApplicationOptions(QCommandLineParser&) {}
+namespace {
+const QCommandLineOption& DemoOption() {
+    static const QCommandLineOption option(
+        "demo", "Start with simulated radio units on a pseudo-terminal, selected and open.");
+    return option;
+}
+} // namespace
 
-void ApplyApplicationOptions(const QCommandLineParser&) {}
+void AddApplicationOptions(QCommandLineParser& parser) {
+    parser.addOption(DemoOption());
+}
+
+void ApplyApplicationOptions(const QCommandLineParser& parser) {
+    if (parser.isSet(DemoOption())) StartDemo();
+}
 
 void ClosePlaybackFile() {
     files::ClosePlaybackFileNow();
