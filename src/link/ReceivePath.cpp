@@ -52,7 +52,9 @@ void RadioReceiveByte(std::uint8_t byte) {
     const Assembler::Result result = assembler.Feed(byte, RxFrame);
     UartXbee.receiveState = std::uint8_t(assembler.State());
     UartXbee.byteCount = std::uint8_t(assembler.ByteCount());
+    if (result == Assembler::Result::Dropped) ++RadioRx.framesDropped;
     if (result != Assembler::Result::Complete) return;
+    ++RadioRx.framesGood;
 
     UartXbee.frameLength = assembler.FrameLength();
     live::CallHook(live::hooks.RxDataService, std::uint8_t(0));

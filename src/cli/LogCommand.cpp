@@ -1,0 +1,307 @@
+#include "cli/LogCommand.h"
+
+#include "cli/CommandLine.h"
+#include "cli/HeadlessProgram.h"
+#include "files/CaptureFile.h"
+#include "files/DataFile.h"
+#include "files/FileState.h"
+#include "files/codec/DataFileName.h"
+#include "link/SerialPort.h"
+#include "live/DeviceTable.h"
+#include "live/Hooks.h"
+#include "live/PanelRoles.h"
+#include "live/ProgramState.h"
+#include "live/UnitKind.h"
+#include "ui/Callbacks.h"
+#include "ui/Clock.h"
+#include "ui/Controls.h"
+#include "ui/Timers.h"
+
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <array>
+#include <csignal>
+#include <cstdint>
+#include <fcntl.h>
+#include <string_view>
+#include <unistd.h>
+
+namespace undarix::cli {
+
+const char* const kLogHelp =
+    R"(Usage: undarix-cli log --port PATH --kind KIND [--csv FILE.csv] [--interval DAYS]
+                       [--capture FILE.api]
+
+Logs the units on a serial port without a window, through the program's own serial path:
+the receive callback, the frame dispatcher and device table, the data file with its
+rotation and name numbering, and the capture file. Runs until SIGINT (Ctrl-C) or SIGTERM,
+which close the files cleanly.
+
+Options:
+  --port PATH        the serial device of the radio adapter (e.g. /dev/ttyUSB0)
+  --kind KIND        the kind of unit: ravo-zerar-xb, rezav-ivir-erazud-xb,
+                     rezav-ivir-erazud-rv (or their numbers 0, 1, 2)
+  --csv FILE.csv     log the decoded samples to data files: FILE000.csv, then FILE001.csv
+                     after the interval, and so on. Numbers already used by files that
+                     exist are passed over, so a restarted log never replaces a file.
+  --interval DAYS    days from the start of one data file to the start of the next,
+                     1 to 98 (default 1: a new file at each change of date); 99 for one
+                     continuous file
+  --capture FILE.api record the raw bytes of the radio adapter; an existing file is
+                     continued, never replaced
+
+One status line a second goes to standard error: units heard, lines written, bytes
+captured.
+
+Exit status: 0 after a clean stop, 1 bad input (the port or a file cannot be opened),
+2 usage error.
+)";
+
+namespace {
+
+using live::Program;
+
+struct KindName {
+    std::string_view name;
+    int kind;
+};
+
+constexpr std::array<KindName, 3> kKinds{{{"ravo-zerar-xb", live::RavoZerarXB},
+                                          {"rezav-ivir-erazud-xb", live::RezavIvirErazudXB},
+                                          {"rezav-ivir-erazud-rv", live::RezavIvirErazudRV}}};
+
+std::optional<int> KindOf(const QString& text) {
+    bool number = false;
+    const int value = text.toInt(&number);
+    if (number)
+        return value >= 0 && value < live::kUnitKindCount ? std::optional(value) : std::nullopt;
+    const QByteArray name = text.trimmed().toLower().replace(' ', '-').toLatin1();
+    for (const KindName& kind : kKinds)
+        if (kind.name == std::string_view(name.constData(), std::size_t(name.size())))
+            return kind.kind;
+    return std::nullopt;
+}
+
+struct LogRequest {
+    QString port;
+    int kind = 0;
+    QString csv;
+    int interval = 1;
+    QString capture;
+};
+
+// SIGINT and SIGTERM write a byte into this pipe; the event loop reads it and stops.
+int stopPipe[2] = {-1, -1};
+
+extern "C" void OnStopSignal(int) {
+    const char byte = 1;
+    if (stopPipe[1] >= 0) (void)!write(stopPipe[1], &byte, 1);
+}
+
+class StopSignals {
+public:
+    StopSignals() {
+        if (stopPipe[0] < 0 && pipe2(stopPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
+        char stale[16];
+        while (read(stopPipe[0], stale, sizeof stale) > 0) {
+        }
+        struct sigaction action {};
+        action.sa_handler = OnStopSignal;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        sigaction(SIGINT, &action, &previousInt_);
+        sigaction(SIGTERM, &action, &previousTerm_);
+    }
+    ~StopSignals() {
+        sigaction(SIGINT, &previousInt_, nullptr);
+        sigaction(SIGTERM, &previousTerm_, nullptr);
+    }
+    StopSignals(const StopSignals&) = delete;
+    StopSignals& operator=(const StopSignals&) = delete;
+
+private:
+    struct sigaction previousInt_ {};
+    struct sigaction previousTerm_ {};
+};
+
+// The unit port opened as the port selector opens it.
+int OpenUnitPort(HeadlessProgram& program, const LogRequest& request, const Console& console) {
+    Program.UnitType = request.kind;
+    link::AddExtraPortPath(request.port);
+    const int port = link::PortNumberForPath(request.port);
+    ui::SetInt(live::mainpanel::ComPortList, port);
+    // A failure is told once, below, with the port's name.
+    program.EchoStatus(false);
+    ui::Dispatch(live::mainpanel::ComPortList, ui::Event::Commit);
+    program.EchoStatus(true);
+    if (Program.OpenComPortNum == 0)
+        return BadInput(console, request.port, "cannot be opened: " + link::LastComError());
+    return kExitOk;
+}
+
+// The first data file of the series, as the start of logging opens it, at the first number
+// no existing file holds.
+int StartDataFile(const LogRequest& request, const Console& console) {
+    namespace names = files::codec;
+    const std::string numbered = names::NumberedDataFileName(request.csv.toStdString());
+    if (numbered.size() > names::kMaxPathLength)
+        return BadInput(
+            console, request.csv,
+            QString("the path is longer than %1 characters").arg(names::kMaxPathLength));
+    int number = 0;
+    while (
+        number <= names::kLastFileNumber &&
+        QFileInfo::exists(QString::fromStdString(names::DataFileNameWithNumber(numbered, number))))
+        ++number;
+    if (number > names::kLastFileNumber)
+        return BadInput(console, request.csv,
+                        QString("every file number of the series up to %1 exists already")
+                            .arg(names::kLastFileNumber));
+    const QString name = QString::fromStdString(names::DataFileNameWithNumber(numbered, number));
+
+    files::DataFileState& data = files::Files.data;
+    data.SaveOutputDataHandle.setFileName(name);
+    if (!data.SaveOutputDataHandle.open(QIODevice::WriteOnly | QIODevice::Truncate |
+                                        QIODevice::Unbuffered))
+        return BadInput(console, name,
+                        "cannot be written: " + data.SaveOutputDataHandle.errorString());
+    data.SaveOutputDataFileName = name;
+    data.SaveFileInterval = request.interval;
+    data.SaveFileLastDay = ui::Now().date().day();
+    data.SaveFileDayCounter = 0;
+    data.SaveFileNameCounter = number;
+    Program.OutputDataFileOpen = 1;
+    ui::SetTimerEnabled(live::timer::FileInterval, true);
+    console.ErrLine(QString("undarix-cli log: logging to %1").arg(name));
+    return kExitOk;
+}
+
+int StartCapture(const LogRequest& request, const Console& console) {
+    files::CaptureFileState& capture = files::Files.capture;
+    const bool existed = QFileInfo::exists(request.capture);
+    capture.SaveAPIFrameDataHandle.setFileName(request.capture);
+    if (!capture.SaveAPIFrameDataHandle.open(QIODevice::WriteOnly | QIODevice::Append |
+                                             QIODevice::Unbuffered))
+        return BadInput(console, request.capture,
+                        "cannot be written: " + capture.SaveAPIFrameDataHandle.errorString());
+    capture.SaveAPIFrameDataFileName = request.capture;
+    Program.APIFrameDataFileOpen = 1;
+    console.ErrLine(QString("undarix-cli log: %1 the capture file %2")
+                        .arg(existed ? "continuing" : "writing", request.capture));
+    return kExitOk;
+}
+
+int UnitsHeard() {
+    int heard = 0;
+    for (const live::OutputLineRecord& record : live::OutputLine)
+        if (record.address != 0) ++heard;
+    return heard;
+}
+
+int RunLog(const LogRequest& request, const Console& console) {
+    HeadlessProgram program(console);
+    if (const int status = OpenUnitPort(program, request, console)) return status;
+    if (!request.csv.isEmpty())
+        if (const int status = StartDataFile(request, console)) return status;
+    if (!request.capture.isEmpty())
+        if (const int status = StartCapture(request, console)) return status;
+
+    std::uint64_t captured = 0;
+    live::hooks.CaptureByte = [&captured](std::uint8_t byte) {
+        files::CaptureByte(byte);
+        ++captured;
+    };
+
+    QEventLoop loop;
+    StopSignals stopSignals;
+    QSocketNotifier stopNotifier(stopPipe[0], QSocketNotifier::Read);
+    QObject::connect(&stopNotifier, &QSocketNotifier::activated, &loop, [&loop] {
+        char bytes[16];
+        while (read(stopPipe[0], bytes, sizeof bytes) > 0) {
+        }
+        loop.quit();
+    });
+
+    QTimer status;
+    status.setInterval(1000);
+    QObject::connect(&status, &QTimer::timeout, &loop, [&] {
+        console.ErrLine(
+            QString("undarix-cli log: %1 units heard, %2 lines written%3, %4 bytes "
+                    "captured")
+                .arg(UnitsHeard())
+                .arg(files::Files.data.linesWritten)
+                .arg(Program.OutputDataFileOpen
+                         ? " (" + QFileInfo(files::Files.data.SaveOutputDataFileName).fileName() +
+                               ")"
+                         : QString())
+                .arg(captured));
+    });
+    status.start();
+
+    loop.exec();
+
+    // The closing steps of the program's end: data file, capture file, then the port.
+    files::CloseDataFileNow();
+    files::CloseCaptureFileNow();
+    if (Program.OpenComPortNum != 0) link::CloseCom(Program.OpenComPortNum);
+    Program.OpenComPortNum = 0;
+    console.ErrLine(QString("undarix-cli log: stopped; %1 lines written, %2 bytes captured")
+                        .arg(files::Files.data.linesWritten)
+                        .arg(captured));
+    return kExitOk;
+}
+
+} // namespace
+
+void RequestLogStop() {
+    OnStopSignal(0);
+}
+
+int Log(const QStringList& arguments, const Console& console) {
+    const QString command = "log";
+    QCommandLineParser parser;
+    parser.addOptions({{"port", "serial device", "PATH"},
+                       {"kind", "unit kind", "KIND"},
+                       {"csv", "data file", "FILE"},
+                       {"interval", "days per data file", "DAYS"},
+                       {"capture", "capture file", "FILE"}});
+    if (auto status = ParseCommandLine(parser, arguments, command, kLogHelp, console))
+        return *status;
+    if (!parser.positionalArguments().isEmpty())
+        return UsageError(console, command,
+                          QString("unexpected argument '%1'").arg(parser.positionalArguments()[0]));
+
+    LogRequest request;
+    if (!parser.isSet("port")) return UsageError(console, command, "--port PATH is required");
+    request.port = parser.value("port");
+    if (!parser.isSet("kind")) return UsageError(console, command, "--kind KIND is required");
+    const std::optional<int> kind = KindOf(parser.value("kind"));
+    if (!kind)
+        return UsageError(console, command, QString("unknown kind '%1'").arg(parser.value("kind")));
+    if (!live::IsRadioKind(*kind))
+        return UsageError(console, command,
+                          QString("%1 units need the wired hand-shake, which this build of "
+                                  "undarix-cli does not have yet; only radio kinds can be logged")
+                              .arg(live::UnitKindName(*kind)));
+    request.kind = *kind;
+    request.csv = parser.value("csv");
+    request.capture = parser.value("capture");
+    if (parser.isSet("interval")) {
+        bool ok = false;
+        request.interval = parser.value("interval").toInt(&ok);
+        if (!ok || request.interval < 1 || request.interval > 99)
+            return UsageError(console, command,
+                              QString("--interval wants 1 to 98 days, or 99, not '%1'")
+                                  .arg(parser.value("interval")));
+    }
+    if (parser.isSet("interval") && request.csv.isEmpty())
+        return UsageError(console, command, "--interval goes with --csv");
+    if (request.csv.isEmpty() && request.capture.isEmpty())
+        console.ErrLine("undarix-cli log: neither --csv nor --capture: nothing will be saved");
+    return RunLog(request, console);
+}
+
+} // namespace undarix::cli

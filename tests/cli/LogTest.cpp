@@ -1,0 +1,121 @@
+// log: the real executable logging the frames written into a pseudo-terminal, stopped by
+// SIGTERM.
+
+#include "CliFixture.h"
+#include "support/Pty.h"
+
+#include <QElapsedTimer>
+#include <QThread>
+
+namespace undarix::testing {
+namespace {
+
+class LogTest : public CliTest {};
+
+std::vector<int> Samples(int seed) {
+    std::vector<int> mm;
+    for (int k = 0; k < 64; ++k)
+        mm.push_back(2000 + (k * 31 + seed * 7) % 600 - 300);
+    return mm;
+}
+
+TEST_F(LogTest, FramesForThreeSecondsAreLoggedAndTheFilesClosedOnSigterm) {
+    Pty pty;
+    // An earlier run's file keeps its number: this run writes site001.csv.
+    WriteFile(Path("site000.csv"), "kept\r\n");
+    QProcess process;
+    process.start(UNDARIX_CLI_EXECUTABLE,
+                  {"log", "--port", pty.SlavePath(), "--kind", "ravo-zerar-xb", "--csv",
+                   Path("site.csv"), "--capture", Path("site.api")});
+    ASSERT_TRUE(process.waitForStarted(5000));
+    QByteArray err;
+    QElapsedTimer clock;
+    clock.start();
+    while (!err.contains("the capture file") && clock.elapsed() < 10000) {
+        process.waitForReadyRead(100);
+        err += process.readAllStandardError();
+    }
+    ASSERT_TRUE(err.contains("logging to " + Path("site001.csv").toUtf8())) << err.toStdString();
+
+    // Two units, ten blocks a second each, for three seconds.
+    int sent = 0;
+    clock.restart();
+    for (int block = 0; clock.elapsed() < 3000; ++block) {
+        pty.Write(
+            ReceivedFrame(0x0013A20040A1B2C3ull, IBlockText(3, 16, 4 * block, Samples(block))) +
+            ReceivedFrame(0x0013A20040000011ull, ABlockText(11, 32, block, Samples(block))));
+        sent += 2;
+        process.waitForReadyRead(100);
+        err += process.readAllStandardError();
+        (void)pty.Read(0); // the adapter's side takes what the program sends
+    }
+    QThread::msleep(300); // the last frames reach the program
+    process.terminate();  // SIGTERM
+    ASSERT_TRUE(process.waitForFinished(5000));
+    err += process.readAllStandardError();
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 0) << err.toStdString();
+
+    EXPECT_EQ(ReadFile(Path("site000.csv")), "kept\r\n");
+    const QByteArray logged = ReadFile(Path("site001.csv"));
+    EXPECT_EQ(logged.count('\n'), sent) << err.toStdString();
+    EXPECT_TRUE(err.contains("2 units heard")) << err.toStdString();
+    EXPECT_TRUE(err.contains(QByteArray::number(sent) + " lines written")) << err.toStdString();
+    EXPECT_TRUE(err.contains("stopped")) << err.toStdString();
+
+    // The capture holds every byte; converted, it gives the very lines logged.
+    const CliRun run = RunExecutable({"convert", Path("site.api"), Path("again.csv")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(ReadFile(Path("again.csv")), logged);
+}
+
+TEST_F(LogTest, APortThatCannotBeOpenedIsBadInput) {
+    const CliRun run = RunInProcess(
+        {"log", "--port", Path("no-such-port"), "--kind", "0", "--csv", Path("site.csv")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("no-such-port: cannot be opened"), std::string::npos) << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    EXPECT_FALSE(QFile::exists(Path("site000.csv")));
+}
+
+TEST(CliUsage, EveryCommandHasItsHelpAndRefusesWrongUse) {
+    for (const char* command : {"convert", "analyze", "log", "frame"}) {
+        const CliRun run = RunInProcess({command, "--help"});
+        EXPECT_EQ(run.status, 0) << command;
+        EXPECT_EQ(run.out.rfind(std::string("Usage: undarix-cli ") + command, 0), 0) << run.out;
+    }
+    const CliRun help = RunExecutable({"--help"});
+    EXPECT_EQ(help.status, 0);
+    for (const char* command : {"convert INPUT OUTPUT", "analyze INPUT", "log --port", "frame tx"})
+        EXPECT_NE(help.out.find(command), std::string::npos) << help.out;
+
+    const struct {
+        QStringList arguments;
+        const char* message;
+    } cases[] = {
+        {{}, "Usage: undarix-cli COMMAND"},
+        {{"bogus"}, "unknown command 'bogus'"},
+        {{"convert", "a.api"}, "wants INPUT and OUTPUT"},
+        {{"analyze", "a.csv"}, "--device N is required"},
+        {{"analyze", "a.csv", "--device", "0"}, "--device wants a number from 1 to 255"},
+        {{"analyze", "a.csv", "--device", "1", "--from", "x"}, "--from wants a number"},
+        {{"analyze", "a.csv", "--device", "1", "--from", "9", "--to", "3"}, "--from must come"},
+        {{"analyze", "a.csv", "--device", "1", "--window", "square"}, "unknown window 'square'"},
+        {{"analyze", "a.csv", "--device", "1", "--units", "volts"}, "unknown unit 'volts'"},
+        {{"log", "--kind", "0"}, "--port PATH is required"},
+        {{"log", "--port", "/dev/null"}, "--kind KIND is required"},
+        {{"log", "--port", "/dev/null", "--kind", "9"}, "unknown kind '9'"},
+        {{"log", "--port", "/dev/null", "--kind", "0", "--csv", "a.csv", "--interval", "0"},
+         "--interval wants 1 to 98 days, or 99"},
+        {{"log", "--port", "/dev/null", "--kind", "0", "--interval", "2"},
+         "--interval goes with --csv"},
+    };
+    for (const auto& c : cases) {
+        const CliRun run = RunInProcess(c.arguments);
+        EXPECT_EQ(run.status, 2) << c.arguments.join(' ').toStdString();
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+    }
+}
+
+} // namespace
+} // namespace undarix::testing
