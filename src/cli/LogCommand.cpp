@@ -130,6 +130,7 @@ private:
 // The unit port opened as the port selector opens it.
 int OpenUnitPort(HeadlessProgram& program, const LogRequest& request, const Console& console) {
     Program.UnitType = request.kind;
+    ui::SetInt(live::mainpanel::UnitTypeRing, request.kind);
     link::AddExtraPortPath(request.port);
     const int port = link::PortNumberForPath(request.port);
     ui::SetInt(live::mainpanel::ComPortList, port);
@@ -202,6 +203,8 @@ int UnitsHeard() {
 }
 
 int RunLog(const LogRequest& request, const Console& console) {
+    // From here on a stop request waits for the files to be closed.
+    StopSignals stopSignals;
     HeadlessProgram program(console);
     if (const int status = OpenUnitPort(program, request, console)) return status;
     if (!request.csv.isEmpty())
@@ -216,7 +219,6 @@ int RunLog(const LogRequest& request, const Console& console) {
     };
 
     QEventLoop loop;
-    StopSignals stopSignals;
     QSocketNotifier stopNotifier(stopPipe[0], QSocketNotifier::Read);
     QObject::connect(&stopNotifier, &QSocketNotifier::activated, &loop, [&loop] {
         char bytes[16];

@@ -2,10 +2,15 @@
 // SIGTERM.
 
 #include "CliFixture.h"
+#include "cli/LogCommand.h"
+#include "link/SerialPort.h"
+#include "live/PanelRoles.h"
 #include "support/Pty.h"
+#include "ui/Timers.h"
 
 #include <QElapsedTimer>
 #include <QThread>
+#include <QTimer>
 
 namespace undarix::testing {
 namespace {
@@ -67,6 +72,40 @@ TEST_F(LogTest, FramesForThreeSecondsAreLoggedAndTheFilesClosedOnSigterm) {
     const CliRun run = RunExecutable({"convert", Path("site.api"), Path("again.csv")});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(ReadFile(Path("again.csv")), logged);
+}
+
+TEST_F(LogTest, TheDataFileStartsAnewAfterTheIntervalWithTheNextNumber) {
+    // In this process, on a memory port: the program's rotation timer is ticked across two
+    // changes of date with an interval of two days.
+    int linesBefore = 0;
+    QTimer::singleShot(0, [&] {
+        const int port = link::PortNumberForPath("mem:units");
+        const auto send = [port](int block) {
+            link::MemoryPortReceive(
+                port,
+                ReceivedFrame(0x0013A20040A1B2C3ull, IBlockText(3, 16, 4 * block, Samples(block))));
+        };
+        send(0);
+        send(1);
+        SetNow(QDateTime(QDate(2026, 12, 8), QTime(0, 0, 1)));
+        ui::TickTimer(live::timer::FileInterval); // one change of date: not yet
+        send(2);
+        SetNow(QDateTime(QDate(2026, 12, 9), QTime(0, 0, 1)));
+        ui::TickTimer(live::timer::FileInterval); // the second: site001.csv
+        linesBefore = int(ReadFile(Path("site000.csv")).count('\n'));
+        send(3);
+        cli::RequestLogStop();
+    });
+    const CliRun run = RunInProcess({"log", "--port", "mem:units", "--kind", "rezav-ivir-erazud-xb",
+                                     "--csv", Path("site.csv"), "--interval", "2"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(linesBefore, 3);
+    EXPECT_EQ(ReadFile(Path("site001.csv")).count('\n'), 1) << run.err;
+    EXPECT_NE(run.err.find("logging to " + Path("site000.csv").toStdString()), std::string::npos);
+    EXPECT_NE(run.err.find("Saving output data to " + Path("site001.csv").toStdString()),
+              std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find("stopped; 4 lines written"), std::string::npos) << run.err;
 }
 
 TEST_F(LogTest, APortThatCannotBeOpenedIsBadInput) {
