@@ -1,6 +1,7 @@
 #include "app/Wiring.h"
 
 #include "analysis/Analysis.h"
+#include "app/DemoMode.h"
 #include "app/FactoryMode.h"
 #include "app/Menus.h"
 #include "chart/ChartControls.h"
@@ -57,15 +58,28 @@ void InitializeSubsystems() {
 }
 
 void ResetSubsystems() {
+    StopDemo();
     files::ResetFiles();
     link::ResetReceivePath();
     chart::ResetChartState();
     analysis::ResetAnalysis();
 }
 
-void AddApplicationOptions(QCommandLineParser&) {}
+namespace {
+const QCommandLineOption& DemoOption() {
+    static const QCommandLineOption option(
+        "demo", "Start with simulated radio units on a pseudo-terminal, selected and open.");
+    return option;
+}
+} // namespace
 
-void ApplyApplicationOptions(const QCommandLineParser&) {}
+void AddApplicationOptions(QCommandLineParser& parser) {
+    parser.addOption(DemoOption());
+}
+
+void ApplyApplicationOptions(const QCommandLineParser& parser) {
+    if (parser.isSet(DemoOption())) StartDemo();
+}
 
 void ClosePlaybackFile() {
     files::ClosePlaybackFileNow();
