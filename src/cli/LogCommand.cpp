@@ -176,13 +176,12 @@ int StartDataFile(const LogRequest& request, const Console& console) {
     data.SaveFileNameCounter = number;
     Program.OutputDataFileOpen = 1;
     ui::SetTimerEnabled(live::timer::FileInterval, true);
-    console.ErrLine(QString("undarix-cli log: logging to %1").arg(name));
     return kExitOk;
 }
 
-int StartCapture(const LogRequest& request, const Console& console) {
+int StartCapture(const LogRequest& request, const Console& console, bool& existed) {
     files::CaptureFileState& capture = files::Files.capture;
-    const bool existed = QFileInfo::exists(request.capture);
+    existed = QFileInfo::exists(request.capture);
     capture.SaveAPIFrameDataHandle.setFileName(request.capture);
     if (!capture.SaveAPIFrameDataHandle.open(QIODevice::WriteOnly | QIODevice::Append |
                                              QIODevice::Unbuffered))
@@ -190,9 +189,19 @@ int StartCapture(const LogRequest& request, const Console& console) {
                         "cannot be written: " + capture.SaveAPIFrameDataHandle.errorString());
     capture.SaveAPIFrameDataFileName = request.capture;
     Program.APIFrameDataFileOpen = 1;
-    console.ErrLine(QString("undarix-cli log: %1 the capture file %2")
-                        .arg(existed ? "continuing" : "writing", request.capture));
     return kExitOk;
+}
+
+// The port could not be opened: the files this run made are taken away again.
+void AbandonFiles(bool captureExisted) {
+    const QString data = files::Files.data.SaveOutputDataFileName;
+    const QString capture = files::Files.capture.SaveAPIFrameDataFileName;
+    const bool dataOpen = Program.OutputDataFileOpen != 0;
+    const bool captureOpen = Program.APIFrameDataFileOpen != 0;
+    files::CloseDataFileNow();
+    files::CloseCaptureFileNow();
+    if (dataOpen) QFile::remove(data);
+    if (captureOpen && !captureExisted) QFile::remove(capture);
 }
 
 int UnitsHeard() {
@@ -206,11 +215,26 @@ int RunLog(const LogRequest& request, const Console& console) {
     // From here on a stop request waits for the files to be closed.
     StopSignals stopSignals;
     HeadlessProgram program(console);
-    if (const int status = OpenUnitPort(program, request, console)) return status;
+    // The files are open before the port, so that both take the stream from its first byte.
+    Program.UnitType = request.kind;
+    bool captureExisted = false;
     if (!request.csv.isEmpty())
         if (const int status = StartDataFile(request, console)) return status;
     if (!request.capture.isEmpty())
-        if (const int status = StartCapture(request, console)) return status;
+        if (const int status = StartCapture(request, console, captureExisted)) {
+            AbandonFiles(captureExisted);
+            return status;
+        }
+    if (const int status = OpenUnitPort(program, request, console)) {
+        AbandonFiles(captureExisted);
+        return status;
+    }
+    if (Program.OutputDataFileOpen)
+        console.ErrLine(QString("undarix-cli log: logging to %1")
+                            .arg(files::Files.data.SaveOutputDataFileName));
+    if (Program.APIFrameDataFileOpen)
+        console.ErrLine(QString("undarix-cli log: %1 the capture file %2")
+                            .arg(captureExisted ? "continuing" : "writing", request.capture));
 
     std::uint64_t captured = 0;
     live::hooks.CaptureByte = [&captured](std::uint8_t byte) {

@@ -2,55 +2,28 @@
 // page analyses them.
 
 #include "CliFixture.h"
+#include "sim/WaveSignal.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
 #include <cmath>
-#include <random>
 
 namespace undarix::testing {
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-// A JONSWAP sea (peak enhancement 3.3) as a sum of sines at the frequencies k / duration,
-// with amplitudes from the spectrum and seeded random phases, around a 5 m level.
+// The simulator's sea (a JONSWAP random-phase sum) around a 5 m level, sampled at `rate`.
 std::vector<double> JonswapSea(double hm0, double tp, double rate, int count, unsigned seed) {
-    const double duration = count / rate;
-    const double fp = 1.0 / tp;
-    // Above eight times the peak frequency the sea holds next to nothing.
-    const int components = std::min(int(duration * rate / 2), int(8 * fp * duration));
-    std::vector<double> amplitude(std::size_t(components) + 1, 0.0);
-    double m0 = 0.0;
-    for (int k = 1; k <= components; ++k) {
-        const double f = k / duration;
-        const double sigma = f <= fp ? 0.07 : 0.09;
-        const double r = std::exp(-std::pow(f - fp, 2) / (2 * sigma * sigma * fp * fp));
-        const double s = std::pow(f, -5) * std::exp(-1.25 * std::pow(fp / f, 4)) * std::pow(3.3, r);
-        amplitude[std::size_t(k)] = std::sqrt(2 * s / duration);
-        m0 += s / duration;
-    }
-    const double scale = (hm0 / 4) / std::sqrt(m0);
-    std::mt19937 random(seed);
-    std::uniform_real_distribution<double> phase(0.0, 2 * kPi);
-    std::vector<double> level(std::size_t(count), 5.0);
-    for (int k = 1; k <= components; ++k) {
-        const double a = amplitude[std::size_t(k)] * scale;
-        if (a < 1e-7) continue;
-        // cos(w t + p) sample by sample, by turning a phasor one step at a time.
-        const double step = 2 * kPi * k / duration / rate;
-        const double p = phase(random);
-        double c = std::cos(p), s = std::sin(p);
-        const double cs = std::cos(step), ss = std::sin(step);
-        for (int i = 0; i < count; ++i) {
-            level[std::size_t(i)] += a * c;
-            const double next = c * cs - s * ss;
-            s = s * cs + c * ss;
-            c = next;
-        }
-    }
+    sim::WaveOptions wave;
+    wave.hm0 = hm0;
+    wave.tp = tp;
+    const sim::WaveSignal sea(wave, 5.0, seed);
+    std::vector<double> level(static_cast<std::size_t>(count));
+    for (int i = 0; i < count; ++i)
+        level[std::size_t(i)] = sea.LevelAt(i / rate);
     return level;
 }
 

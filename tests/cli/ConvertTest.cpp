@@ -2,11 +2,14 @@
 // file is checked and written again line by line.
 
 #include "CliFixture.h"
+#include "app/DemoMode.h"
+#include "files/FileState.h"
 #include "link/ReceivePath.h"
 #include "link/SerialPort.h"
 #include "live/PanelRoles.h"
 #include "live/ProgramState.h"
 #include "live/UnitKind.h"
+#include "sim/Simulator.h"
 #include "ui/Callbacks.h"
 
 #include <QRegularExpression>
@@ -135,6 +138,48 @@ TEST_F(LiveLoggingTest, ACaptureConvertsToTheBytesThatWereLoggedLive) {
     const CliRun piped = RunExecutable({"convert", dir.filePath("live.api"), "-"});
     ASSERT_EQ(piped.status, 0) << piped.err;
     EXPECT_EQ(QByteArray::fromStdString(piped.out), live);
+}
+
+TEST_F(LiveLoggingTest, ACaptureOfTheSimulatorConvertsToTheBytesThatWereLoggedLive) {
+    // Five units, one of each data format, logged and captured from the port's first byte;
+    // two frames on the way arrive damaged.
+    sim::SimOptions options;
+    options.units = 5;
+    options.formats = "AFIiC";
+    options.rate = 32;
+    options.seed = 12;
+    sim::Simulator simulator(options);
+    ASSERT_TRUE(simulator.Start()) << simulator.Error();
+    popups->ExpectPrompt("SAVE FILE INTERVAL", "1");
+    popups->ExpectFile("Save Output Data To:",
+                       {ui::FileSelection::Status::NewFile, dir.filePath("sim.csv")});
+    ui::Dispatch(menu::SaveOutputData, ui::Event::Commit);
+    popups->ExpectFile("Save API Frame Data To:",
+                       {ui::FileSelection::Status::NewFile, dir.filePath("sim.api")});
+    ui::Dispatch(menu::SaveApiFrameData, ui::Event::Commit);
+    simulator.CorruptNext(2);
+    app::OpenSimulatedPort(simulator, "Simulated units");
+    ASSERT_NE(Program.OpenComPortNum, 0);
+    // Until every unit has logged lines.
+    const auto allKinds = [this] {
+        const QByteArray lines = "\n" + ReadFile(dir.filePath("sim000.csv"));
+        for (const char* kind : {"\nA", "\nF", "\nI", "\ni", "\nC"})
+            if (!lines.contains(kind)) return false;
+        return true;
+    };
+    ASSERT_TRUE(WaitUntil(allKinds, 20000));
+    ui::Dispatch(menu::StopSavingOutputData, ui::Event::Commit);
+    ui::Dispatch(menu::StopSavingApiFrameData, ui::Event::Commit);
+
+    const QByteArray live = ReadFile(dir.filePath("sim000.csv"));
+    const CliRun run =
+        RunExecutable({"convert", dir.filePath("sim.api"), dir.filePath("converted.csv")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(ReadFile(dir.filePath("converted.csv")), live);
+    EXPECT_NE(
+        run.err.find(" 2 frames dropped, " + std::to_string(live.count('\n')) + " lines written"),
+        std::string::npos)
+        << run.err;
 }
 
 class ConvertTest : public CliTest {};
