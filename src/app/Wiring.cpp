@@ -19,6 +19,7 @@
 #include "live/Hooks.h"
 #include "live/OutputStream.h"
 #include "live/PanelRoles.h"
+#include "live/PresenceTimer.h"
 #include "ui/Callbacks.h"
 #include "ui/Timers.h"
 
@@ -45,6 +46,7 @@ void WireSubsystems() {
 
     hooks.RxDataService = RxDataService;
     chart::BindChart();
+    BindPresenceAndSync();
     hooks.PlotData = chart::PlotData;
     hooks.PlotContData = chart::PlotContData;
     hooks.ChartReset = chart::ChartReset;
@@ -63,6 +65,7 @@ void ResetSubsystems() {
     link::ResetReceivePath();
     chart::ResetChartState();
     analysis::ResetAnalysis();
+    live::ResetPresenceAndSync();
 }
 
 namespace {

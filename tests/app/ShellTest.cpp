@@ -135,3 +135,16 @@ TEST_F(ShellTest, ExitClosesThePlaybackFileAfterItsWait) {
 
 } // namespace
 } // namespace undarix::testing
+
+namespace undarix::testing {
+namespace {
+
+// The panel starts at 95 % of the screen's height; on a 1366 x 768 laptop that is 729 pixels,
+// and nothing in the panel may force it taller.
+TEST_F(ShellTest, FitsTheSmallestLaptopScreen) {
+    EXPECT_LE(panel->minimumSizeHint().height(), 729);
+    EXPECT_LE(panel->minimumSizeHint().width(), 1311);
+}
+
+} // namespace
+} // namespace undarix::testing
