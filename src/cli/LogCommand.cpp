@@ -6,6 +6,7 @@
 #include "files/DataFile.h"
 #include "files/FileState.h"
 #include "files/codec/DataFileName.h"
+#include "link/PortSelection.h"
 #include "link/SerialPort.h"
 #include "live/DeviceTable.h"
 #include "live/Hooks.h"
@@ -28,6 +29,7 @@
 #include <fcntl.h>
 #include <string_view>
 #include <unistd.h>
+#include <vector>
 
 namespace undarix::cli {
 
@@ -69,9 +71,14 @@ struct KindName {
     int kind;
 };
 
-constexpr std::array<KindName, 3> kKinds{{{"ravo-zerar-xb", live::RavoZerarXB},
+constexpr std::array<KindName, 8> kKinds{{{"ravo-zerar-xb", live::RavoZerarXB},
                                           {"rezav-ivir-erazud-xb", live::RezavIvirErazudXB},
-                                          {"rezav-ivir-erazud-rv", live::RezavIvirErazudRV}}};
+                                          {"rezav-ivir-erazud-rv", live::RezavIvirErazudRV},
+                                          {"ravo-zerar-402e", live::WiredRavoZerar402E},
+                                          {"ravo-zerar-408", live::WiredRavoZerar408},
+                                          {"deve-zuravi-404e", live::DeveZuravi404E},
+                                          {"deve-zuravi-410", live::DeveZuravi410},
+                                          {"vazavevezeze", live::Vazavevezeze}}};
 
 std::optional<int> KindOf(const QString& text) {
     bool number = false;
@@ -85,13 +92,32 @@ std::optional<int> KindOf(const QString& text) {
     return std::nullopt;
 }
 
+struct StaffLength {
+    int staff = 0; // 1 to 8
+    double meters = 0.0;
+};
+
 struct LogRequest {
     QString port;
     int kind = 0;
     QString csv;
     int interval = 1;
     QString capture;
+    std::vector<StaffLength> staffLengths;
 };
+
+// "N=METERS": a staff of the board, 1 to 8, and its length.
+std::optional<StaffLength> ParseStaffLength(const QString& text) {
+    const QStringList parts = text.split('=');
+    if (parts.size() != 2) return std::nullopt;
+    bool staffOk = false, metersOk = false;
+    const StaffLength length{parts[0].trimmed().toInt(&staffOk),
+                             parts[1].trimmed().toDouble(&metersOk)};
+    if (!staffOk || !metersOk || length.staff < 1 || length.staff > 8 ||
+        !(length.meters > 0.0 && length.meters < 1000.0))
+        return std::nullopt;
+    return length;
+}
 
 // SIGINT and SIGTERM write a byte into this pipe; the event loop reads it and stops.
 int stopPipe[2] = {-1, -1};
@@ -225,6 +251,9 @@ int RunLog(const LogRequest& request, const Console& console) {
             AbandonFiles(captureExisted);
             return status;
         }
+    // The board's staff-length table, as the user fills it in before opening the port.
+    for (const StaffLength& length : request.staffLengths)
+        ui::SetTableCell(live::mainpanel::BoardStaffTable, length.staff, 1, length.meters);
     if (const int status = OpenUnitPort(program, request, console)) {
         AbandonFiles(captureExisted);
         return status;
@@ -272,8 +301,7 @@ int RunLog(const LogRequest& request, const Console& console) {
     // The closing steps of the program's end: data file, capture file, then the port.
     files::CloseDataFileNow();
     files::CloseCaptureFileNow();
-    if (Program.OpenComPortNum != 0) link::CloseCom(Program.OpenComPortNum);
-    Program.OpenComPortNum = 0;
+    link::CloseUnitPort();
     console.ErrLine(QString("undarix-cli log: stopped; %1 lines written, %2 bytes captured")
                         .arg(files::Files.data.linesWritten)
                         .arg(captured));
@@ -293,7 +321,8 @@ int Log(const QStringList& arguments, const Console& console) {
                        {"kind", "unit kind", "KIND"},
                        {"csv", "data file", "FILE"},
                        {"interval", "days per data file", "DAYS"},
-                       {"capture", "capture file", "FILE"}});
+                       {"capture", "capture file", "FILE"},
+                       {"staff-length", "a board staff's length", "N=METERS"}});
     if (auto status = ParseCommandLine(parser, arguments, command, kLogHelp, console))
         return *status;
     if (!parser.positionalArguments().isEmpty())
@@ -323,6 +352,20 @@ int Log(const QStringList& arguments, const Console& console) {
                               QString("--interval wants 1 to 98 days, or 99, not '%1'")
                                   .arg(parser.value("interval")));
     }
+    for (const QString& text : parser.values("staff-length")) {
+        const std::optional<StaffLength> length = ParseStaffLength(text);
+        if (!length)
+            return UsageError(console, command,
+                              QString("--staff-length wants N=METERS, a staff from 1 to 8 and "
+                                      "its length in meters, not '%1'")
+                                  .arg(text));
+        request.staffLengths.push_back(*length);
+    }
+    if (!request.staffLengths.empty() && !live::IsBoard(request.kind))
+        return UsageError(console, command, "--staff-length is for the Vazavevezeze's staffs");
+    if (!request.capture.isEmpty() && !live::IsRadioKind(request.kind))
+        return UsageError(console, command,
+                          "--capture records the radio adapter's bytes: radio kinds only");
     if (parser.isSet("interval") && request.csv.isEmpty())
         return UsageError(console, command, "--interval goes with --csv");
     if (request.csv.isEmpty() && request.capture.isEmpty())
