@@ -239,6 +239,7 @@ TEST_F(ConvertTest, AnInputWithNothingUsableIsBadInput) {
         {{"convert", Path("units.api"), Path("units.api")}, "units.api: is the input file itself"},
         {{"convert", Path("units.api"), Path("no-such-folder/o.csv")},
          "no-such-folder/o.csv: cannot be written"},
+        {{"convert", Path("units.api"), "/dev/full"}, "/dev/full: write failed"},
     };
     for (const auto& c : cases) {
         const CliRun run = RunInProcess(c.arguments);
