@@ -19,6 +19,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QPointer>
 #include <QScreen>
 #include <QStatusBar>
 
@@ -59,8 +60,9 @@ std::unique_ptr<MainWindow> LoadMainPanel(const StartOptions& options) {
     ui::SetStrict(true);
     panel->resize(geometry.width, geometry.height);
     panel->move(geometry.left, geometry.top);
-    ui::SetStatusSink([status = panel->statusBar()](const QString& text) {
-        status->showMessage(text, 10000);
+    // The panel may go before the sink is replaced (tests load one panel after another).
+    ui::SetStatusSink([status = QPointer<QStatusBar>(panel->statusBar())](const QString& text) {
+        if (status) status->showMessage(text, 10000);
     });
 
     link::GetComPortList();

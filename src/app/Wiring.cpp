@@ -22,6 +22,8 @@
 #include "live/PresenceTimer.h"
 #include "ui/Callbacks.h"
 #include "ui/Timers.h"
+#include "wiredcfg/BindWiredConfig.h"
+#include "wiredcfg/WiredConfigState.h"
 
 #include <QCommandLineParser>
 
@@ -52,6 +54,7 @@ void WireSubsystems() {
     hooks.ChartReset = chart::ChartReset;
     hooks.StopPlotting = chart::StopPlotting;
     analysis::BindAnalysis();
+    wiredcfg::BindWiredConfig();
 }
 
 void InitializeSubsystems() {
@@ -66,6 +69,7 @@ void ResetSubsystems() {
     chart::ResetChartState();
     analysis::ResetAnalysis();
     live::ResetPresenceAndSync();
+    wiredcfg::ResetWiredConfig();
 }
 
 namespace {

@@ -27,6 +27,4 @@ void BoardReceiveByte(std::uint8_t byte) {
     ExamineBoardLine(rx, length);
 }
 
-void ExamineBoardLine(WiredReceiveState&, int) {}
-
 } // namespace undarix::link

@@ -34,6 +34,15 @@ const char* const kPortHelp =
     "FOR THE RAVO ZERARS AND DEVE ZURAVIS:\n"
     "Select the serial port the unit was assigned when its cable was plugged in.";
 
+// A wired unit or the board may have been stopped for its configuration: "g" sets it running
+// again before the port lets go of it, as at exit. The port's speed tells which family it was
+// opened for; when the unit kind changes, UnitType is already the new kind here.
+void SendRunBeforeClosing(int port) {
+    const int baud = ComBaudRate(port);
+    if (baud == BaudRateFor(WiredRavoZerar402E) || baud == BaudRateFor(Vazavevezeze))
+        ComWrtByte(port, 'g');
+}
+
 } // namespace
 
 int GetComPortList() { return FillPortList(mainpanel::ComPortList); }
@@ -73,7 +82,10 @@ void ComPort(ui::Event event) {
 }
 
 void CloseUnitPort() {
-    if (Program.OpenComPortNum != 0) CloseCom(Program.OpenComPortNum);
+    if (Program.OpenComPortNum != 0) {
+        SendRunBeforeClosing(Program.OpenComPortNum);
+        CloseCom(Program.OpenComPortNum);
+    }
     ui::Delay(0.5); // lets the driver release the port before it is listed again
     Program.OpenComPortNum = 0;
     ui::SetDimmed(mainpanel::ComPortList, false);

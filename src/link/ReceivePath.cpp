@@ -64,7 +64,7 @@ void RadioReceiveByte(std::uint8_t byte) {
 }
 
 void ResetReceivePath() {
-    RadioRx = RadioReceiveState{};
+    RadioRx.assembler = codec::ApiFrameAssembler();
     ResetWiredReceive();
 }
 

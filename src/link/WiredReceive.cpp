@@ -95,8 +95,6 @@ void WiredReceiveByte(std::uint8_t byte) {
     }
 }
 
-void RecogniseHandshakeReply(WiredReceiveState&, std::uint8_t) {}
-
 void DispatchSyntheticFrame(int frameLength, std::uint8_t tenthFlag) {
     UartXbee.frameLength = frameLength;
     UartXbee.receiveState = 3;

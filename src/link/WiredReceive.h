@@ -11,11 +11,22 @@ namespace undarix::link {
 
 // The line buffer: 141 bytes and a terminating zero.
 inline constexpr int kWiredLineSize = 141;
+// What follows "ROK," in the line buffer: the 132 block characters and the two characters
+// left over behind them. Only the first 131 are decoded.
+inline constexpr int kWSWLRawSize = 134;
 
 struct WiredReceiveState {
     char line[kWiredLineSize + 1] = {};
     int index = 0;         // where the next byte is stored
-    int sampleCounter = 0; // samples since the last date and time frames, 0 to 59
+    int sampleCounter = 0; // samples (the board: data lines) since the last date and time frames
+    // The configuration block as last received, and a terminating zero.
+    char WSWLRaw[kWSWLRawSize + 1] = {};
+    // Ravo Zerar blocks in a row whose checksum failed.
+    int badBlocks = 0;
+    // Staffs in the board's last data line, 6 or 8.
+    int SyncStaffCount = 6;
+    // Board staffs (bit s for staff s + 1) last reported as having no length in the table.
+    unsigned zeroLengthStaffs = 0;
 };
 extern WiredReceiveState WiredRx;
 
@@ -28,6 +39,10 @@ void WiredReceiveByte(std::uint8_t byte);
 // index advanced. Recognises "STOK" / "BAD", "IOK", "ROK" and "GOK" and moves the connection
 // status on.
 void RecogniseHandshakeReply(WiredReceiveState& rx, std::uint8_t byte);
+
+// The staff length of the wired unit (from its block) on the main panel; a length of 0 (the
+// prescale matches no staff) is said plainly, since every sample then reads 0.
+void ShowWiredStaffLength();
 
 // Passes the synthetic frame now in RxFrame to the dispatcher, and marks it served.
 void DispatchSyntheticFrame(int frameLength, std::uint8_t tenthFlag);

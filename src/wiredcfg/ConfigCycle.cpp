@@ -1,0 +1,93 @@
+#include "wiredcfg/ConfigCycle.h"
+
+#include "live/Hooks.h"
+#include "live/PanelRoles.h"
+#include "live/ProgramState.h"
+#include "live/UnitKind.h"
+#include "ui/Controls.h"
+#include "wiredcfg/ConfigDisplay.h"
+
+namespace undarix::wiredcfg {
+namespace {
+
+using live::Program;
+
+constexpr int kWiredBlockTicks = 50;
+constexpr int kBoardReportTicks = 30;
+constexpr int kRedraw = 255;
+
+// ConfigStatus, wired use.
+enum PageStatus : int { kPageToClear = 0, kPageWaiting = 1, kPageShown = 2 };
+
+void ClearPage() {
+    ShowPageNotConnected();
+    DimAndDefaultPage();
+    Program.LastConfigStatus = 0;
+    Program.ConfigStatus = kPageWaiting;
+    Program.ConfigTimeCounter = 0;
+}
+
+// `readStatus` is the hand-shake state in which the unit's configuration has been read.
+void PageStep(int readStatus, int tickLimit) {
+    switch (Program.ConfigStatus) {
+    case kPageToClear:
+        // The board is read afresh each time its page is cleared (a setting command asks so).
+        if (live::IsBoard(Program.UnitType)) Program.WSWLConnectStatus = 0;
+        ClearPage();
+        return;
+    case kPageWaiting:
+        if (Program.OpenComPortNum != 0 && Program.WSWLConnectStatus == readStatus) {
+            SetWSWLConfigDisplay();
+            Program.ConfigStatus = kPageShown;
+        } else if (Program.ConfigTimeCounter >= tickLimit) {
+            Program.ConfigStatus = kPageToClear;
+            Program.WSWLReConnectFlag = 1;
+        }
+        return;
+    default: return;
+    }
+}
+
+} // namespace
+
+void ShowPageNotConnected() {
+    ui::SetText(live::configpage::ConnectionText, "Not Connected");
+    ui::SetTextColor(live::configpage::ConnectionText, ui::kRed);
+    ui::SetVisible(live::configpage::ConnectedIndicator, false);
+}
+
+void DimAndDefaultPage() {
+    live::CallHook(live::hooks.DimAllConfig);
+    live::CallHook(live::hooks.DefaultAllConfig);
+}
+
+void WLWSConfigTimer() {
+    if (!Program.WSWLConfigMode) return;
+    if (Program.ClearConfig) {
+        Program.ConfigStatus = kPageToClear;
+        Program.LastConfigStatus = kRedraw;
+        Program.ConfigDeviceAddr = 0;
+        Program.ClearConfig = 0;
+    }
+    ++Program.ConfigTimeCounter;
+    // The timer runs only for the wired kinds and the board; a radio kind never reaches here
+    // with its port open, and is left alone.
+    if (live::IsWiredKind(Program.UnitType))
+        PageStep(6, kWiredBlockTicks);
+    else if (live::IsBoard(Program.UnitType))
+        PageStep(4, kBoardReportTicks);
+}
+
+void WSWLConfigRunSelect(ui::Event event) {
+    if (event != ui::Event::Commit) return;
+    Program.WSWLConfigMode = ui::GetInt(live::configpage::ConfigureRunSwitch) ? 1 : 0;
+    // Configure: the two timers stop the unit and read it. Run: the page is cleared at once
+    // and the connection timer sets the unit running.
+    if (Program.WSWLConfigMode) return;
+    ShowPageNotConnected();
+    DimAndDefaultPage();
+    Program.LastConfigStatus = kRedraw;
+    Program.ConfigStatus = kPageToClear;
+}
+
+} // namespace undarix::wiredcfg

@@ -1,0 +1,151 @@
+#include "wiredcfg/ConnectTimer.h"
+
+#include "link/SerialPort.h"
+#include "live/DeviceTable.h"
+#include "live/Hooks.h"
+#include "live/PanelRoles.h"
+#include "live/ProgramState.h"
+#include "live/UnitKind.h"
+#include "ui/Controls.h"
+#include "ui/Delay.h"
+
+namespace undarix::wiredcfg {
+namespace {
+
+using live::Program;
+using live::mainpanel::ConnectionText;
+
+// Ticks a reply may take before the hand-shake starts over.
+constexpr int kReplyTicks = 3;
+constexpr int kStartReplyTicks = 2;
+// A running unit that sends nothing for this many ticks is lost.
+constexpr int kSilentTicks = 2;
+// The board: its clock line, and its data lines.
+constexpr int kBoardClockTicks = 4;
+constexpr int kBoardSilentTicks = 6;
+
+void Send(char command) {
+    link::ComWrtByte(Program.OpenComPortNum, command);
+}
+
+void ShowConnected() {
+    ui::SetText(ConnectionText, "Connected");
+    ui::SetTextColor(ConnectionText, ui::kGreen);
+}
+
+void ShowLost() {
+    ui::SetText(ConnectionText, "Not Connected");
+    ui::SetTextColor(ConnectionText, ui::kRed);
+    live::ClearAllOutputLines();
+    live::CallHook(live::hooks.ChartReset);
+}
+
+// Sends a command and moves to the state that waits for its reply.
+void SendAndWait(char command, int nextStatus) {
+    Send(command);
+    Program.WSWLConnectStatus = nextStatus;
+    Program.WSWLConnectTimer = 0;
+}
+
+void GiveUpAfter(int ticks) {
+    if (Program.WSWLConnectTimer > ticks) Program.WSWLConnectStatus = 0;
+}
+
+void WiredUnitStep() {
+    switch (Program.WSWLConnectStatus) {
+    case 0:
+        if (Program.OpenComPortNum == 0) return;
+        Program.ClearConfig = 1; // the configuration page starts over with the hand-shake
+        Send('s');
+        SendAndWait('t', 1);
+        return;
+    case 1:
+    case 3:
+    case 5: return GiveUpAfter(kReplyTicks);
+    case 2: return SendAndWait('i', 3);
+    case 4: return SendAndWait('r', 5);
+    case 6:
+        // In configure mode the unit stays stopped while its configuration is shown.
+        if (!Program.WSWLConfigMode) SendAndWait('g', 7);
+        return;
+    case 7: return GiveUpAfter(kStartReplyTicks);
+    case 8:
+        ShowConnected();
+        if (Program.WSWLConnectTimer > kSilentTicks || Program.WSWLReConnectFlag ||
+            Program.WSWLConfigMode) {
+            Program.WSWLReConnectFlag = 0;
+            Program.WSWLConnectStatus = 0;
+            ShowLost();
+        }
+        return;
+    default: return;
+    }
+}
+
+// Carriage return and line feed wake the board, "g" and "st" ask for its status report.
+void WakeBoard() {
+    const int port = Program.OpenComPortNum;
+    ui::Delay(0.2);
+    link::FlushOutQ(port);
+    ui::Delay(0.2);
+    Send('\r');
+    ui::Delay(0.1);
+    Send('\n');
+    ui::Delay(0.2);
+    Send('g');
+    ui::Delay(0.5);
+    link::ComWrt(port, "st", 2);
+}
+
+void BoardStep() {
+    const int port = Program.OpenComPortNum;
+    switch (Program.WSWLConnectStatus) {
+    case 0:
+        if (port == 0) return;
+        WakeBoard();
+        Program.WSWLConnectStatus = 1;
+        Program.WSWLConnectTimer = 0;
+        return;
+    case 1: return GiveUpAfter(kReplyTicks);
+    case 2:
+        ui::Delay(0.4);
+        link::FlushOutQ(port);
+        ui::Delay(0.1);
+        return SendAndWait('r', 3);
+    case 3:
+        if (Program.WSWLConnectTimer > kBoardClockTicks) {
+            Program.WSWLConnectStatus = 0;
+            Program.WSWLConnectTimer = 0;
+        }
+        return;
+    case 4:
+        if (Program.WSWLConfigMode) return;
+        ui::Delay(0.4);
+        link::FlushOutQ(port);
+        Send('g');
+        Program.WSWLConnectStatus = 5; // the data lines keep the tick count at 0 from here
+        return;
+    case 5:
+        ShowConnected();
+        if (Program.WSWLConnectTimer > kBoardSilentTicks || Program.WSWLConfigMode) {
+            ShowLost();
+            ui::DefaultCtrl(live::mainpanel::WiredIdentity);
+            Program.WSWLConnectStatus = 0;
+            Program.WSWLConnectTimer = 0;
+        }
+        return;
+    default: Program.WSWLConnectStatus = 0; return;
+    }
+}
+
+} // namespace
+
+void WSWLDeviceConnectTimer() {
+    ++Program.WSWLConnectTimer;
+    if (live::IsWiredKind(Program.UnitType))
+        WiredUnitStep();
+    else if (live::IsBoard(Program.UnitType))
+        BoardStep();
+}
+
+} // namespace undarix::wiredcfg

@@ -1,0 +1,188 @@
+// The wired connection timer: the hand-shake of wired units, the board's wake-up, and the
+// loss of a unit whose data stop.
+
+#include "WiredUnitFixture.h"
+
+#include "live/DeviceTable.h"
+#include "live/Hooks.h"
+#include "live/PanelRoles.h"
+#include "live/UnitKind.h"
+#include "ui/Controls.h"
+#include "ui/Timers.h"
+
+#include <vector>
+
+namespace undarix::testing {
+namespace {
+
+using live::Program;
+using live::mainpanel::ConnectionText;
+
+class ConnectTimerTest : public WiredUnitTest {};
+
+TEST_F(ConnectTimerTest, TheHandshakeStopsReadsAndRestartsAUnit) {
+    UseKind(live::WiredRavoZerar402E);
+    int chartResets = 0;
+    live::hooks.ChartReset = [&] { ++chartResets; };
+    struct Step {
+        std::string reply; // what the unit answers before the tick
+        std::string sent;  // what the tick sends
+        int status;        // the state after the tick
+    };
+    const Step steps[] = {
+        {"", "st", 1},
+        {"STOK,", "i", 3},
+        {std::string("IOK,") + kSerial + ",", "r", 5},
+        {"ROK," + BlockOf(UnitRecord(), 3), "g", 7},
+        {"GOK,", "", 8},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.sent);
+        Receive(step.reply);
+        Tick();
+        EXPECT_EQ(Written(), step.sent);
+        EXPECT_EQ(Program.WSWLConnectStatus, step.status);
+    }
+    EXPECT_EQ(Program.ClearConfig, 1); // stopping the unit restarts the configuration page
+    EXPECT_EQ(ui::GetText(ConnectionText), "Connected");
+    EXPECT_EQ(ui::GetTextColor(ConnectionText), ui::kGreen);
+
+    // Samples keep it connected; the third tick after the last byte loses it.
+    for (int i = 0; i < 5; ++i) {
+        Receive("1234\r\n");
+        Tick();
+    }
+    EXPECT_EQ(Program.WSWLConnectStatus, 8);
+    live::OutputLine[0].address = 1; // the unit's record
+    Tick();
+    EXPECT_EQ(Program.WSWLConnectStatus, 8);
+    Tick();
+    EXPECT_EQ(Program.WSWLConnectStatus, 0);
+    EXPECT_EQ(ui::GetText(ConnectionText), "Not Connected");
+    EXPECT_EQ(ui::GetTextColor(ConnectionText), ui::kRed);
+    EXPECT_EQ(chartResets, 1);
+    EXPECT_EQ(live::OutputLine[0].address, 0u);
+}
+
+TEST_F(ConnectTimerTest, AMissingReplyStartsTheHandshakeOver) {
+    UseKind(live::DeveZuravi410);
+    struct Case {
+        int status;
+        int ticksAllowed; // ticks that still wait
+    };
+    for (const Case c : {Case{1, 3}, Case{3, 3}, Case{5, 3}, Case{7, 2}}) {
+        SCOPED_TRACE(c.status);
+        Program.WSWLConnectStatus = c.status;
+        Program.WSWLConnectTimer = 0;
+        for (int i = 0; i < c.ticksAllowed; ++i)
+            Tick();
+        EXPECT_EQ(Program.WSWLConnectStatus, c.status);
+        Tick();
+        EXPECT_EQ(Program.WSWLConnectStatus, 0);
+    }
+    EXPECT_EQ(Written(), "");
+}
+
+TEST_F(ConnectTimerTest, NothingIsSentWithoutAnOpenPort) {
+    UseKind(live::WiredRavoZerar408);
+    Program.OpenComPortNum = 0;
+    Tick();
+    EXPECT_EQ(Program.WSWLConnectStatus, 0);
+    EXPECT_EQ(Program.ClearConfig, 0);
+    EXPECT_EQ(Written(), "");
+}
+
+TEST_F(ConnectTimerTest, ConfigureModeKeepsTheUnitStoppedUntilRun) {
+    UseKind(live::WiredRavoZerar402E);
+    ReadUnit(BlockOf(UnitRecord(), 3));
+    Receive("");
+    Tick();
+    Receive("GOK,");
+    Program.WSWLConnectTimer = 0;
+    Tick();
+    ASSERT_EQ(Program.WSWLConnectStatus, 8);
+
+    // Configure: the running unit is stopped and read, and stays stopped.
+    ui::SetInt(live::configpage::ConfigureRunSwitch, 1);
+    ui::Dispatch(live::configpage::ConfigureRunSwitch, ui::Event::Commit);
+    Tick();
+    EXPECT_EQ(Program.WSWLConnectStatus, 0);
+    ReadUnit(BlockOf(UnitRecord(), 3));
+    for (int i = 0; i < 10; ++i)
+        Tick();
+    EXPECT_EQ(Written(), "");
+    EXPECT_EQ(Program.WSWLConnectStatus, 6);
+
+    // Run: "g" at the next tick.
+    ui::SetInt(live::configpage::ConfigureRunSwitch, 0);
+    ui::Dispatch(live::configpage::ConfigureRunSwitch, ui::Event::Commit);
+    Tick();
+    EXPECT_EQ(Written(), "g");
+}
+
+TEST_F(ConnectTimerTest, TheBoardIsWokenReadAndStarted) {
+    UseKind(live::Vazavevezeze);
+    Tick();
+    EXPECT_EQ(Written(), "\r\ngst");
+    EXPECT_EQ(delays, (std::vector<double>{0.2, 0.2, 0.1, 0.2, 0.5}));
+    EXPECT_EQ(Program.WSWLConnectStatus, 1);
+
+    Receive("Serial Number: VZ-312-412-0000123\r\nSystem status: ready\r\n");
+    delays.clear();
+    Tick();
+    EXPECT_EQ(Written(), "r");
+    EXPECT_EQ(delays, (std::vector<double>{0.4, 0.1}));
+    EXPECT_EQ(Program.WSWLConnectStatus, 3);
+
+    Receive("12/06/26 10:11:12\r\n");
+    Program.WSWLConnectTimer = 2;
+    delays.clear();
+    Tick();
+    EXPECT_EQ(Written(), "g");
+    EXPECT_EQ(delays, (std::vector<double>{0.4}));
+    EXPECT_EQ(Program.WSWLConnectStatus, 5);
+    EXPECT_EQ(Program.WSWLConnectTimer, 3); // this step leaves the count running
+
+    Tick();
+    EXPECT_EQ(ui::GetText(ConnectionText), "Connected");
+    // Data lines keep it; seven silent ticks lose it, with its identity.
+    Receive("0100,0200,0300,0400,0500,0600\r\n");
+    for (int i = 0; i < 6; ++i)
+        Tick();
+    EXPECT_EQ(Program.WSWLConnectStatus, 5);
+    Tick();
+    EXPECT_EQ(Program.WSWLConnectStatus, 0);
+    EXPECT_EQ(ui::GetText(ConnectionText), "Not Connected");
+    EXPECT_EQ(ui::GetText(live::mainpanel::WiredIdentity), "");
+}
+
+TEST_F(ConnectTimerTest, TheBoardGivesUpOnItsReportAndItsClockLine) {
+    UseKind(live::Vazavevezeze);
+    for (const auto& [status, allowed] : {std::pair{1, 3}, std::pair{3, 4}}) {
+        Program.WSWLConnectStatus = status;
+        Program.WSWLConnectTimer = 0;
+        for (int i = 0; i < allowed; ++i)
+            Tick();
+        EXPECT_EQ(Program.WSWLConnectStatus, status);
+        Tick();
+        EXPECT_EQ(Program.WSWLConnectStatus, 0);
+    }
+    // In configure mode the board stays stopped after its clock line.
+    Program.WSWLConfigMode = 1;
+    Program.WSWLConnectStatus = 4;
+    Written();
+    Tick();
+    EXPECT_EQ(Written(), "");
+    EXPECT_EQ(Program.WSWLConnectStatus, 4);
+    Program.WSWLConnectStatus = 9;
+    Tick();
+    EXPECT_EQ(Program.WSWLConnectStatus, 0);
+}
+
+TEST_F(ConnectTimerTest, BindingSetsBothTimersPeriods) {
+    EXPECT_EQ(ui::GetTimerInterval(live::timer::WiredConnect), 0.5);
+    EXPECT_EQ(ui::GetTimerInterval(live::timer::WiredConfig), 0.5);
+}
+
+} // namespace
+} // namespace undarix::testing
