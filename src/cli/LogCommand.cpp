@@ -35,25 +35,31 @@ namespace undarix::cli {
 
 const char* const kLogHelp =
     R"(Usage: undarix-cli log --port PATH --kind KIND [--csv FILE.csv] [--interval DAYS]
-                       [--capture FILE.api]
+                       [--capture FILE.api] [--staff-length N=METERS]...
 
 Logs the units on a serial port without a window, through the program's own serial path:
-the receive callback, the frame dispatcher and device table, the data file with its
-rotation and name numbering, and the capture file. Runs until SIGINT (Ctrl-C) or SIGTERM,
-which close the files cleanly.
+the receive callback, the frame dispatcher and device table, the presence timer, the data
+file with its rotation and name numbering, and the capture file. Wired units and the
+Vazavevezeze go through the wired hand-shake first and are set running again ("g") when the
+log stops. Runs until SIGINT (Ctrl-C) or SIGTERM, which close the files cleanly.
 
 Options:
-  --port PATH        the serial device of the radio adapter (e.g. /dev/ttyUSB0)
-  --kind KIND        the kind of unit: ravo-zerar-xb, rezav-ivir-erazud-xb,
-                     rezav-ivir-erazud-rv (or their numbers 0, 1, 2)
+  --port PATH        the serial device (e.g. /dev/ttyUSB0)
+  --kind KIND        the kind of unit, by name or number: ravo-zerar-xb (0),
+                     rezav-ivir-erazud-xb (1), rezav-ivir-erazud-rv (2), the wired
+                     ravo-zerar-402e (3), ravo-zerar-408 (4), deve-zuravi-404e (5),
+                     deve-zuravi-410 (6), or vazavevezeze (7)
   --csv FILE.csv     log the decoded samples to data files: FILE000.csv, then FILE001.csv
                      after the interval, and so on. Numbers already used by files that
                      exist are passed over, so a restarted log never replaces a file.
   --interval DAYS    days from the start of one data file to the start of the next,
                      1 to 98 (default 1: a new file at each change of date); 99 for one
                      continuous file
-  --capture FILE.api record the raw bytes of the radio adapter; an existing file is
-                     continued, never replaced
+  --capture FILE.api record the raw bytes of the radio adapter (radio kinds); an existing
+                     file is continued, never replaced
+  --staff-length N=METERS
+                     the length of the Vazavevezeze's staff N (1 to 8) in meters, as in
+                     its staff-length table; once for each staff
 
 One status line a second goes to standard error: units heard, lines written, bytes
 captured.
@@ -336,11 +342,6 @@ int Log(const QStringList& arguments, const Console& console) {
     const std::optional<int> kind = KindOf(parser.value("kind"));
     if (!kind)
         return UsageError(console, command, QString("unknown kind '%1'").arg(parser.value("kind")));
-    if (!live::IsRadioKind(*kind))
-        return UsageError(console, command,
-                          QString("%1 units need the wired hand-shake, which this build of "
-                                  "undarix-cli does not have yet; only radio kinds can be logged")
-                              .arg(live::UnitKindName(*kind)));
     request.kind = *kind;
     request.csv = parser.value("csv");
     request.capture = parser.value("capture");

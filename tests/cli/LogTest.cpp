@@ -73,6 +73,76 @@ TEST_F(LogTest, TheSimulatorIsLoggedForThreeSecondsAndTheFilesClosedOnSigterm) {
     EXPECT_EQ(ReadFile(Path("again.csv")), logged);
 }
 
+// Runs the executable's log on a simulator for `seconds`, then SIGTERM; returns its stderr.
+QByteArray LogFor(const sim::Simulator& simulator, const QStringList& options, int seconds,
+                  int& exitCode) {
+    QProcess process;
+    process.start(UNDARIX_CLI_EXECUTABLE,
+                  QStringList{"log", "--port", QString::fromStdString(simulator.SlavePath())} +
+                      options);
+    exitCode = -1;
+    if (!process.waitForStarted(5000)) return {};
+    QByteArray err;
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < seconds * 1000) {
+        process.waitForReadyRead(100);
+        err += process.readAllStandardError();
+    }
+    process.terminate();
+    if (!process.waitForFinished(5000)) return err;
+    err += process.readAllStandardError();
+    exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    return err;
+}
+
+TEST_F(LogTest, AWiredUnitAndTheBoardAreLoggedAfterTheHandShakeAndSetRunningAgain) {
+    struct Case {
+        int kind;
+        QStringList options;
+        const char* firstLine; // its start
+    };
+    const Case cases[] = {
+        {3, {"--kind", "ravo-zerar-402e"}, "C001,D1,S08,0"},
+        {7,
+         {"--kind", "vazavevezeze", "--staff-length", "1=3", "--staff-length", "2=2.5"},
+         "C001,D1,S08,0"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.kind);
+        sim::SimOptions options;
+        options.kind = c.kind;
+        options.rate = 8;
+        sim::Simulator simulator(options);
+        ASSERT_TRUE(simulator.Start()) << simulator.Error();
+        const QString csv = Path(QString("kind%1.csv").arg(c.kind));
+        int exitCode = -1;
+        const QByteArray err =
+            LogFor(simulator, c.options + QStringList{"--csv", csv}, 5, exitCode);
+        EXPECT_EQ(exitCode, 0) << err.toStdString();
+
+        const QByteArray logged = ReadFile(Path(QString("kind%1").arg(c.kind) + "000.csv"));
+        EXPECT_GE(logged.count('\n'), 8) << err.toStdString();
+        EXPECT_TRUE(logged.startsWith(c.firstLine)) << logged.left(100).toStdString();
+        EXPECT_TRUE(
+            err.contains("stopped; " + QByteArray::number(logged.count('\n')) + " lines written"))
+            << err.toStdString();
+        // The unit was told to run again ("g") as the port closed.
+        const std::string commands = simulator.Inspect(
+            [&](sim::SimState& s) { return c.kind == 7 ? s.board.commands : s.wired.commands; });
+        EXPECT_EQ(commands.back(), 'g') << commands;
+        if (c.kind == 7) {
+            // Staffs 1 and 2 have their lengths; the others read 0 and the program says so.
+            EXPECT_TRUE(logged.contains("C002,D1,S08,0")) << logged.left(200).toStdString();
+            EXPECT_FALSE(logged.contains("C002,D1,S08,00.0000"));
+            EXPECT_TRUE(logged.contains("C003,D1,S08,00.0000"));
+            EXPECT_TRUE(
+                err.contains("No length in the staff-length table for staff 3, 4, 5, 6, 7, 8"))
+                << err.toStdString();
+        }
+    }
+}
+
 TEST_F(LogTest, TheDataFileStartsAnewAfterTheIntervalWithTheNextNumber) {
     // In this process, on a memory port: the program's rotation timer is ticked across two
     // changes of date with an interval of two days.
@@ -147,6 +217,14 @@ TEST(CliUsage, EveryCommandHasItsHelpAndRefusesWrongUse) {
          "--interval wants 1 to 98 days, or 99"},
         {{"log", "--port", "/dev/null", "--kind", "0", "--interval", "2"},
          "--interval goes with --csv"},
+        {{"log", "--port", "/dev/null", "--kind", "vazavevezeze", "--staff-length", "9=3"},
+         "--staff-length wants N=METERS"},
+        {{"log", "--port", "/dev/null", "--kind", "vazavevezeze", "--staff-length", "1=-3"},
+         "--staff-length wants N=METERS"},
+        {{"log", "--port", "/dev/null", "--kind", "0", "--staff-length", "1=3"},
+         "--staff-length is for the Vazavevezeze"},
+        {{"log", "--port", "/dev/null", "--kind", "deve-zuravi-404e", "--capture", "a.api"},
+         "--capture records the radio adapter's bytes"},
     };
     for (const auto& c : cases) {
         const CliRun run = RunInProcess(c.arguments);
