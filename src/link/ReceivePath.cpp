@@ -65,6 +65,8 @@ void RadioReceiveByte(std::uint8_t byte) {
 
 void ResetReceivePath() {
     RadioRx.assembler = codec::ApiFrameAssembler();
+    RadioRx.framesGood = 0;
+    RadioRx.framesDropped = 0;
     ResetWiredReceive();
 }
 
