@@ -10,6 +10,7 @@
 #include "files/DataFile.h"
 #include "files/FileState.h"
 #include "files/Playback.h"
+#include "link/PanId.h"
 #include "link/PortSelection.h"
 #include "link/ReceivePath.h"
 #include "live/DeviceTable.h"
@@ -17,6 +18,11 @@
 #include "live/Hooks.h"
 #include "live/OutputStream.h"
 #include "live/PanelRoles.h"
+#include "radiocfg/BindRadioConfig.h"
+#include "radiocfg/ConfigDisplay.h"
+#include "radiocfg/PageOperations.h"
+#include "radiocfg/RadioConfigState.h"
+#include "radiocfg/ReplyParser.h"
 #include "ui/Callbacks.h"
 #include "ui/Timers.h"
 
@@ -47,16 +53,25 @@ void WireSubsystems() {
     hooks.PlotContData = chart::PlotContData;
     hooks.ChartReset = chart::ChartReset;
     hooks.StopPlotting = chart::StopPlotting;
+
+    radiocfg::BindRadioConfig();
+    hooks.RxConfigData = radiocfg::RxConfigData;
+    hooks.DimAllConfig = radiocfg::DimAllConfig;
+    hooks.DefaultAllConfig = radiocfg::DefaultAllConfig;
+    hooks.SetUpConfigDisplay = radiocfg::SetUpConfigDisplay;
 }
 
 void InitializeSubsystems() {
     chart::InitializeChart();
+    radiocfg::InitializeRadioConfig();
 }
 
 void ResetSubsystems() {
     files::ResetFiles();
     link::ResetReceivePath();
     chart::ResetChartState();
+    radiocfg::ResetRadioConfig();
+    link::ResetPanId();
 }
 
 void AddApplicationOptions(QCommandLineParser&) {}
