@@ -8,6 +8,8 @@
 #include "ui/Controls.h"
 #include "ui/Popups.h"
 
+#include <QWidget>
+
 #include <string>
 
 namespace undarix::radiocfg {
@@ -16,6 +18,8 @@ namespace {
 using namespace live::configpage;
 namespace mainpanel = live::mainpanel;
 using live::Program;
+
+constexpr ui::Role kPage = "ConfigPage";
 
 // A control and the caption beside it (named after it, "...Caption") come and go together.
 void Show(ui::Role role, bool visible) {
@@ -27,6 +31,19 @@ void Show(ui::Role role, bool visible) {
 void ShowAll(std::initializer_list<ui::Role> roles, int visible) {
     for (ui::Role role : roles)
         Show(role, visible != 0);
+}
+
+// A row of buttons whose buttons are all hidden takes no room either.
+void TidyRows() {
+    QWidget* page = ui::FindWidget(kPage);
+    if (!page) return;
+    for (QWidget* row : page->findChildren<QWidget*>()) {
+        if (!row->objectName().endsWith("Row")) continue;
+        bool any = false;
+        for (QWidget* child : row->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+            any = any || (!child->isHidden() && !child->objectName().contains("Sep"));
+        row->setVisible(any);
+    }
 }
 
 void MainPanelByKind(int kind, bool factory) {
@@ -91,12 +108,14 @@ void Config2PointCalVisible(int visible) {
     ShowAll({LowCalPointField, HighCalPointField, AutoCalLowButton, AutoCalHighButton, GainField,
              OffsetField},
             visible);
+    TidyRows();
 }
 
 void Config12PointCalVisible(int visible) {
     ShowAll({CalibrateMetersField, CalSetButton, CalClearPointButton, CalClearAllButton,
              CalPointsTable},
             visible);
+    TidyRows();
 }
 
 void ConfigXBPANVisible(int visible) {
@@ -162,6 +181,7 @@ void SetUpConfigDisplay() {
     Show(TtlRunModeSwitch, ravoZerarWired);
     Show(TimeTagRing, board);
     MainPanelByKind(kind, factory);
+    TidyRows();
 
     if (!radio) Program.WSWLConnectStatus = 0;
 }

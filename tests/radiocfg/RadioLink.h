@@ -38,18 +38,42 @@ inline std::uint64_t ReadAddressBytes(const std::uint8_t* bytes) {
     return address;
 }
 
+// The frame data of every escaped API frame on the wire (the checksum is not checked: the
+// frame assembler of the receive path leaves out frames shorter than a unit's, such as a
+// local AT request).
+inline std::vector<std::string> WireFrames(const std::string& wire) {
+    std::vector<std::string> frames;
+    std::string bytes;
+    for (std::size_t i = 0; i < wire.size(); ++i) {
+        if (std::uint8_t(wire[i]) == link::codec::kStartDelimiter) {
+            bytes.clear();
+            bytes += wire[i];
+            continue;
+        }
+        if (bytes.empty()) continue;
+        char c = wire[i];
+        if (std::uint8_t(c) == link::codec::kEscape && i + 1 < wire.size())
+            c = char(wire[++i] ^ link::codec::kEscapeXor);
+        bytes += c;
+        if (bytes.size() < 3) continue;
+        const std::size_t length = std::uint8_t(bytes[1]) << 8 | std::uint8_t(bytes[2]);
+        if (bytes.size() == 3 + length + 1) {
+            frames.push_back(bytes.substr(3, length));
+            bytes.clear();
+        }
+    }
+    return frames;
+}
+
 inline std::vector<SentFrame> DecodeSent(const std::string& wire) {
     std::vector<SentFrame> frames;
-    link::codec::ApiFrameAssembler assembler;
-    std::uint8_t frame[300];
-    for (char c : wire) {
-        if (assembler.Feed(std::uint8_t(c), frame) !=
-            link::codec::ApiFrameAssembler::Result::Complete)
-            continue;
-        const int n = assembler.FrameLength();
+    for (const std::string& data : WireFrames(wire)) {
+        const auto* frame = reinterpret_cast<const std::uint8_t*>(data.data());
+        const int n = int(data.size());
+        if (n < 1) continue;
         SentFrame sent;
         sent.api = frame[0];
-        const auto* bytes = reinterpret_cast<const char*>(frame);
+        const char* bytes = data.data();
         if (sent.api == link::codec::kTransmitRequest && n >= 14) {
             sent.destination = ReadAddressBytes(frame + 2);
             sent.text.assign(bytes + 14, std::size_t(n - 14));
@@ -60,7 +84,6 @@ inline std::vector<SentFrame> DecodeSent(const std::string& wire) {
             sent.text.assign(bytes + 13, std::size_t(n - 13));
         }
         frames.push_back(sent);
-        assembler.Serve();
     }
     return frames;
 }

@@ -143,11 +143,16 @@ TEST(UnitReplyTest, EchoesAreComparedAtThePrecisionTheCommandCarried) {
         bool match;
     };
     const Case cases[] = {
-        {0.1, 0.1, 4, true},        {0.1, double(0.1f), 4, true}, // a single-precision control
-                                                                  // value
-        {0.1000, 0.10004, 4, true},                               // sent as "0.1000"
-        {0.1001, 0.1, 4, false},    {1.5, 1.5, 3, true},          {2.345, double(2.345f), 3, true},
-        {1.501, 1.5, 3, false},     {-0.05, -0.05, 3, true},      {0.0, 1e300, 3, false},
+        {0.1, 0.1, 4, true},
+        {0.1, double(0.1f), 4, true}, // a single-precision control
+                                      // value
+        {0.1000, 0.10004, 4, true},   // sent as "0.1000"
+        {0.1001, 0.1, 4, false},
+        {1.5, 1.5, 3, true},
+        {2.345, double(2.345f), 3, true},
+        {1.501, 1.5, 3, false},
+        {-0.05, -0.05, 3, true},
+        {0.0, 1e300, 3, false},
     };
     for (const Case& c : cases)
         EXPECT_EQ(EchoMatches(c.echoed, c.sent, c.decimals), c.match)
