@@ -245,13 +245,5 @@ TEST_F(PanIdTest, AnOutstandingRequestIsResentTheWayItWentOut) {
     EXPECT_FALSE(link::ResendPanIdRequest());
 }
 
-TEST_F(PanIdTest, HelpTitles) {
-    EXPECT_EQ(ui::HelpOf(mainpanel::LocalPanId)->title, "CHANGE THE LOCAL XSTICK PAN ID?");
-    EXPECT_EQ(ui::HelpOf(configpage::RemotePanIdField)->title,
-              "CHANGE THE REMOTE XB Unit's PAN ID?");
-    EXPECT_EQ(ui::HelpOf(configpage::SaveRemotePanIdButton)->title,
-              "SAVE THE REMOTE XB DEVICE PAN ID?");
-}
-
 } // namespace
 } // namespace undarix::testing

@@ -389,9 +389,5 @@ TEST_F(ConfigSessionTest, ChangingTheKindClearsEverythingAndClosesThePort) {
     EXPECT_EQ(ui::HelpOf(mainpanel::UnitTypeRing)->title, "RAVO ZERAR TYPE");
 }
 
-TEST_F(ConfigSessionTest, TheSessionTimerTicksEveryTenthOfASecond) {
-    EXPECT_DOUBLE_EQ(ui::GetTimerInterval(live::timer::Config), 0.1);
-}
-
 } // namespace
 } // namespace undarix::testing
