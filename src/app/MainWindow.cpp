@@ -38,7 +38,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     analysisPage_ = LoadPage<Ui::AnalysisPage>(nullptr);
     configPage_ = LoadPage<Ui::ConfigPage>(nullptr);
     form.mainTabs->addTab(plotPage_, tr("Chart"));
-    form.mainTabs->addTab(analysisPage_, tr("Spectral Analysis"));
+    form.mainTabs->addTab(Scrollable(analysisPage_), tr("Spectral Analysis"));
     form.mainTabs->addTab(Scrollable(configPage_), tr("Configuration"));
 }
 

@@ -12,14 +12,6 @@ namespace {
 
 using namespace live;
 
-void NotAvailableYet(ui::Role item) {
-    ui::OnCommit(item, [item] {
-        ui::MessagePopup("NOT AVAILABLE YET",
-                         QString("\"%1\" is not part of this version of Undarix yet.")
-                             .arg(ui::GetLabel(item).remove("...")));
-    });
-}
-
 // Checked: the panel's text and controls grow and shrink with the window.
 void ApplyScaleContents() {
     if (auto* panel = ui::Widget<MainWindow>("MainPanel"))
@@ -42,12 +34,6 @@ void AboutDADE_Interface() {
 }
 
 void BindShellMenus() {
-    for (ui::Role item : {menu::OpenFileToPlot, menu::CloseFile, menu::SaveOutputData,
-                          menu::StopSavingOutputData, menu::SaveApiFrameData,
-                          menu::StopSavingApiFrameData, menu::PrintAll, menu::PrintPlot,
-                          menu::PrintSpectral, menu::PrintConfig, menu::HelpSaveOutput,
-                          menu::HelpSaveApi, menu::HelpOpenFile})
-        NotAvailableYet(item);
     ui::OnCommit(menu::Exit, ExitRavoZerarXB);
     // The checkable menu item has toggled its own check mark when it commits.
     ui::OnCommit(menu::ScaleOnResize, ApplyScaleContents);

@@ -2,8 +2,8 @@
 
 namespace undarix::app {
 
-// Menu items of the application shell: Exit, Scale Contents On Resize, About; and a short
-// message for items whose work is not part of the program yet.
+// Menu items of the application shell: Exit, Scale Contents On Resize, About. The other items
+// belong to the subsystems that do their work.
 void BindShellMenus();
 
 void ScaleResizeMenu();

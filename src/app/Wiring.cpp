@@ -1,5 +1,7 @@
 #include "app/Wiring.h"
 
+#include "analysis/Analysis.h"
+#include "app/DemoMode.h"
 #include "app/FactoryMode.h"
 #include "app/Menus.h"
 #include "chart/ChartControls.h"
@@ -18,6 +20,7 @@
 #include "live/Hooks.h"
 #include "live/OutputStream.h"
 #include "live/PanelRoles.h"
+#include "live/PresenceTimer.h"
 #include "radiocfg/BindRadioConfig.h"
 #include "radiocfg/ConfigDisplay.h"
 #include "radiocfg/PageOperations.h"
@@ -49,10 +52,12 @@ void WireSubsystems() {
 
     hooks.RxDataService = RxDataService;
     chart::BindChart();
+    BindPresenceAndSync();
     hooks.PlotData = chart::PlotData;
     hooks.PlotContData = chart::PlotContData;
     hooks.ChartReset = chart::ChartReset;
     hooks.StopPlotting = chart::StopPlotting;
+    analysis::BindAnalysis();
 
     radiocfg::BindRadioConfig();
     hooks.RxConfigData = radiocfg::RxConfigData;
@@ -63,20 +68,36 @@ void WireSubsystems() {
 
 void InitializeSubsystems() {
     chart::InitializeChart();
+    analysis::InitializeAnalysis();
     radiocfg::InitializeRadioConfig();
 }
 
 void ResetSubsystems() {
+    StopDemo();
     files::ResetFiles();
     link::ResetReceivePath();
     chart::ResetChartState();
+    analysis::ResetAnalysis();
+    live::ResetPresenceAndSync();
     radiocfg::ResetRadioConfig();
     link::ResetPanId();
 }
 
-void AddApplicationOptions(QCommandLineParser&) {}
+namespace {
+const QCommandLineOption& DemoOption() {
+    static const QCommandLineOption option(
+        "demo", "Start with simulated radio units on a pseudo-terminal, selected and open.");
+    return option;
+}
+} // namespace
 
-void ApplyApplicationOptions(const QCommandLineParser&) {}
+void AddApplicationOptions(QCommandLineParser& parser) {
+    parser.addOption(DemoOption());
+}
+
+void ApplyApplicationOptions(const QCommandLineParser& parser) {
+    if (parser.isSet(DemoOption())) StartDemo();
+}
 
 void ClosePlaybackFile() {
     files::ClosePlaybackFileNow();

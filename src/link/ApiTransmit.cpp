@@ -36,13 +36,22 @@ int WriteFrame(const std::uint8_t* frameData, std::size_t count) {
     return result;
 }
 
+int SendTransmitRequest(std::uint64_t destination, const std::uint8_t* text, std::size_t count) {
+    if (Program.OpenComPortNum == 0) return 0;
+    std::uint8_t frameData[codec::kMaxFrameData];
+    return WriteFrame(frameData, codec::BuildTransmitRequest(destination, text, count, frameData));
+}
+
 } // namespace
 
 int ComWrtAPIFrame(std::uint64_t destination, int n) {
-    if (Program.OpenComPortNum == 0) return 0;
-    std::uint8_t frameData[codec::kMaxFrameData];
-    return WriteFrame(frameData,
-                      codec::BuildTransmitRequest(destination, TxText(), TxCount(n), frameData));
+    return SendTransmitRequest(destination, TxText(), TxCount(n));
+}
+
+int ComWrtAPIFrameText(std::uint64_t destination, const char* text, int n) {
+    if (text == nullptr) n = 0;
+    return SendTransmitRequest(destination, reinterpret_cast<const std::uint8_t*>(text),
+                               std::size_t(std::clamp(n, 0, int(codec::kMaxFrameData))));
 }
 
 int ComWrtATCommand(int n) {

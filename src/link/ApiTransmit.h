@@ -15,4 +15,10 @@ int ComWrtAPIFrame(std::uint64_t destination, int n);
 int ComWrtATCommand(int n);
 int ComWrtRemoteATCommand(std::uint64_t destination, int n);
 
+// A transmit request carrying a text of the caller's own, for the messages that expect no
+// reply (broadcast power, time sync): they must not overwrite the outstanding command in
+// TxStr, which the configuration session may still resend. Sends the first n bytes of `text`
+// (n is cut to what one frame carries); otherwise as ComWrtAPIFrame.
+int ComWrtAPIFrameText(std::uint64_t destination, const char* text, int n);
+
 } // namespace undarix::link

@@ -101,6 +101,7 @@ void SetUnitType(ui::Event event) {
     live::ClearAllOutputLines();
     live::CallHook(live::hooks.ChartReset);
     DimAllConfig();
+    DefaultAllConfig(); // no value of the old kind's unit stays on the page
     ConfigConnectDefault();
     for (ui::Role timer : {live::timer::DeviceDisplay, live::timer::Config,
                            live::timer::WiredConnect, live::timer::WiredConfig})

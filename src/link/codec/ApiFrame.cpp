@@ -96,7 +96,7 @@ ApiFrameAssembler::Result ApiFrameAssembler::Feed(std::uint8_t byte, std::uint8_
         return Result::Pending;
     case 2:
         length_ += byte;
-        if (length_ < 5 || length_ > 255) {
+        if (length_ < minimumLength_ || length_ > 255) {
             state_ = kHunting;
             return Result::Dropped;
         }

@@ -63,6 +63,10 @@ class ApiFrameAssembler {
 public:
     enum class Result { Pending, Complete, Dropped };
 
+    // Lengths below `minimumLength` are dropped. The program's receive path takes 5 and more;
+    // the radio adapter (the simulator's) also takes the 4-byte local AT command.
+    explicit ApiFrameAssembler(int minimumLength = 5) : minimumLength_(minimumLength) {}
+
     // Feeds one wire byte; frame data goes to `frame` (at least 256 bytes: the checksum is
     // stored after the last data byte). On Complete the frame's length is FrameLength() and
     // the assembler stays in the complete state, taking no bytes, until Serve().
@@ -70,7 +74,7 @@ public:
 
     // Hunting for the next start delimiter, as after a served frame.
     void Serve() { state_ = kHunting; }
-    void Reset() { *this = ApiFrameAssembler{}; }
+    void Reset() { *this = ApiFrameAssembler{minimumLength_}; }
 
     [[nodiscard]] int State() const { return state_; }
     [[nodiscard]] int FrameLength() const { return frameLength_; }
@@ -82,6 +86,7 @@ public:
     static constexpr int kComplete = 3;
 
 private:
+    int minimumLength_ = 5;
     int state_ = kHunting;
     int lengthStage_ = 1; // 1: length high byte next, 2: low byte next, 3: frame bytes
     bool escapePending_ = false;

@@ -1,0 +1,176 @@
+#include "analysis/SpectralAnalysis.h"
+
+#include "analysis/AnalysisRoles.h"
+#include "analysis/AnalysisState.h"
+#include "analysis/SpectrumGraphs.h"
+#include "analysis/codec/SeriesAnalysis.h"
+#include "chart/ChartFifo.h"
+#include "chart/PlotPageRoles.h"
+#include "live/PanelRoles.h"
+#include "ui/Controls.h"
+#include "ui/StatusMessage.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace undarix::analysis {
+namespace {
+
+namespace codec = analysis::codec;
+
+void MarkResultsStale() {
+    ui::SetButtonMark(roles::AnalyzeButton, ui::kRed);
+}
+
+// The points a trace holds: its capacity, never more than its arrays.
+int StoredPoints(const chart::Trace& trace) {
+    const double capacity = trace.capacity;
+    if (!(capacity > 0.0)) return 0;
+    return int(std::min(capacity, double(chart::kTracePoints)));
+}
+
+// A cursor time as a point: whole seconds times the rate, held in [0, limit].
+int CursorPoint(double seconds, int rate, int limit) {
+    if (!std::isfinite(seconds)) return seconds > 0 ? limit : 0;
+    const double point = std::trunc(seconds) * rate;
+    return int(std::clamp(point, 0.0, double(limit)));
+}
+
+void ShowOptional(ui::Role role, bool available, double value) {
+    if (available)
+        ui::SetReal(role, value);
+    else
+        ui::SetText(role, QString());
+}
+
+void ShowResults(const codec::SeriesResult& result) {
+    ui::SetReal(roles::SignifWaveHeight, result.hm0);
+    ui::SetText(roles::UnitText, QString::fromStdString(result.unit));
+    ShowOptional(roles::PeakPeriod, result.periods.available, result.periods.tp);
+    ShowOptional(roles::MeanPeriodTm01, result.periods.available, result.periods.tm01);
+    ShowOptional(roles::MeanPeriodTm02, result.periods.available, result.periods.tm02);
+    if (result.waves.available)
+        ui::SetInt(roles::WaveCount, result.waves.waves);
+    else
+        ui::SetText(roles::WaveCount, QString());
+    ShowOptional(roles::WaveHeightThird, result.waves.available, result.waves.h13);
+    ShowOptional(roles::WaveHeightMax, result.waves.available, result.waves.hmax);
+}
+
+// Steps of a run, after the toggle and the selection have been checked.
+void RunAnalysis() {
+    const int t = Analysis.AnalyzeCtr;
+    if (t < 0 || t >= chart::kTraceCount) return;
+    chart::Trace& trace = chart::ChartFifo[t];
+    ui::SetInt(roles::DeviceNumber, Analysis.SelectedUnit);
+    const std::uint32_t color = kAnalysisColors[t];
+    const int rate = trace.sampleRate;
+    if (rate == 0) {
+        // A trace never laid out (its unit was not in the table) has no time base.
+        ui::ShowStatus(QString("Trace %1 has no sample rate yet: nothing to analyse.").arg(t + 1));
+        return;
+    }
+
+    double maxHz = ui::GetReal(roles::FrequencyRange);
+    if (maxHz == 0.0) maxHz = rate / 8.0;
+    const int graph = GraphForRange(maxHz);
+    ShowSpectrumGraph(graph);
+
+    const PointRange range =
+        AnalysisRange(t, ui::GetInt(roles::CursorSwitch) != 0, ui::GetReal(chart::roles::LeftXAxis),
+                      ui::GetReal(chart::roles::RightXAxis));
+    const int n = codec::PackSamples(trace.values, range.start, range.end, trace.analysisWork);
+    if (n == 0) {
+        ui::ShowStatus(QString("Trace %1 holds no samples in the chosen stretch.").arg(t + 1));
+        return;
+    }
+
+    codec::SeriesOptions options;
+    options.sampleRate = rate;
+    options.tideFilter = ui::GetInt(roles::TideFilterSwitch) != 0;
+    options.windowType = ui::GetInt(roles::WindowSelect);
+    options.scaling = ui::GetInt(roles::ScalingSelect);
+    options.displayUnit = ui::GetInt(roles::DisplayUnitSelect);
+    const codec::SeriesResult result = codec::AnalyzeSeries(
+        trace.analysisWork, n, options, Analysis.PowerSpectrum, Analysis.ConvertedSpectrum);
+    ui::SetReal(roles::Mean, result.mean);
+    ShowResults(result);
+
+    DeleteSpectrumPlots();
+    if (result.status != codec::kAnalysisOk) {
+        ui::ShowStatus(QString("The spectrum could not be computed (code %1).").arg(result.status));
+        return;
+    }
+    PlotSpectrum(graph, Analysis.ConvertedSpectrum, n / 4, result.df, color,
+                 QString::fromStdString(result.unit));
+}
+
+} // namespace
+
+PointRange AnalysisRange(int trace, bool betweenCursors, double leftSeconds, double rightSeconds) {
+    const chart::Trace& fifo = chart::ChartFifo[trace];
+    const int limit = StoredPoints(fifo);
+    PointRange range;
+    if (betweenCursors) {
+        const int rate = fifo.sampleRate;
+        range.start = CursorPoint(std::min(leftSeconds, rightSeconds), rate, limit);
+        range.end = CursorPoint(std::max(leftSeconds, rightSeconds), rate, limit);
+    } else {
+        range.end = std::clamp(int(fifo.writeIndex), 0, limit);
+    }
+    return range;
+}
+
+void SelectTraceAnalyze(ui::Event event) {
+    using live::mainpanel::EditHint;
+    switch (event) {
+    case ui::Event::Commit: {
+        MarkResultsStale();
+        const int selection = std::clamp(ui::GetInt(roles::TraceSelect), 0, chart::kTraceCount);
+        Analysis.AnalyzeCtr = selection - 1;
+        Analysis.SelectedUnit =
+            selection == 0
+                ? 0
+                : ui::GetInt(ui::ArrayItemName(chart::roles::TraceSelectArray, selection - 1));
+        ui::SetVisible(EditHint, false);
+        DeleteSpectrumPlots();
+        ui::SetTextColor(roles::TraceSelect, ui::kBlack);
+        break;
+    }
+    case ui::Event::KeyPress:
+        ui::SetTextColor(roles::TraceSelect, ui::kRed);
+        ui::SetVisible(EditHint, true);
+        break;
+    case ui::Event::LostFocus:
+        ui::SetTextColor(roles::TraceSelect, ui::kBlack);
+        ui::SetVisible(EditHint, false);
+        break;
+    default: break;
+    }
+}
+
+void StartAnalysis(ui::Event event) {
+    if (event != ui::Event::Commit) return;
+    if (ui::GetInt(roles::AnalyzeButton) != 0 && Analysis.SelectedUnit != 0) RunAnalysis();
+    ui::SetInt(roles::AnalyzeButton, 0);
+    ui::SetButtonMark(roles::AnalyzeButton, 0);
+}
+
+void Windowing(ui::Event event) {
+    if (event == ui::Event::Commit) MarkResultsStale();
+}
+void DisplayTrpe(ui::Event event) {
+    if (event == ui::Event::Commit) MarkResultsStale();
+}
+void Scaling(ui::Event event) {
+    if (event == ui::Event::Commit) MarkResultsStale();
+}
+void AnalyzeMax(ui::Event event) {
+    if (event == ui::Event::Commit) MarkResultsStale();
+}
+void XAxisCursor(ui::Event event) {
+    if (event == ui::Event::Commit) MarkResultsStale();
+}
+void TideFilter(ui::Event) {}
+
+} // namespace undarix::analysis

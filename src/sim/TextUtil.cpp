@@ -1,0 +1,58 @@
+#include "sim/TextUtil.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+
+namespace undarix::sim {
+namespace {
+
+// A NUL-terminated copy of a short text, for the C conversions.
+std::string Terminated(std::string_view text) {
+    return std::string(text.substr(0, 64));
+}
+
+int Digits(std::string_view text, std::size_t position, int count) {
+    if (position + std::size_t(count) > text.size()) return -1;
+    int value = 0;
+    for (int i = 0; i < count; ++i) {
+        const char c = text[position + std::size_t(i)];
+        if (c < '0' || c > '9') return -1;
+        value = value * 10 + (c - '0');
+    }
+    return value;
+}
+
+} // namespace
+
+std::string Printf(const char* format, ...) {
+    char buffer[512];
+    va_list args;
+    va_start(args, format);
+    const int n = std::vsnprintf(buffer, sizeof buffer, format, args);
+    va_end(args);
+    if (n < 0) return {};
+    return std::string(buffer, std::size_t(n) < sizeof buffer ? std::size_t(n) : sizeof buffer - 1);
+}
+
+long ParseInt(std::string_view text) {
+    return std::strtol(Terminated(text).c_str(), nullptr, 10);
+}
+
+double ParseReal(std::string_view text) {
+    return std::strtod(Terminated(text).c_str(), nullptr);
+}
+
+int LeadingInt(std::string_view text) {
+    return int(ParseInt(text));
+}
+
+int TwoDigits(std::string_view text, std::size_t position) {
+    return Digits(text, position, 2);
+}
+
+int ThreeDigits(std::string_view text, std::size_t position) {
+    return Digits(text, position, 3);
+}
+
+} // namespace undarix::sim
