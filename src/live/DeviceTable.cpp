@@ -54,6 +54,7 @@ int GetOutputLineLoc(std::uint64_t address) {
         // A new unit starts from a clean record: nothing of the unit that held the slot
         // before (rate, value, time stamp, zero offset) may show in the new unit's row.
         OutputLine[slot] = OutputLineRecord{};
+        OutputLine[slot].sampleRate = 1; // as every record starts
         OutputLine[slot].address = address;
         Program.FastSyncSecTimeout = 300; // a new unit: synchronise clocks quickly again
         SortAllDisplayNum();
