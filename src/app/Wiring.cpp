@@ -12,6 +12,7 @@
 #include "files/DataFile.h"
 #include "files/FileState.h"
 #include "files/Playback.h"
+#include "link/PanId.h"
 #include "link/PortSelection.h"
 #include "link/ReceivePath.h"
 #include "live/DeviceTable.h"
@@ -20,6 +21,11 @@
 #include "live/OutputStream.h"
 #include "live/PanelRoles.h"
 #include "live/PresenceTimer.h"
+#include "radiocfg/BindRadioConfig.h"
+#include "radiocfg/ConfigDisplay.h"
+#include "radiocfg/PageOperations.h"
+#include "radiocfg/RadioConfigState.h"
+#include "radiocfg/ReplyParser.h"
 #include "ui/Callbacks.h"
 #include "ui/Timers.h"
 #include "wiredcfg/BindWiredConfig.h"
@@ -54,12 +60,18 @@ void WireSubsystems() {
     hooks.ChartReset = chart::ChartReset;
     hooks.StopPlotting = chart::StopPlotting;
     analysis::BindAnalysis();
-    wiredcfg::BindWiredConfig();
+    radiocfg::BindRadioConfig();
+    hooks.RxConfigData = radiocfg::RxConfigData;
+    hooks.DimAllConfig = radiocfg::DimAllConfig;
+    hooks.DefaultAllConfig = radiocfg::DefaultAllConfig;
+    hooks.SetUpConfigDisplay = radiocfg::SetUpConfigDisplay;
+    wiredcfg::BindWiredConfig(); // after the page's rings have their items
 }
 
 void InitializeSubsystems() {
     chart::InitializeChart();
     analysis::InitializeAnalysis();
+    radiocfg::InitializeRadioConfig();
 }
 
 void ResetSubsystems() {
@@ -70,6 +82,8 @@ void ResetSubsystems() {
     analysis::ResetAnalysis();
     live::ResetPresenceAndSync();
     wiredcfg::ResetWiredConfig();
+    radiocfg::ResetRadioConfig();
+    link::ResetPanId();
 }
 
 namespace {

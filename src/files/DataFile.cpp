@@ -88,8 +88,9 @@ void WriteOutputToFile(int slot) {
 
     if (Program.OutputDataFileOpen) {
         DataFileState& data = Files.data;
-        WriteChecked(data.SaveOutputDataHandle, line, qint64(length), data.writeFailing,
-                     mainpanel::LoggingIndicator, kLoggingColor, "data file");
+        if (WriteChecked(data.SaveOutputDataHandle, line, qint64(length), data.writeFailing,
+                         mainpanel::LoggingIndicator, kLoggingColor, "data file"))
+            ++data.linesWritten;
     }
     if (port != 0) link::ComWrt(port, line, int(length));
 }

@@ -20,6 +20,7 @@ void ResetFiles() {
     data.SaveFileNameCounter = 0;
     data.writeFailing = false;
     data.lastNumberShown = false;
+    data.linesWritten = 0;
 
     CaptureFileState& capture = Files.capture;
     capture.SaveAPIFrameDataHandle.close();

@@ -9,6 +9,8 @@
 #include <QFile>
 #include <QString>
 
+#include <cstdint>
+
 namespace undarix::files {
 
 // Logging of decoded packets to the comma-separated data file.
@@ -21,6 +23,8 @@ struct DataFileState {
     int SaveFileNameCounter = 0;
     bool writeFailing = false;    // a failed write has been shown; a good one clears it
     bool lastNumberShown = false; // the user knows the series has reached its last number
+    // Lines the file took since the last reset (the command-line companion reports them).
+    std::uint64_t linesWritten = 0;
 };
 
 // The raw byte stream of the radio adapter.

@@ -52,7 +52,9 @@ void RadioReceiveByte(std::uint8_t byte) {
     const Assembler::Result result = assembler.Feed(byte, RxFrame);
     UartXbee.receiveState = std::uint8_t(assembler.State());
     UartXbee.byteCount = std::uint8_t(assembler.ByteCount());
+    if (result == Assembler::Result::Dropped) ++RadioRx.framesDropped;
     if (result != Assembler::Result::Complete) return;
+    ++RadioRx.framesGood;
 
     UartXbee.frameLength = assembler.FrameLength();
     live::CallHook(live::hooks.RxDataService, std::uint8_t(0));
@@ -63,6 +65,8 @@ void RadioReceiveByte(std::uint8_t byte) {
 
 void ResetReceivePath() {
     RadioRx.assembler = codec::ApiFrameAssembler();
+    RadioRx.framesGood = 0;
+    RadioRx.framesDropped = 0;
     ResetWiredReceive();
 }
 

@@ -18,6 +18,10 @@ void RadioReceiveByte(std::uint8_t byte);
 
 struct RadioReceiveState {
     codec::ApiFrameAssembler assembler;
+    // Frames whose checksum was good, and frames dropped for a bad length or checksum, since
+    // the last reset (the command-line companion reports them).
+    std::uint64_t framesGood = 0;
+    std::uint64_t framesDropped = 0;
 };
 extern RadioReceiveState RadioRx;
 

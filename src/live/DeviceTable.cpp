@@ -51,6 +51,10 @@ int GetOutputLineLoc(std::uint64_t address) {
         if (OutputLine[slot].address == address) return slot;
     for (int slot = 0; slot < kTableSlots; ++slot) {
         if (OutputLine[slot].address != 0) continue;
+        // A new unit starts from a clean record: nothing of the unit that held the slot
+        // before (rate, value, time stamp, zero offset) may show in the new unit's row.
+        OutputLine[slot] = OutputLineRecord{};
+        OutputLine[slot].sampleRate = 1; // as every record starts
         OutputLine[slot].address = address;
         Program.FastSyncSecTimeout = 300; // a new unit: synchronise clocks quickly again
         SortAllDisplayNum();
@@ -69,7 +73,14 @@ void SortAllDisplayNum() {
     }
 }
 
-void WrLine2Display(int slot) {
+namespace {
+
+// Draws a record into its row. After a packet, a one-sample record counts its sample into the
+// offset and the cells its record type concerns are drawn. A redraw of the whole table (rows
+// move when units come and go) draws every cell from what the record holds and counts
+// nothing: otherwise a moved one-sample unit would show no time stamp, or another unit's,
+// until its next time record.
+void DrawRecord(int slot, bool redraw) {
     if (!ValidRow(slot)) return;
     OutputLineRecord& record = OutputLine[slot];
     if (record.address == 0) {
@@ -89,16 +100,16 @@ void WrLine2Display(int slot) {
     ui::SetU64(cells.address[row], record.address);
     ui::SetInt(cells.device[row], record.deviceNumber);
     ui::SetInt(cells.zeroAbs[row], record.zeroMode);
-    if (record.recordType == 1 || record.recordType == 0) {
+    if (redraw || record.recordType == 1 || record.recordType == 0) {
         ui::SetInt(cells.rate[row], record.sampleRate);
         ui::SetReal(cells.output[row], record.lastValue);
-        if (record.recordType == 1 && record.sampleRate != 0)
+        if (!redraw && record.recordType == 1 && record.sampleRate != 0)
             record.offsetTime += 1000 / record.sampleRate;
         ui::SetInt(cells.offset[row], record.offsetTime);
     }
-    if (record.recordType == 9 || record.recordType == 0) {
+    if (redraw || record.recordType == 9 || record.recordType == 0) {
         ui::SetText(cells.dateTime[row], QString::fromLatin1(record.timeStamp));
-        if (record.recordType == 9) {
+        if (!redraw && record.recordType == 9) {
             record.offsetTime = 0;
             ui::SetInt(cells.offset[row], 0);
         }
@@ -113,11 +124,15 @@ void WrLine2Display(int slot) {
     UnDimLine(row);
 }
 
+} // namespace
+
+void WrLine2Display(int slot) { DrawRecord(slot, false); }
+
 void DisplayAllOutputLines() {
     // A free slot would reset row 0, which an occupied record may be showing; free slots are
     // skipped instead.
     for (int slot = 0; slot < kTableSlots; ++slot)
-        if (OutputLine[slot].address != 0) WrLine2Display(slot);
+        if (OutputLine[slot].address != 0) DrawRecord(slot, true);
 }
 
 void DefaultOutputLine(int row) {

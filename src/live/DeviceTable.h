@@ -35,13 +35,15 @@ inline constexpr int kNoSlot = -1;
 
 extern std::array<OutputLineRecord, kTableSlots> OutputLine;
 
-// The slot of the record for this address; a new address takes the first free slot (the
-// table is re-sorted and redrawn). kNoSlot when all eight slots hold other addresses.
+// The slot of the record for this address; a new address takes the first free slot with a
+// clean record (the table is re-sorted and redrawn). kNoSlot when all eight slots hold other
+// addresses.
 [[nodiscard]] int GetOutputLineLoc(std::uint64_t address);
 // Each record's display row: the number of occupied records with a smaller address.
 void SortAllDisplayNum();
-// Draws one record into its row.
+// Draws one record into its row after a packet.
 void WrLine2Display(int slot);
+// Redraws every unit's row in full (after the rows have moved); counts no sample.
 void DisplayAllOutputLines();
 // Resets the nine cells of a row and dims it.
 void DefaultOutputLine(int row);

@@ -88,6 +88,58 @@ TEST_F(DeviceTableTest, SampleRecordsAdvanceTheOffsetAndATimeRecordResetsIt) {
     EXPECT_EQ(ui::GetInt(Cell(mainpanel::RateArray, 0)), 8);
 }
 
+TEST_F(DeviceTableTest, RowsThatMoveKeepEverythingTheyShowAndCountNoSample) {
+    // A one-sample unit: a time record, then two samples at 4 Hz.
+    const int slot = GetOutputLineLoc(0xB0);
+    OutputLineRecord& record = OutputLine[slot];
+    std::strcpy(record.timeStamp, "2026-12-07T12:00:05");
+    record.recordType = 9;
+    WrLine2Display(slot);
+    record.recordType = 1;
+    record.sampleRate = 4;
+    record.lastValue = 1.5f;
+    WrLine2Display(slot);
+    WrLine2Display(slot);
+    ASSERT_EQ(ui::GetInt(Cell(mainpanel::OffsetArray, 0)), 500);
+
+    // A unit with a smaller address joins: the one-sample unit moves down a row, and so do its
+    // time stamp and offset; the new unit's row shows nothing of it.
+    (void)GetOutputLineLoc(0xA0);
+    EXPECT_EQ(ui::GetU64(Cell(mainpanel::AddressArray, 1)), 0xB0u);
+    EXPECT_EQ(ui::GetText(Cell(mainpanel::DateTimeArray, 1)), "2026-12-07T12:00:05");
+    EXPECT_EQ(ui::GetInt(Cell(mainpanel::OffsetArray, 1)), 500);
+    EXPECT_EQ(ui::GetText(Cell(mainpanel::OutputArray, 1)), "1.5000");
+    EXPECT_EQ(ui::GetInt(Cell(mainpanel::RateArray, 1)), 4);
+    EXPECT_EQ(ui::GetU64(Cell(mainpanel::AddressArray, 0)), 0xA0u);
+    EXPECT_EQ(ui::GetText(Cell(mainpanel::DateTimeArray, 0)), "");
+    // The next sample counts on from where it was.
+    WrLine2Display(slot);
+    EXPECT_EQ(ui::GetInt(Cell(mainpanel::OffsetArray, 1)), 750);
+}
+
+TEST_F(DeviceTableTest, AUnitTakingAFreedSlotInheritsNothingOfTheUnitBefore) {
+    const int slot = GetOutputLineLoc(0xB0);
+    OutputLineRecord& record = OutputLine[slot];
+    std::strcpy(record.timeStamp, "2026-12-07T12:00:05");
+    record.recordType = 1;
+    record.sampleRate = 4;
+    record.lastValue = 1.5f;
+    record.updated = 1;
+    record.zeroMode = 1;
+    record.zeroOffset = 1.5f;
+    WrLine2Display(slot);
+    ClearAllOutputLines(); // the slot is freed, as the presence timer frees it
+
+    ASSERT_EQ(GetOutputLineLoc(0xC0), slot);
+    EXPECT_EQ(record.zeroMode, 0);
+    EXPECT_EQ(record.zeroOffset, 0.0f);
+    EXPECT_EQ(record.timeStamp[0], '\0');
+    EXPECT_EQ(ui::GetText(Cell(mainpanel::DateTimeArray, 0)), "");
+    EXPECT_EQ(ui::GetInt(Cell(mainpanel::ZeroAbsArray, 0)), 0);
+    EXPECT_EQ(ui::GetInt(Cell(mainpanel::PowerArray, 0)), 0);
+    EXPECT_EQ(ui::GetInt(Cell(mainpanel::OffsetArray, 0)), 0);
+}
+
 TEST_F(DeviceTableTest, BatteryLedTakesTheColourOfTheBatteryState) {
     const int slot = GetOutputLineLoc(0x42);
     OutputLineRecord& record = OutputLine[slot];

@@ -1,0 +1,377 @@
+#include "cli/LogCommand.h"
+
+#include "cli/CommandLine.h"
+#include "cli/HeadlessProgram.h"
+#include "files/CaptureFile.h"
+#include "files/DataFile.h"
+#include "files/FileState.h"
+#include "files/codec/DataFileName.h"
+#include "link/PortSelection.h"
+#include "link/SerialPort.h"
+#include "live/DeviceTable.h"
+#include "live/Hooks.h"
+#include "live/PanelRoles.h"
+#include "live/ProgramState.h"
+#include "live/UnitKind.h"
+#include "ui/Callbacks.h"
+#include "ui/Clock.h"
+#include "ui/Controls.h"
+#include "ui/Timers.h"
+
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QSocketNotifier>
+#include <QTimer>
+
+#include <array>
+#include <csignal>
+#include <cstdint>
+#include <fcntl.h>
+#include <string_view>
+#include <unistd.h>
+#include <vector>
+
+namespace undarix::cli {
+
+const char* const kLogHelp =
+    R"(Usage: undarix-cli log --port PATH --kind KIND [--csv FILE.csv] [--interval DAYS]
+                       [--capture FILE.api] [--staff-length N=METERS]...
+
+Logs the units on a serial port without a window, through the program's own serial path:
+the receive callback, the frame dispatcher and device table, the presence timer, the data
+file with its rotation and name numbering, and the capture file. Wired units and the
+Vazavevezeze go through the wired hand-shake first and are set running again ("g") when the
+log stops. Runs until SIGINT (Ctrl-C) or SIGTERM, which close the files cleanly.
+
+Options:
+  --port PATH        the serial device (e.g. /dev/ttyUSB0)
+  --kind KIND        the kind of unit, by name or number: ravo-zerar-xb (0),
+                     rezav-ivir-erazud-xb (1), rezav-ivir-erazud-rv (2), the wired
+                     ravo-zerar-402e (3), ravo-zerar-408 (4), deve-zuravi-404e (5),
+                     deve-zuravi-410 (6), or vazavevezeze (7)
+  --csv FILE.csv     log the decoded samples to data files: FILE000.csv, then FILE001.csv
+                     after the interval, and so on. Numbers already used by files that
+                     exist are passed over, so a restarted log never replaces a file.
+  --interval DAYS    days from the start of one data file to the start of the next,
+                     1 to 98 (default 1: a new file at each change of date); 99 for one
+                     continuous file
+  --capture FILE.api record the raw bytes of the radio adapter (radio kinds); an existing
+                     file is continued, never replaced
+  --staff-length N=METERS
+                     the length of the Vazavevezeze's staff N (1 to 8) in meters, as in
+                     its staff-length table; once for each staff
+
+One status line a second goes to standard error: units heard, lines written, bytes
+captured.
+
+Exit status: 0 after a clean stop, 1 bad input (the port or a file cannot be opened),
+2 usage error.
+)";
+
+namespace {
+
+using live::Program;
+
+struct KindName {
+    std::string_view name;
+    int kind;
+};
+
+constexpr std::array<KindName, 8> kKinds{{{"ravo-zerar-xb", live::RavoZerarXB},
+                                          {"rezav-ivir-erazud-xb", live::RezavIvirErazudXB},
+                                          {"rezav-ivir-erazud-rv", live::RezavIvirErazudRV},
+                                          {"ravo-zerar-402e", live::WiredRavoZerar402E},
+                                          {"ravo-zerar-408", live::WiredRavoZerar408},
+                                          {"deve-zuravi-404e", live::DeveZuravi404E},
+                                          {"deve-zuravi-410", live::DeveZuravi410},
+                                          {"vazavevezeze", live::Vazavevezeze}}};
+
+std::optional<int> KindOf(const QString& text) {
+    bool number = false;
+    const int value = text.toInt(&number);
+    if (number)
+        return value >= 0 && value < live::kUnitKindCount ? std::optional(value) : std::nullopt;
+    const QByteArray name = text.trimmed().toLower().replace(' ', '-').toLatin1();
+    for (const KindName& kind : kKinds)
+        if (kind.name == std::string_view(name.constData(), std::size_t(name.size())))
+            return kind.kind;
+    return std::nullopt;
+}
+
+struct StaffLength {
+    int staff = 0; // 1 to 8
+    double meters = 0.0;
+};
+
+struct LogRequest {
+    QString port;
+    int kind = 0;
+    QString csv;
+    int interval = 1;
+    QString capture;
+    std::vector<StaffLength> staffLengths;
+};
+
+// "N=METERS": a staff of the board, 1 to 8, and its length.
+std::optional<StaffLength> ParseStaffLength(const QString& text) {
+    const QStringList parts = text.split('=');
+    if (parts.size() != 2) return std::nullopt;
+    bool staffOk = false, metersOk = false;
+    const StaffLength length{parts[0].trimmed().toInt(&staffOk),
+                             parts[1].trimmed().toDouble(&metersOk)};
+    if (!staffOk || !metersOk || length.staff < 1 || length.staff > 8 ||
+        !(length.meters > 0.0 && length.meters < 1000.0))
+        return std::nullopt;
+    return length;
+}
+
+// SIGINT and SIGTERM write a byte into this pipe; the event loop reads it and stops.
+int stopPipe[2] = {-1, -1};
+
+extern "C" void OnStopSignal(int) {
+    const char byte = 1;
+    if (stopPipe[1] >= 0) (void)!write(stopPipe[1], &byte, 1);
+}
+
+class StopSignals {
+public:
+    StopSignals() {
+        if (stopPipe[0] < 0 && pipe2(stopPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
+        char stale[16];
+        while (read(stopPipe[0], stale, sizeof stale) > 0) {
+        }
+        struct sigaction action {};
+        action.sa_handler = OnStopSignal;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESTART;
+        sigaction(SIGINT, &action, &previousInt_);
+        sigaction(SIGTERM, &action, &previousTerm_);
+    }
+    ~StopSignals() {
+        sigaction(SIGINT, &previousInt_, nullptr);
+        sigaction(SIGTERM, &previousTerm_, nullptr);
+    }
+    StopSignals(const StopSignals&) = delete;
+    StopSignals& operator=(const StopSignals&) = delete;
+
+private:
+    struct sigaction previousInt_ {};
+    struct sigaction previousTerm_ {};
+};
+
+// The unit port opened as the port selector opens it.
+int OpenUnitPort(HeadlessProgram& program, const LogRequest& request, const Console& console) {
+    Program.UnitType = request.kind;
+    ui::SetInt(live::mainpanel::UnitTypeRing, request.kind);
+    link::AddExtraPortPath(request.port);
+    const int port = link::PortNumberForPath(request.port);
+    ui::SetInt(live::mainpanel::ComPortList, port);
+    // A failure is told once, below, with the port's name.
+    program.EchoStatus(false);
+    ui::Dispatch(live::mainpanel::ComPortList, ui::Event::Commit);
+    program.EchoStatus(true);
+    if (Program.OpenComPortNum == 0)
+        return BadInput(console, request.port, "cannot be opened: " + link::LastComError());
+    return kExitOk;
+}
+
+// The first data file of the series, as the start of logging opens it, at the first number
+// no existing file holds.
+int StartDataFile(const LogRequest& request, const Console& console) {
+    namespace names = files::codec;
+    const std::string numbered = names::NumberedDataFileName(request.csv.toStdString());
+    if (numbered.size() > names::kMaxPathLength)
+        return BadInput(
+            console, request.csv,
+            QString("the path is longer than %1 characters").arg(names::kMaxPathLength));
+    int number = 0;
+    while (
+        number <= names::kLastFileNumber &&
+        QFileInfo::exists(QString::fromStdString(names::DataFileNameWithNumber(numbered, number))))
+        ++number;
+    if (number > names::kLastFileNumber)
+        return BadInput(console, request.csv,
+                        QString("every file number of the series up to %1 exists already")
+                            .arg(names::kLastFileNumber));
+    const QString name = QString::fromStdString(names::DataFileNameWithNumber(numbered, number));
+
+    files::DataFileState& data = files::Files.data;
+    data.SaveOutputDataHandle.setFileName(name);
+    if (!data.SaveOutputDataHandle.open(QIODevice::WriteOnly | QIODevice::Truncate |
+                                        QIODevice::Unbuffered))
+        return BadInput(console, name,
+                        "cannot be written: " + data.SaveOutputDataHandle.errorString());
+    data.SaveOutputDataFileName = name;
+    data.SaveFileInterval = request.interval;
+    data.SaveFileLastDay = ui::Now().date().day();
+    data.SaveFileDayCounter = 0;
+    data.SaveFileNameCounter = number;
+    Program.OutputDataFileOpen = 1;
+    ui::SetTimerEnabled(live::timer::FileInterval, true);
+    return kExitOk;
+}
+
+int StartCapture(const LogRequest& request, const Console& console, bool& existed) {
+    files::CaptureFileState& capture = files::Files.capture;
+    existed = QFileInfo::exists(request.capture);
+    capture.SaveAPIFrameDataHandle.setFileName(request.capture);
+    if (!capture.SaveAPIFrameDataHandle.open(QIODevice::WriteOnly | QIODevice::Append |
+                                             QIODevice::Unbuffered))
+        return BadInput(console, request.capture,
+                        "cannot be written: " + capture.SaveAPIFrameDataHandle.errorString());
+    capture.SaveAPIFrameDataFileName = request.capture;
+    Program.APIFrameDataFileOpen = 1;
+    return kExitOk;
+}
+
+// The port could not be opened: the files this run made are taken away again.
+void AbandonFiles(bool captureExisted) {
+    const QString data = files::Files.data.SaveOutputDataFileName;
+    const QString capture = files::Files.capture.SaveAPIFrameDataFileName;
+    const bool dataOpen = Program.OutputDataFileOpen != 0;
+    const bool captureOpen = Program.APIFrameDataFileOpen != 0;
+    files::CloseDataFileNow();
+    files::CloseCaptureFileNow();
+    if (dataOpen) QFile::remove(data);
+    if (captureOpen && !captureExisted) QFile::remove(capture);
+}
+
+int UnitsHeard() {
+    int heard = 0;
+    for (const live::OutputLineRecord& record : live::OutputLine)
+        if (record.address != 0) ++heard;
+    return heard;
+}
+
+int RunLog(const LogRequest& request, const Console& console) {
+    // From here on a stop request waits for the files to be closed.
+    StopSignals stopSignals;
+    HeadlessProgram program(console);
+    // The files are open before the port, so that both take the stream from its first byte.
+    Program.UnitType = request.kind;
+    bool captureExisted = false;
+    if (!request.csv.isEmpty())
+        if (const int status = StartDataFile(request, console)) return status;
+    if (!request.capture.isEmpty())
+        if (const int status = StartCapture(request, console, captureExisted)) {
+            AbandonFiles(captureExisted);
+            return status;
+        }
+    // The board's staff-length table, as the user fills it in before opening the port.
+    for (const StaffLength& length : request.staffLengths)
+        ui::SetTableCell(live::mainpanel::BoardStaffTable, length.staff, 1, length.meters);
+    if (const int status = OpenUnitPort(program, request, console)) {
+        AbandonFiles(captureExisted);
+        return status;
+    }
+    if (Program.OutputDataFileOpen)
+        console.ErrLine(QString("undarix-cli log: logging to %1")
+                            .arg(files::Files.data.SaveOutputDataFileName));
+    if (Program.APIFrameDataFileOpen)
+        console.ErrLine(QString("undarix-cli log: %1 the capture file %2")
+                            .arg(captureExisted ? "continuing" : "writing", request.capture));
+
+    std::uint64_t captured = 0;
+    live::hooks.CaptureByte = [&captured](std::uint8_t byte) {
+        files::CaptureByte(byte);
+        ++captured;
+    };
+
+    QEventLoop loop;
+    QSocketNotifier stopNotifier(stopPipe[0], QSocketNotifier::Read);
+    QObject::connect(&stopNotifier, &QSocketNotifier::activated, &loop, [&loop] {
+        char bytes[16];
+        while (read(stopPipe[0], bytes, sizeof bytes) > 0) {
+        }
+        loop.quit();
+    });
+
+    QTimer status;
+    status.setInterval(1000);
+    QObject::connect(&status, &QTimer::timeout, &loop, [&] {
+        console.ErrLine(
+            QString("undarix-cli log: %1 units heard, %2 lines written%3, %4 bytes "
+                    "captured")
+                .arg(UnitsHeard())
+                .arg(files::Files.data.linesWritten)
+                .arg(Program.OutputDataFileOpen
+                         ? " (" + QFileInfo(files::Files.data.SaveOutputDataFileName).fileName() +
+                               ")"
+                         : QString())
+                .arg(captured));
+    });
+    status.start();
+
+    loop.exec();
+
+    // The closing steps of the program's end: data file, capture file, then the port.
+    files::CloseDataFileNow();
+    files::CloseCaptureFileNow();
+    link::CloseUnitPort();
+    console.ErrLine(QString("undarix-cli log: stopped; %1 lines written, %2 bytes captured")
+                        .arg(files::Files.data.linesWritten)
+                        .arg(captured));
+    return kExitOk;
+}
+
+} // namespace
+
+void RequestLogStop() {
+    OnStopSignal(0);
+}
+
+int Log(const QStringList& arguments, const Console& console) {
+    const QString command = "log";
+    QCommandLineParser parser;
+    parser.addOptions({{"port", "serial device", "PATH"},
+                       {"kind", "unit kind", "KIND"},
+                       {"csv", "data file", "FILE"},
+                       {"interval", "days per data file", "DAYS"},
+                       {"capture", "capture file", "FILE"},
+                       {"staff-length", "a board staff's length", "N=METERS"}});
+    if (auto status = ParseCommandLine(parser, arguments, command, kLogHelp, console))
+        return *status;
+    if (!parser.positionalArguments().isEmpty())
+        return UsageError(console, command,
+                          QString("unexpected argument '%1'").arg(parser.positionalArguments()[0]));
+
+    LogRequest request;
+    if (!parser.isSet("port")) return UsageError(console, command, "--port PATH is required");
+    request.port = parser.value("port");
+    if (!parser.isSet("kind")) return UsageError(console, command, "--kind KIND is required");
+    const std::optional<int> kind = KindOf(parser.value("kind"));
+    if (!kind)
+        return UsageError(console, command, QString("unknown kind '%1'").arg(parser.value("kind")));
+    request.kind = *kind;
+    request.csv = parser.value("csv");
+    request.capture = parser.value("capture");
+    if (parser.isSet("interval")) {
+        bool ok = false;
+        request.interval = parser.value("interval").toInt(&ok);
+        if (!ok || request.interval < 1 || request.interval > 99)
+            return UsageError(console, command,
+                              QString("--interval wants 1 to 98 days, or 99, not '%1'")
+                                  .arg(parser.value("interval")));
+    }
+    for (const QString& text : parser.values("staff-length")) {
+        const std::optional<StaffLength> length = ParseStaffLength(text);
+        if (!length)
+            return UsageError(console, command,
+                              QString("--staff-length wants N=METERS, a staff from 1 to 8 and "
+                                      "its length in meters, not '%1'")
+                                  .arg(text));
+        request.staffLengths.push_back(*length);
+    }
+    if (!request.staffLengths.empty() && !live::IsBoard(request.kind))
+        return UsageError(console, command, "--staff-length is for the Vazavevezeze's staffs");
+    if (!request.capture.isEmpty() && !live::IsRadioKind(request.kind))
+        return UsageError(console, command,
+                          "--capture records the radio adapter's bytes: radio kinds only");
+    if (parser.isSet("interval") && request.csv.isEmpty())
+        return UsageError(console, command, "--interval goes with --csv");
+    if (request.csv.isEmpty() && request.capture.isEmpty())
+        console.ErrLine("undarix-cli log: neither --csv nor --capture: nothing will be saved");
+    return RunLog(request, console);
+}
+
+} // namespace undarix::cli

@@ -1,0 +1,12 @@
+#pragma once
+
+namespace undarix::radiocfg {
+
+// Binds the session timer, the unit choosers, the unit-kind ring, the PAN ID controls and
+// their help, and fills the page's rings.
+void BindRadioConfig();
+
+// The page as it starts: the controls of the first kind, all dimmed, nothing chosen.
+void InitializeRadioConfig();
+
+} // namespace undarix::radiocfg

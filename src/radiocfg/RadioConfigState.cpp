@@ -1,0 +1,11 @@
+#include "radiocfg/RadioConfigState.h"
+
+namespace undarix::radiocfg {
+
+RadioConfigState RadioConfig;
+
+void ResetRadioConfig() {
+    RadioConfig = RadioConfigState{};
+}
+
+} // namespace undarix::radiocfg

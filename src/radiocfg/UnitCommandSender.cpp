@@ -1,0 +1,42 @@
+#include "radiocfg/UnitCommandSender.h"
+
+#include "link/ApiTransmit.h"
+#include "link/PanId.h"
+#include "live/ProgramState.h"
+#include "ui/Delay.h"
+
+#include <cstring>
+
+namespace undarix::radiocfg {
+namespace {
+
+using live::Program;
+
+constexpr double kSettingWait = 0.1;
+
+int TxStrLength() {
+    return int(strnlen(Program.TxStr, sizeof Program.TxStr));
+}
+
+} // namespace
+
+void SendUnitCommand(const codec::CommandLine& line) {
+    if (line.length <= 0 || std::size_t(line.length) >= sizeof Program.TxStr) return;
+    std::memset(Program.TxStr, 0, sizeof Program.TxStr);
+    std::memcpy(Program.TxStr, line.text, std::size_t(line.length));
+    link::ForgetPanIdRequest();
+    link::ComWrtAPIFrame(Program.ConfigDeviceAddr, line.length);
+}
+
+void SendUnitSetting(const codec::CommandLine& line) {
+    ui::Delay(kSettingWait);
+    SendUnitCommand(line);
+    Program.TxWait = 1;
+}
+
+void ResendTxStr() {
+    if (link::ResendPanIdRequest()) return;
+    link::ComWrtAPIFrame(Program.ConfigDeviceAddr, TxStrLength());
+}
+
+} // namespace undarix::radiocfg

@@ -1,0 +1,334 @@
+// convert: a capture becomes the very lines the program logs live for the same bytes; a data
+// file is checked and written again line by line.
+
+#include "CliFixture.h"
+#include "app/DemoMode.h"
+#include "files/FileState.h"
+#include "link/ReceivePath.h"
+#include "link/SerialPort.h"
+#include "live/PanelRoles.h"
+#include "live/ProgramState.h"
+#include "live/UnitKind.h"
+#include "sim/Simulator.h"
+#include "ui/Callbacks.h"
+
+#include <QRegularExpression>
+
+#include <cstring>
+#include <random>
+
+namespace undarix::testing {
+namespace {
+
+using namespace live;
+
+constexpr std::uint64_t kUnitA = 0x0013A20040A1B2C3ull; // address bytes that travel escaped
+constexpr std::uint64_t kUnitB = 0x0013A2004000117Dull;
+constexpr std::uint64_t kUnitC = 0x0013A20040000007ull;
+constexpr std::uint64_t kUnitD = 0x0013A2004000007Eull;
+
+std::vector<int> Wave(int seed, int count) {
+    std::vector<int> mm;
+    for (int k = 0; k < count; ++k)
+        mm.push_back(1500 + (k * 37 + seed * 11) % 900 - 450);
+    return mm;
+}
+
+std::string FloatBlockText(int device, int seconds) {
+    std::string text = "F" + std::string(device < 10 ? "00" : "0") + std::to_string(device) +
+                       ",S32,B0," + Stamp(seconds) + ",,";
+    for (int k = 0; k < 32; ++k) {
+        const float value = 1.25f + 0.01f * float(k) - (k % 5 == 0 ? 3.0f : 0.0f);
+        char bytes[4];
+        std::memcpy(bytes, &value, 4);
+        text.append(bytes, 4);
+    }
+    return text;
+}
+
+std::string SixtyBlockText(int device, int seconds) {
+    std::string text = IBlockText(device, 16, seconds, Wave(seconds, 64));
+    text[0] = 'i';
+    return text.substr(0, 33 + 120);
+}
+
+// What a morning of four units sends, with the frames a logging program also sees: replies,
+// AT responses, transmit status, a damaged frame and noise between frames.
+std::string MorningOfFourUnits() {
+    std::string wire = "noise";
+    for (int s = 0; s < 12; ++s) {
+        wire += ReceivedFrame(kUnitA, IBlockText(3, 16, 4 * s, Wave(s, 64)));
+        wire += ReceivedFrame(kUnitB, ABlockText(11, 32, s, Wave(s + 100, 32)));
+        if (s % 4 == 0) {
+            wire += ReceivedFrame(kUnitC, "C007,D8,2026-12-07");
+            wire += ReceivedFrame(kUnitC, "C007,D9,12:00:0" + std::to_string(s % 10));
+            wire += ReceivedFrame(kUnitC, "C007,D7,L");
+            wire += ReceivedFrame(kUnitC, "C007,D4,12.50");
+            wire += ReceivedFrame(kUnitC, "C007,D3,whatever"); // logs nothing
+        }
+        wire += ReceivedFrame(kUnitC, "C007,D1,S08,0" + std::to_string(1200 + s * 13) + "\r\n");
+        wire += ReceivedFrame(kUnitD, s % 2 ? FloatBlockText(126, s) : SixtyBlockText(126, s));
+        wire += std::string("\x00\x11\x13", 3);
+        if (s == 5) {
+            wire += ReceivedFrame(kUnitA, "$RT,1\r\n");
+            wire += Escaped(std::string("\x88\x01ID\x00\x33\x32", 7));
+            wire += Escaped(std::string("\x8B\x01\xFF\xFE\x00\x00\x00", 7));
+            std::string damaged = ReceivedFrame(kUnitA, IBlockText(3, 16, 99, Wave(1, 64)));
+            damaged[damaged.size() / 2] ^= 0x01;
+            wire += damaged;
+        }
+    }
+    return wire;
+}
+
+class LiveLoggingTest : public PanelTest {
+protected:
+    void SetUp() override {
+        PanelTest::SetUp();
+        ASSERT_TRUE(dir.isValid());
+    }
+    QTemporaryDir dir;
+};
+
+TEST_F(LiveLoggingTest, ACaptureConvertsToTheBytesThatWereLoggedLive) {
+    popups->ExpectPrompt("SAVE FILE INTERVAL", "99");
+    popups->ExpectFile("Save Output Data To:",
+                       {ui::FileSelection::Status::NewFile, dir.filePath("live.csv")});
+    ui::Dispatch(menu::SaveOutputData, ui::Event::Commit);
+    popups->ExpectFile("Save API Frame Data To:",
+                       {ui::FileSelection::Status::NewFile, dir.filePath("live.api")});
+    ui::Dispatch(menu::SaveApiFrameData, ui::Event::Commit);
+    ASSERT_TRUE(Program.OutputDataFileOpen && Program.APIFrameDataFileOpen);
+
+    Program.UnitType = RavoZerarXB;
+    const int port = link::PortNumberForPath("mem:units");
+    ASSERT_EQ(link::OpenComConfig(port, 115200), 0);
+    link::InstallComCallback(port, link::kRxCharEvent, link::ComCallback);
+    Program.OpenComPortNum = port;
+    // The bytes arrive in pieces of any size, cutting frames anywhere.
+    const std::string wire = MorningOfFourUnits();
+    std::mt19937 random(7);
+    for (std::size_t at = 0; at < wire.size();) {
+        const std::size_t piece = std::min<std::size_t>(1 + random() % 300, wire.size() - at);
+        link::MemoryPortReceive(port, wire.substr(at, piece));
+        at += piece;
+    }
+    ui::Dispatch(menu::StopSavingOutputData, ui::Event::Commit);
+    ui::Dispatch(menu::StopSavingApiFrameData, ui::Event::Commit);
+
+    const QByteArray live = ReadFile(dir.filePath("live000.csv"));
+    ASSERT_EQ(ReadFile(dir.filePath("live.api")).toStdString(), wire);
+    // 12 blocks of each block unit, 12 samples and 12 records of the one-value unit.
+    ASSERT_EQ(live.count('\n'), 60);
+
+    const CliRun run =
+        RunExecutable({"convert", dir.filePath("live.api"), dir.filePath("converted.csv")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(ReadFile(dir.filePath("converted.csv")), live);
+    const int lines = int(live.count('\n'));
+    EXPECT_NE(
+        run.err.find("frames good, 1 frames dropped, " + std::to_string(lines) + " lines written"),
+        std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find("device   3: 12 lines"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("device   7: 24 lines"), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find("device 126: 12 lines"), std::string::npos) << run.err;
+
+    // The same lines on standard output.
+    const CliRun piped = RunExecutable({"convert", dir.filePath("live.api"), "-"});
+    ASSERT_EQ(piped.status, 0) << piped.err;
+    EXPECT_EQ(QByteArray::fromStdString(piped.out), live);
+}
+
+TEST_F(LiveLoggingTest, ACaptureOfTheSimulatorConvertsToTheBytesThatWereLoggedLive) {
+    // Five units, one of each data format, logged and captured from the port's first byte;
+    // two frames on the way arrive damaged.
+    sim::SimOptions options;
+    options.units = 5;
+    options.formats = "AFIiC";
+    options.rate = 32;
+    options.seed = 12;
+    sim::Simulator simulator(options);
+    ASSERT_TRUE(simulator.Start()) << simulator.Error();
+    popups->ExpectPrompt("SAVE FILE INTERVAL", "1");
+    popups->ExpectFile("Save Output Data To:",
+                       {ui::FileSelection::Status::NewFile, dir.filePath("sim.csv")});
+    ui::Dispatch(menu::SaveOutputData, ui::Event::Commit);
+    popups->ExpectFile("Save API Frame Data To:",
+                       {ui::FileSelection::Status::NewFile, dir.filePath("sim.api")});
+    ui::Dispatch(menu::SaveApiFrameData, ui::Event::Commit);
+    simulator.CorruptNext(2);
+    app::OpenSimulatedPort(simulator, "Simulated units");
+    ASSERT_NE(Program.OpenComPortNum, 0);
+    // Until every unit has logged lines.
+    const auto allKinds = [this] {
+        const QByteArray lines = "\n" + ReadFile(dir.filePath("sim000.csv"));
+        for (const char* kind : {"\nA", "\nF", "\nI", "\ni", "\nC"})
+            if (!lines.contains(kind)) return false;
+        return true;
+    };
+    ASSERT_TRUE(WaitUntil(allKinds, 20000));
+    ui::Dispatch(menu::StopSavingOutputData, ui::Event::Commit);
+    ui::Dispatch(menu::StopSavingApiFrameData, ui::Event::Commit);
+
+    const QByteArray live = ReadFile(dir.filePath("sim000.csv"));
+    const CliRun run =
+        RunExecutable({"convert", dir.filePath("sim.api"), dir.filePath("converted.csv")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(ReadFile(dir.filePath("converted.csv")), live);
+    EXPECT_NE(
+        run.err.find(" 2 frames dropped, " + std::to_string(live.count('\n')) + " lines written"),
+        std::string::npos)
+        << run.err;
+}
+
+class ConvertTest : public CliTest {};
+
+std::string Frames(int count) {
+    std::string wire;
+    for (int s = 0; s < count; ++s)
+        wire += ReceivedFrame(kUnitA, IBlockText(3, 16, 4 * s, Wave(s, 64)));
+    return wire;
+}
+
+TEST_F(ConvertTest, DamagedFramesAreSkippedAndCounted) {
+    std::vector<std::string> frames;
+    for (int s = 0; s < 10; ++s)
+        frames.push_back(ReceivedFrame(kUnitA, IBlockText(3, 16, 4 * s, Wave(s, 64))));
+    frames[2][frames[2].find("I003")] = 'J'; // checksum no longer fits
+    frames[5][2] = 0x04;                     // a length below 5
+    frames[7] = frames[7].substr(0, 1) + "\x01\x00" + frames[7].substr(3); // a length of 256
+    frames[9].resize(frames[9].size() / 2); // cut off at the end of the file
+    std::string wire;
+    for (const std::string& frame : frames)
+        wire += frame + "\x7D\x7D"; // stray bytes between frames
+    WriteFile(Path("damaged.api"), wire);
+
+    const CliRun run = RunInProcess({"convert", Path("damaged.api"), Path("out.csv")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find(std::to_string(wire.size()) +
+                           " bytes read, 6 frames good, 4 frames dropped, 6 lines written"),
+              std::string::npos)
+        << run.err;
+    const QByteArray out = ReadFile(Path("out.csv"));
+    EXPECT_EQ(out.size(), 6 * 545);
+    // The frames after each damaged one are received whole.
+    for (int s : {0, 1, 3, 4, 6, 8})
+        EXPECT_TRUE(out.contains(QByteArray::fromStdString("I003,S16,B0," + Stamp(4 * s)))) << s;
+}
+
+TEST_F(ConvertTest, AnInputWithNothingUsableIsBadInput) {
+    WriteFile(Path("empty.api"), "");
+    WriteFile(Path("noise.api"), std::string(5000, '\x55'));
+    WriteFile(Path("flash.csv"), "Y2014 flash card\r\nA004,...\r\n");
+    WriteFile(Path("header.csv"), "Date,Time,Level\r\n");
+    WriteFile(Path("units.txt"), Frames(2));
+    WriteFile(Path("units.api"), Frames(2));
+    const struct {
+        QStringList arguments;
+        const char* message;
+    } cases[] = {
+        {{"convert", Path("empty.api"), Path("o.csv")}, "empty.api: the file is empty"},
+        {{"convert", Path("noise.api"), Path("o.csv")},
+         "noise.api: no API frame with a good length and checksum in 5000 bytes"},
+        {{"convert", Path("flash.csv"), Path("o.csv")}, "flash.csv: a Deve Zuravi flash-card"},
+        {{"convert", Path("header.csv"), Path("o.csv")}, "header.csv: no data line"},
+        {{"convert", Path("units.txt"), Path("o.csv")},
+         "units.txt: neither a capture file (.api) nor a data file (.csv)"},
+        {{"convert", Path("missing.api"), Path("o.csv")}, "missing.api: "},
+        {{"convert", Path("units.api"), Path("units.api")}, "units.api: is the input file itself"},
+        {{"convert", Path("units.api"), Path("no-such-folder/o.csv")},
+         "no-such-folder/o.csv: cannot be written"},
+        {{"convert", Path("units.api"), "/dev/full"}, "/dev/full: write failed"},
+    };
+    for (const auto& c : cases) {
+        const CliRun run = RunInProcess(c.arguments);
+        EXPECT_EQ(run.status, 1) << c.message;
+        // The message is the last line (a data file's bad lines are listed before it).
+        const std::size_t last = run.err.rfind('\n', run.err.size() - 2);
+        const std::string message = run.err.substr(last == std::string::npos ? 0 : last + 1);
+        EXPECT_NE(message.find(c.message), std::string::npos) << run.err;
+    }
+}
+
+TEST_F(ConvertTest, ADataFileIsCheckedAndWrittenAgainLineByLine) {
+    const std::vector<float> values = {1.5f, -0.25f, 12.3456f, 0.0f};
+    std::vector<float> block(64);
+    for (std::size_t k = 0; k < block.size(); ++k)
+        block[k] = values[k % values.size()];
+    const std::string a = DataLine('A', 4, 32, 0, block);
+    const std::string f = DataLine('F', 4, 32, 1, block);
+    const std::string i64 = DataLine('I', 12, 16, 0, block);
+    const std::string i60 = DataLine('i', 13, 16, 0, block);
+    const std::string f60 = DataLine('f', 14, 1, 0, block);
+    const std::string singles = "C001,D8,2026-12-07\r\nC001,D9,12:00:00\r\nC001,D1,S08,05.0920\r\n"
+                                "C001,D7,G\r\nC001,D4,12.50\r\n";
+    const std::string good = a + f + i64 + i60 + f60 + singles;
+
+    std::string spliced = a.substr(0, 100) + f.substr(100);
+    spliced[12] = 'X';
+    std::string badValue = a;
+    badValue[40] = 'x';
+    std::string badStamp = i64;
+    badStamp[22] = ':';
+    const struct {
+        std::string line;
+        const char* problem;
+    } bad[] = {
+        {"Date,Time,Level\r\n", "not a data line"},
+        {a.substr(0, 200) + "\r\n", "wrong length for its kind"},
+        {spliced, "malformed time stamp"},
+        {badValue, "malformed value field"},
+        {badStamp, "malformed time stamp"},
+        {"C001,D3,anything\r\n", "a record type that is never logged"},
+        {"C001,D1,S08,5.092\r\n", "wrong length for its kind"},
+        {"C001,D1,S08,0x.0920\r\n", "malformed sample"},
+        {"C001,D8,2026/12/07\r\n", "malformed date"},
+        {std::string(1500, 'A') + "\r\n", "line too long"},
+    };
+    // Bad lines between the good ones; LF-only and blank lines too.
+    std::string input = "\r\n";
+    for (const auto& b : bad)
+        input += b.line;
+    input += a + "\n" + f + i64 + "\r\n\r\n" + i60 + f60 + singles;
+    WriteFile(Path("mixed.csv"), input);
+
+    const CliRun run = RunInProcess({"convert", Path("mixed.csv"), Path("clean.csv")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(ReadFile(Path("clean.csv")).toStdString(), good);
+    EXPECT_NE(run.err.find("10 lines good, 10 lines bad (skipped), 10 lines written"),
+              std::string::npos)
+        << run.err;
+    int line = 2; // the blank first line is passed over, not counted as bad
+    for (const auto& b : bad) {
+        EXPECT_NE(run.err.find("mixed.csv:" + std::to_string(line) + ": " + b.problem),
+                  std::string::npos)
+            << b.problem << "\n"
+            << run.err;
+        ++line;
+    }
+    for (const char* device : {"device   1: 5 lines", "device   4: 2 lines", "device  12: 1 lines"})
+        EXPECT_NE(run.err.find(device), std::string::npos) << run.err;
+
+    // A file the program wrote comes out unchanged.
+    const CliRun again = RunInProcess({"convert", Path("clean.csv"), Path("again.csv")});
+    ASSERT_EQ(again.status, 0) << again.err;
+    EXPECT_EQ(ReadFile(Path("again.csv")), ReadFile(Path("clean.csv")));
+}
+
+TEST_F(ConvertTest, ALargeInputShowsItsProgressAndIsReadInPieces) {
+    const std::string frames = Frames(64);
+    std::string wire;
+    while (wire.size() < 11'000'000)
+        wire += frames;
+    WriteFile(Path("large.api"), wire);
+    const CliRun run = RunInProcess({"convert", Path("large.api"), Path("large.csv")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    for (int percent = 10; percent <= 90; percent += 10)
+        EXPECT_NE(run.err.find("large.api: " + std::to_string(percent) + "% ("), std::string::npos)
+            << run.err;
+    EXPECT_EQ(ReadFile(Path("large.csv")).size(), qint64(wire.size() / frames.size() * 64 * 545));
+}
+
+} // namespace
+} // namespace undarix::testing

@@ -1,0 +1,237 @@
+// log: the real executable logging the frames written into a pseudo-terminal, stopped by
+// SIGTERM.
+
+#include "CliFixture.h"
+#include "cli/LogCommand.h"
+#include "link/SerialPort.h"
+#include "live/PanelRoles.h"
+#include "sim/Simulator.h"
+#include "support/Pty.h"
+#include "ui/Timers.h"
+
+#include <QElapsedTimer>
+#include <QTimer>
+
+namespace undarix::testing {
+namespace {
+
+class LogTest : public CliTest {};
+
+std::vector<int> Samples(int seed) {
+    std::vector<int> mm;
+    for (int k = 0; k < 64; ++k)
+        mm.push_back(2000 + (k * 31 + seed * 7) % 600 - 300);
+    return mm;
+}
+
+TEST_F(LogTest, TheSimulatorIsLoggedForThreeSecondsAndTheFilesClosedOnSigterm) {
+    sim::SimOptions options;
+    options.units = 3;
+    options.formats = "AIC";
+    options.rate = 32;
+    sim::Simulator simulator(options);
+    ASSERT_TRUE(simulator.Start()) << simulator.Error();
+    // An earlier run's file keeps its number: this run writes site001.csv.
+    WriteFile(Path("site000.csv"), "kept\r\n");
+    QProcess process;
+    process.start(UNDARIX_CLI_EXECUTABLE,
+                  {"log", "--port", QString::fromStdString(simulator.SlavePath()), "--kind",
+                   "ravo-zerar-xb", "--csv", Path("site.csv"), "--capture", Path("site.api")});
+    ASSERT_TRUE(process.waitForStarted(5000));
+    QByteArray err;
+    QElapsedTimer clock;
+    clock.start();
+    while (!err.contains("the capture file") && clock.elapsed() < 10000) {
+        process.waitForReadyRead(100);
+        err += process.readAllStandardError();
+    }
+    ASSERT_TRUE(err.contains("logging to " + Path("site001.csv").toUtf8())) << err.toStdString();
+    clock.restart();
+    while (clock.elapsed() < 3000) {
+        process.waitForReadyRead(100);
+        err += process.readAllStandardError();
+    }
+    process.terminate(); // SIGTERM
+    ASSERT_TRUE(process.waitForFinished(5000));
+    err += process.readAllStandardError();
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 0) << err.toStdString();
+
+    EXPECT_EQ(ReadFile(Path("site000.csv")), "kept\r\n");
+    const QByteArray logged = ReadFile(Path("site001.csv"));
+    // 32 one-sample lines a second, and blocks.
+    const int lines = int(logged.count('\n'));
+    EXPECT_GE(lines, 64) << err.toStdString();
+    EXPECT_TRUE(logged.startsWith("A001,S32,") || logged.contains("\nA001,S32,"));
+    EXPECT_GE(err.count("units heard"), 2) << err.toStdString();
+    EXPECT_TRUE(err.contains("stopped; " + QByteArray::number(lines) + " lines written"))
+        << err.toStdString();
+
+    // The capture holds every byte; converted, it gives the very lines logged.
+    const CliRun run = RunExecutable({"convert", Path("site.api"), Path("again.csv")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(ReadFile(Path("again.csv")), logged);
+}
+
+// Runs the executable's log on a simulator for `seconds`, then SIGTERM; returns its stderr.
+QByteArray LogFor(const sim::Simulator& simulator, const QStringList& options, int seconds,
+                  int& exitCode) {
+    QProcess process;
+    process.start(UNDARIX_CLI_EXECUTABLE,
+                  QStringList{"log", "--port", QString::fromStdString(simulator.SlavePath())} +
+                      options);
+    exitCode = -1;
+    if (!process.waitForStarted(5000)) return {};
+    QByteArray err;
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < seconds * 1000) {
+        process.waitForReadyRead(100);
+        err += process.readAllStandardError();
+    }
+    process.terminate();
+    if (!process.waitForFinished(5000)) return err;
+    err += process.readAllStandardError();
+    exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    return err;
+}
+
+TEST_F(LogTest, AWiredUnitAndTheBoardAreLoggedAfterTheHandShakeAndSetRunningAgain) {
+    struct Case {
+        int kind;
+        QStringList options;
+        const char* firstLine; // its start
+    };
+    const Case cases[] = {
+        {3, {"--kind", "ravo-zerar-402e"}, "C001,D1,S08,0"},
+        {7,
+         {"--kind", "vazavevezeze", "--staff-length", "1=3", "--staff-length", "2=2.5"},
+         "C001,D1,S08,0"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.kind);
+        sim::SimOptions options;
+        options.kind = c.kind;
+        options.rate = 8;
+        sim::Simulator simulator(options);
+        ASSERT_TRUE(simulator.Start()) << simulator.Error();
+        const QString csv = Path(QString("kind%1.csv").arg(c.kind));
+        int exitCode = -1;
+        const QByteArray err =
+            LogFor(simulator, c.options + QStringList{"--csv", csv}, 5, exitCode);
+        EXPECT_EQ(exitCode, 0) << err.toStdString();
+
+        const QByteArray logged = ReadFile(Path(QString("kind%1").arg(c.kind) + "000.csv"));
+        EXPECT_GE(logged.count('\n'), 8) << err.toStdString();
+        EXPECT_TRUE(logged.startsWith(c.firstLine)) << logged.left(100).toStdString();
+        EXPECT_TRUE(
+            err.contains("stopped; " + QByteArray::number(logged.count('\n')) + " lines written"))
+            << err.toStdString();
+        // The unit was told to run again ("g") as the port closed.
+        const std::string commands = simulator.Inspect(
+            [&](sim::SimState& s) { return c.kind == 7 ? s.board.commands : s.wired.commands; });
+        EXPECT_EQ(commands.back(), 'g') << commands;
+        if (c.kind == 7) {
+            // Staffs 1 and 2 have their lengths; the others read 0 and the program says so.
+            EXPECT_TRUE(logged.contains("C002,D1,S08,0")) << logged.left(200).toStdString();
+            EXPECT_FALSE(logged.contains("C002,D1,S08,00.0000"));
+            EXPECT_TRUE(logged.contains("C003,D1,S08,00.0000"));
+            EXPECT_TRUE(
+                err.contains("No length in the staff-length table for staff 3, 4, 5, 6, 7, 8"))
+                << err.toStdString();
+        }
+    }
+}
+
+TEST_F(LogTest, TheDataFileStartsAnewAfterTheIntervalWithTheNextNumber) {
+    // In this process, on a memory port: the program's rotation timer is ticked across two
+    // changes of date with an interval of two days.
+    int linesBefore = 0;
+    QTimer::singleShot(0, [&] {
+        const int port = link::PortNumberForPath("mem:units");
+        const auto send = [port](int block) {
+            link::MemoryPortReceive(
+                port,
+                ReceivedFrame(0x0013A20040A1B2C3ull, IBlockText(3, 16, 4 * block, Samples(block))));
+        };
+        send(0);
+        send(1);
+        SetNow(QDateTime(QDate(2026, 12, 8), QTime(0, 0, 1)));
+        ui::TickTimer(live::timer::FileInterval); // one change of date: not yet
+        send(2);
+        SetNow(QDateTime(QDate(2026, 12, 9), QTime(0, 0, 1)));
+        ui::TickTimer(live::timer::FileInterval); // the second: site001.csv
+        linesBefore = int(ReadFile(Path("site000.csv")).count('\n'));
+        send(3);
+        cli::RequestLogStop();
+    });
+    const CliRun run = RunInProcess({"log", "--port", "mem:units", "--kind", "rezav-ivir-erazud-xb",
+                                     "--csv", Path("site.csv"), "--interval", "2"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(linesBefore, 3);
+    EXPECT_EQ(ReadFile(Path("site001.csv")).count('\n'), 1) << run.err;
+    EXPECT_NE(run.err.find("logging to " + Path("site000.csv").toStdString()), std::string::npos);
+    EXPECT_NE(run.err.find("Saving output data to " + Path("site001.csv").toStdString()),
+              std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find("stopped; 4 lines written"), std::string::npos) << run.err;
+}
+
+TEST_F(LogTest, APortThatCannotBeOpenedIsBadInput) {
+    const CliRun run = RunInProcess(
+        {"log", "--port", Path("no-such-port"), "--kind", "0", "--csv", Path("site.csv")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("no-such-port: cannot be opened"), std::string::npos) << run.err;
+    EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+    EXPECT_FALSE(QFile::exists(Path("site000.csv")));
+}
+
+TEST(CliUsage, EveryCommandHasItsHelpAndRefusesWrongUse) {
+    for (const char* command : {"convert", "analyze", "log", "frame"}) {
+        const CliRun run = RunInProcess({command, "--help"});
+        EXPECT_EQ(run.status, 0) << command;
+        EXPECT_EQ(run.out.rfind(std::string("Usage: undarix-cli ") + command, 0), 0) << run.out;
+    }
+    const CliRun help = RunExecutable({"--help"});
+    EXPECT_EQ(help.status, 0);
+    for (const char* command : {"convert INPUT OUTPUT", "analyze INPUT", "log --port", "frame tx"})
+        EXPECT_NE(help.out.find(command), std::string::npos) << help.out;
+
+    const struct {
+        QStringList arguments;
+        const char* message;
+    } cases[] = {
+        {{}, "Usage: undarix-cli COMMAND"},
+        {{"bogus"}, "unknown command 'bogus'"},
+        {{"convert", "a.api"}, "wants INPUT and OUTPUT"},
+        {{"analyze", "a.csv"}, "--device N is required"},
+        {{"analyze", "a.csv", "--device", "0"}, "--device wants a number from 1 to 255"},
+        {{"analyze", "a.csv", "--device", "1", "--from", "x"}, "--from wants a number"},
+        {{"analyze", "a.csv", "--device", "1", "--from", "9", "--to", "3"}, "--from must come"},
+        {{"analyze", "a.csv", "--device", "1", "--window", "square"}, "unknown window 'square'"},
+        {{"analyze", "a.csv", "--device", "1", "--units", "volts"}, "unknown unit 'volts'"},
+        {{"log", "--kind", "0"}, "--port PATH is required"},
+        {{"log", "--port", "/dev/null"}, "--kind KIND is required"},
+        {{"log", "--port", "/dev/null", "--kind", "9"}, "unknown kind '9'"},
+        {{"log", "--port", "/dev/null", "--kind", "0", "--csv", "a.csv", "--interval", "0"},
+         "--interval wants 1 to 98 days, or 99"},
+        {{"log", "--port", "/dev/null", "--kind", "0", "--interval", "2"},
+         "--interval goes with --csv"},
+        {{"log", "--port", "/dev/null", "--kind", "vazavevezeze", "--staff-length", "9=3"},
+         "--staff-length wants N=METERS"},
+        {{"log", "--port", "/dev/null", "--kind", "vazavevezeze", "--staff-length", "1=-3"},
+         "--staff-length wants N=METERS"},
+        {{"log", "--port", "/dev/null", "--kind", "0", "--staff-length", "1=3"},
+         "--staff-length is for the Vazavevezeze"},
+        {{"log", "--port", "/dev/null", "--kind", "deve-zuravi-404e", "--capture", "a.api"},
+         "--capture records the radio adapter's bytes"},
+    };
+    for (const auto& c : cases) {
+        const CliRun run = RunInProcess(c.arguments);
+        EXPECT_EQ(run.status, 2) << c.arguments.join(' ').toStdString();
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+    }
+}
+
+} // namespace
+} // namespace undarix::testing
