@@ -108,6 +108,10 @@ void BindTracesToHeardUnits() {
 
 void Receive(int port, const std::uint8_t* data, std::size_t count) {
     link::MemoryPortReceive(port, std::string(reinterpret_cast<const char*>(data), count));
+    DiscardWritten(port);
+}
+
+void DiscardWritten(int port) {
     // What the program wrote back (commands, logged lines) is not looked at.
     (void)link::MemoryPortTakeWritten(port);
     if (live::Program.OpenComPortOutPutNum != 0)

@@ -35,6 +35,8 @@ template <class Between>
 void ReceiveInPieces(int port, const std::uint8_t* data, std::size_t count, std::size_t piece,
                      Between&& between);
 void Receive(int port, const std::uint8_t* data, std::size_t count);
+// Lets go of what the program wrote to the port and the output stream.
+void DiscardWritten(int port);
 
 template <class Between>
 void ReceiveInPieces(int port, const std::uint8_t* data, std::size_t count, std::size_t piece,
