@@ -213,19 +213,6 @@ TEST_F(CalibrationCallbacksTest, TheHelpFollowsTheCalibrationStyle) {
     Program.UnitType = 5;
     for (ui::Role role : {GainField, OffsetField, LowCalPointField, HighReadingField})
         EXPECT_EQ(ui::HelpOf(role)->text, wiredcfg::WSWLCalibrationHelp().text) << role;
-
-    struct Titled {
-        ui::Role role;
-        const char* title;
-    };
-    for (const Titled t :
-         {Titled{CurrentModeSwitch, "CURRENT MODE"},
-          Titled{FactoryCalibrateButton, "FACTORY CALIBRATE"},
-          Titled{SavePresentCalButton, "SAVE PRESENT CAL"},
-          Titled{CalClearPointButton, "CLEAL POINT"}, Titled{CalClearAllButton, "CLEAL ALL"},
-          Titled{HighTripField, "HIGH TRIP POINT"}, Titled{LowTripField, "LOW TRIP POINT"},
-          Titled{DeadZoneField, "DEAD ZONE "}})
-        EXPECT_EQ(ui::HelpOf(t.role)->title, t.title) << t.role;
 }
 
 } // namespace

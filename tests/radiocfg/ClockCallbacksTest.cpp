@@ -3,7 +3,6 @@
 
 #include "SettingsFixture.h"
 
-#include "radiocfg/ClockCallbacks.h"
 #include "radiocfg/ConfigSession.h"
 
 #include <QDateTime>
@@ -120,26 +119,6 @@ TEST_F(ClockCallbacksTest, ReadCompareAndCalibration) {
     EXPECT_EQ(ui::GetTextColor(ClockCalibrationField), ui::kBlack);
     Echo("$WC,-12");
     EXPECT_FALSE(ui::IsDimmed(ClockCalibrationField));
-}
-
-TEST_F(ClockCallbacksTest, HelpTitles) {
-    struct Case {
-        ui::Role role;
-        const char* title;
-    };
-    for (const Case c :
-         {Case{ClockYearField, "DATE AND TIME"}, Case{ClockSecondField, "DATE AND TIME"},
-          Case{SetClockButton, "MANUALLY SET CLOCK"}, Case{ReadClockButton, "READ CLOCK"},
-          Case{SyncClockButton, "SYNCHRONIZE CLOCK TO PC"},
-          Case{CompareClockButton, "SYNCHRONIZE CLOCK TO PC"},
-          Case{ClockCalibrationField, "REAL TIME CLOCK CALIBRATE"}})
-        EXPECT_EQ(ui::HelpOf(c.role)->title, c.title) << c.role;
-    EXPECT_TRUE(
-        ui::HelpOf(SyncClockButton)
-            ->text.contains("The Deve Zuravi and Deve Zuravi III are only set to within 1 Sec."));
-    EXPECT_TRUE(ui::HelpOf(ClockCalibrationField)->text.contains("enter -12"));
-    popups->ExpectMessage("DATE AND TIME");
-    radiocfg::DateAndTimePopUp();
 }
 
 } // namespace

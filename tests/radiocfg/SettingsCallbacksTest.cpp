@@ -80,6 +80,16 @@ TEST_F(SettingsCallbacksTest, TheOneSampleFormatIsLimitedTo8Hz) {
     EXPECT_FALSE(ui::IsDimmed(DataFormatRing));
     EXPECT_EQ(Program.TxWait, 0);
 
+    // The ring goes back to the format the unit holds, read or acknowledged: a unit read with
+    // the float format is not shown with another.
+    Program.LastDataFormat = 1;
+    Echo("$RO,2");
+    ui::SetInt(DataFormatRing, 4);
+    popups->ExpectMessage("ASCII 1 SAMPLE RATE LIMIT");
+    Commit(DataFormatRing);
+    EXPECT_EQ(ui::GetInt(DataFormatRing), 2);
+    EXPECT_EQ(Sent(), Texts{});
+
     // At 8 Hz it goes out.
     ui::SetInt(SampleRateField, 8);
     ui::SetInt(DataFormatRing, 4);
@@ -266,36 +276,24 @@ TEST_F(SettingsCallbacksTest, TheWheelAndStepKeysChangeNoFieldThatWritesToTheUni
     EXPECT_NEAR(ui::GetReal(CalibrateMetersField), 1.1, 1e-9);
 }
 
-TEST_F(SettingsCallbacksTest, HelpTitlesAndTextsFollowTheKind) {
+TEST_F(SettingsCallbacksTest, HelpThatDependsOnTheKind) {
     struct Case {
         int kind;
         ui::Role role;
         const char* title;
-        const char* textStart; // "" to check the title only
+        const char* textStart;
     };
     const Case cases[] = {
-        {0, NewDeviceNumberField, "DEVICE NUMBER", ""},
-        {0, SerialNumberEntry, "SAVE SERIAL NUMBER", ""},
-        {0, SampleRateField, "SAMPLING SETTINGS", ""},
-        {0, BurstLengthField, "BURST LENGTH", ""},
+        {0, BurstLengthField, "BURST LENGTH",
+         "The Burst Length is the time in minutes that samples"},
         {5, BurstLengthField, "BURST LENGTH",
          "The Burst Length is the time in minutes that the Deve"},
-        {0, BurstIntervalField, "BURST INTERVAL", ""},
-        {0, FilterSwitch, "FILTER", ""},
-        {0, DataFormatRing, "DATA FORMAT", ""},
-        {0, StartTimeSwitch, "START TIME", ""},
-        {0, StartDayField, "START TIME", ""},
-        {5, WriteStartTimeButton, "START TIME", ""},
-        {0, PowerSwitch, "POWER",
-         "Turn off this XB device number only.\nThe unit will power-down in a few minutes."},
         {1, ReadVoltageButton, "READ", "Read and display the XB unit's Battery Voltage"},
         {2, ReadVoltageButton, "READ", "Read and display the external supply Voltage"},
-        {0, VoltageGauge, "BATTERY VOLTAGE", ""},
+        {1, VoltageGauge, "BATTERY VOLTAGE", "The gauge's colour"},
         {2, VoltageGauge, "SUPPLY VOLTAGE", "Display the external Supply Voltage\n"},
-        {0, StaffTypeRing, "STAFF TYPE", ""},
         {0, StaffLengthField, "STAFF LENGTH", "For XB units the Staff Length is for reference \n"},
         {3, StaffLengthField, "STAFF LENGTH", "To change the satff length change this value"},
-        {0, mainpanel::BroadcastPowerRing, "BROADCAST POWER", ""},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(::testing::Message() << c.role << " kind " << c.kind);
@@ -305,11 +303,10 @@ TEST_F(SettingsCallbacksTest, HelpTitlesAndTextsFollowTheKind) {
         EXPECT_EQ(help->title, c.title);
         EXPECT_TRUE(help->text.startsWith(c.textStart)) << help->text.toStdString();
     }
-    // The start time's advice differs by kind.
     Program.UnitType = 0;
-    EXPECT_TRUE(ui::HelpOf(StartTimeSwitch)->text.contains("broadcast power-on"));
+    EXPECT_TRUE(ui::HelpOf(StartDayField)->text.contains("broadcast power-on"));
     Program.UnitType = 5;
-    EXPECT_TRUE(ui::HelpOf(StartTimeSwitch)->text.contains("one minute before"));
+    EXPECT_TRUE(ui::HelpOf(WriteStartTimeButton)->text.contains("one minute before"));
 }
 
 } // namespace
