@@ -4,6 +4,7 @@
 #include "live/ProgramState.h"
 #include "live/UnitKind.h"
 #include "radiocfg/SettingWrite.h"
+#include "ui/StraySteps.h"
 #include "radiocfg/codec/UnitCommand.h"
 #include "ui/Controls.h"
 #include "ui/Popups.h"
@@ -285,7 +286,7 @@ void BindCalibrationCallbacks() {
                                                        : wiredcfg::WSWLCalibrationHelp());
         });
 
-    PreventStrayCommits(
+    ui::PreventStrayCommits(
         {CurrentModeSwitch, GainField, OffsetField, HighTripField, LowTripField, DeadZoneField});
 }
 

@@ -4,6 +4,7 @@
 #include "live/ProgramState.h"
 #include "live/UnitKind.h"
 #include "radiocfg/SettingWrite.h"
+#include "ui/StraySteps.h"
 #include "radiocfg/UnitCommandSender.h"
 #include "radiocfg/codec/UnitCommand.h"
 #include "ui/Controls.h"
@@ -187,7 +188,7 @@ void BindClockCallbacks() {
     ui::SetHelp(CompareClockButton, "SYNCHRONIZE CLOCK TO PC", kSyncHelp);
     ui::SetHelp(ClockCalibrationField, "REAL TIME CLOCK CALIBRATE", kRtcCalibrationHelp);
 
-    PreventStrayCommits({ClockCalibrationField});
+    ui::PreventStrayCommits({ClockCalibrationField});
 }
 
 } // namespace undarix::radiocfg

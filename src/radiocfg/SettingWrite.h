@@ -34,10 +34,4 @@ void EndEdit(ui::Role field, std::uint32_t restColor);
 // Ravo Zerar XB; always 1 for the sonic kinds, which have one set only.
 [[nodiscard]] int WriteCurrentMode();
 
-// Numeric fields whose commit writes to a unit take a value only when it is typed and
-// confirmed (Enter or leaving the field): no step arrows, arrow keys or mouse wheel, so that no
-// value on the way to the wanted one is written to the unit. Rings ignore the mouse wheel, so
-// that scrolling the page over one changes nothing.
-void PreventStrayCommits(std::initializer_list<ui::Role> roles);
-
 } // namespace undarix::radiocfg

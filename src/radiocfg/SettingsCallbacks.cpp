@@ -4,6 +4,7 @@
 #include "live/ProgramState.h"
 #include "live/UnitKind.h"
 #include "radiocfg/SettingWrite.h"
+#include "ui/StraySteps.h"
 #include "radiocfg/UnitCommandSender.h"
 #include "radiocfg/codec/UnitCommand.h"
 #include "ui/Controls.h"
@@ -349,7 +350,7 @@ void BindSettingsCallbacks() {
             {"STAFF LENGTH", Radio() ? kRadioStaffLengthHelp : kWiredStaffLengthHelp});
     });
 
-    PreventStrayCommits({NewDeviceNumberField, SampleRateField, BurstLengthField,
+    ui::PreventStrayCommits({NewDeviceNumberField, SampleRateField, BurstLengthField,
                          BurstIntervalField, StaffLengthField, DataFormatRing, StaffTypeRing});
 }
 
