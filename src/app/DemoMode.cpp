@@ -31,6 +31,7 @@ std::unique_ptr<QTimer>& ChartStarter() {
 }
 
 constexpr int kDemoUnits = 3;
+constexpr int kDemoTimeScale = 4; // 4 x 16 s
 
 // Once the demo units are heard, puts each on a trace and starts plotting, so the newcomer
 // sees the chart move without knowing which numbers to type. Leaves the chart alone once the
@@ -49,6 +50,9 @@ bool PutDemoUnitsOnTheChart() {
         ui::SetInt(role, heard[trace]->deviceNumber);
         ui::Dispatch(role, ui::Event::Commit);
     }
+    // A minute on the chart: long enough to see a few waves and the blocks join up.
+    ui::SetInt(chart::roles::RawPlotXAsis, kDemoTimeScale);
+    ui::Dispatch(chart::roles::RawPlotXAsis, ui::Event::Commit);
     ui::SetInt(chart::roles::RawStartStop, 1);
     ui::Dispatch(chart::roles::RawStartStop, ui::Event::Commit);
     return true;

@@ -4,9 +4,12 @@
 #include "live/ConfigPageRoles.h"
 #include "live/PanelRoles.h"
 #include "live/ProgramState.h"
+#include "radiocfg/CalibrationCallbacks.h"
+#include "radiocfg/ClockCallbacks.h"
 #include "radiocfg/ConfigDisplay.h"
 #include "radiocfg/ConfigSession.h"
 #include "radiocfg/PageOperations.h"
+#include "radiocfg/SettingsCallbacks.h"
 #include "radiocfg/UnitSelection.h"
 #include "ui/Callbacks.h"
 #include "ui/Controls.h"
@@ -60,6 +63,9 @@ void BindRadioConfig() {
         return ui::HelpText{"RAVO ZERAR TYPE", kRavoZerarTypeHelp};
     });
     link::BindPanId();
+    BindSettingsCallbacks();
+    BindClockCallbacks();
+    BindCalibrationCallbacks();
 }
 
 void InitializeRadioConfig() {

@@ -135,7 +135,11 @@ Outcome ReadReply(char key, string_view reply) {
     case 'L': Show(BurstLengthField, value); break;
     case 'I': Show(BurstIntervalField, value); break;
     case 'F': Show(FilterSwitch, value); break;
-    case 'O': Show(DataFormatRing, value); break;
+    case 'O':
+        // The format the unit holds, which a refused format change puts the ring back to.
+        Program.LastDataFormat = value;
+        Show(DataFormatRing, value);
+        break;
     case 'R': Show(StartTimeSwitch, value); break;
     case 'Q': ShowStartTime(reply); break;
     case 'T': ShowClock(reply); break;

@@ -3,6 +3,7 @@
 #include "live/PanelRoles.h"
 #include "ui/Callbacks.h"
 #include "ui/Controls.h"
+#include "ui/StraySteps.h"
 #include "ui/Timers.h"
 #include "wiredcfg/BlockSetters.h"
 #include "wiredcfg/BoardStaffTable.h"
@@ -48,6 +49,10 @@ void BindWiredConfig() {
     BindBlockSetters();
     BindCalibration();
     BindBoardStaffTable();
+    // Each of these rewrites the unit's whole block: only a deliberate value may commit.
+    ui::PreventStrayCommits({WiredSampleRateField, FileIntervalField, Alarm1OnLevel, Alarm1OffLevel,
+                             Alarm2OnLevel, Alarm2OffLevel, PortRunModeRing, TimeTagRing,
+                             ConfigureRunSwitch});
 }
 
 } // namespace undarix::wiredcfg
