@@ -40,12 +40,6 @@ const char* const kFlashCardText =
     "Program to create a\nDavav60 file type. The TALQConvert Program is supplied with the "
     "Deve Zuravi units and can be obtained from your instrument supplier.";
 
-const char* const kOpenFileHelp =
-    "To Open a file to plot on the Chart, select from\nthe Menu Bar: File / Open File.\n"
-    "Then, on the Chart page, set the Plot Source switch to File and press the\nStart Plotting "
-    "button. The Speed sets how many kilobytes of the file are read per\nsecond (negative "
-    "values step backwards); the Position jumps to a kilobyte of the file.";
-
 // A jump, a change of direction or a new file: the next line or frame starts afresh instead of
 // splicing two places of the file together. Away from the start of the file the reader is
 // probably inside a line, whose rest is passed over.

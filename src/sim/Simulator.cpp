@@ -99,6 +99,11 @@ Faults Simulator::GetFaults() const {
     return state_.context.faults;
 }
 
+void Simulator::SetSendObserver(SendObserver observer) {
+    std::lock_guard lock(mutex_);
+    observer_ = std::move(observer);
+}
+
 SimStats Simulator::Stats() const {
     std::lock_guard lock(mutex_);
     return state_.stats;
@@ -186,14 +191,18 @@ void Simulator::Emit(std::string bytes, bool frame) {
         ++stats.dropped;
         return;
     }
+    bool damaged = false;
     if (faults.corruptNext > 0) {
         --faults.corruptNext;
-        Corrupt(bytes, frame);
-        ++stats.corrupted;
+        damaged = true;
     } else if (roll(faults.corruptFraction)) {
+        damaged = true;
+    }
+    if (damaged) {
         Corrupt(bytes, frame);
         ++stats.corrupted;
     }
+    if (observer_) observer_(bytes, frame, damaged);
     if (roll(faults.delayFraction)) {
         ++stats.delayed;
         delayed_.push_back({Now() + faults.delayMs / 1000.0, std::move(bytes)});

@@ -94,6 +94,12 @@ public:
     void DropNext(int count);
     [[nodiscard]] Faults GetFaults() const;
     [[nodiscard]] SimStats Stats() const;
+
+    // Told of every frame or line queued for the program, after the faults (a dropped one is
+    // never told; `damaged` says whether it goes out corrupted). Runs on the simulator's
+    // thread under its lock. Soak runs count what was sent with it.
+    using SendObserver = std::function<void(const std::string& bytes, bool frame, bool damaged)>;
+    void SetSendObserver(SendObserver observer);
     // Simulation time: seconds since the simulator was made.
     [[nodiscard]] double Now() const;
 
@@ -136,6 +142,7 @@ private:
     std::deque<std::string> output_;
     std::size_t outputBytes_ = 0;
     std::vector<Delayed> delayed_;
+    SendObserver observer_;
 };
 
 } // namespace undarix::sim

@@ -15,7 +15,19 @@ int DaysInMonth(int year, int month) {
     }
 }
 
+namespace {
+
+// Reply fields are read as they come; a garbled one can hold any number, even the largest int.
+bool IsCalendarTime(const DateTimeFields& time) {
+    return time.year >= 0 && time.year <= 9999 && time.month >= 1 && time.month <= 12 &&
+           time.day >= 1 && time.day <= DaysInMonth(time.year, time.month) && time.hour >= 0 &&
+           time.hour <= 23 && time.minute >= 0 && time.minute <= 59;
+}
+
+} // namespace
+
 DateTimeFields AddOneMinute(DateTimeFields time) {
+    if (!IsCalendarTime(time)) return time;
     time.minute += 1;
     if (time.minute != 60) return time;
     time.minute = 0;

@@ -11,7 +11,8 @@ namespace undarix::radiocfg::codec {
 [[nodiscard]] int DaysInMonth(int year, int month);
 
 // A start time one minute later, carried through hour, day, month and year. The units report
-// the minute before the one sampling starts in; the page shows the starting minute.
+// the minute before the one sampling starts in; the page shows the starting minute. A time that
+// is no calendar time (a garbled reply) comes back as it is, for the user to see and correct.
 [[nodiscard]] DateTimeFields AddOneMinute(DateTimeFields time);
 
 inline constexpr double kSecondsPerDay = 86400.0;

@@ -1,0 +1,121 @@
+#include "support/FuzzProgram.h"
+
+#include "app/Application.h"
+#include "app/Wiring.h"
+#include "chart/PlotPageRoles.h"
+#include "files/FileState.h"
+#include "link/PortSelection.h"
+#include "link/SerialPort.h"
+#include "live/DeviceTable.h"
+#include "live/PanelRoles.h"
+#include "live/ProgramState.h"
+#include "ui/Callbacks.h"
+#include "ui/Clock.h"
+#include "ui/Controls.h"
+#include "ui/Delay.h"
+#include "ui/Popups.h"
+#include "ui/Role.h"
+
+#include <QApplication>
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+namespace undarix::fuzz {
+namespace {
+
+// Nobody answers: a message is dismissed, a question declined, a prompt and a file selection
+// cancelled.
+class SilentPopups : public ui::PopupDriver {
+public:
+    void Message(const QString&, const QString&) override {}
+    bool Confirm(const QString&, const QString&) override { return false; }
+    std::optional<QString> Prompt(const QString&, const QString&, int) override {
+        return std::nullopt;
+    }
+    ui::FileSelection SelectFile(const ui::FileRequest&) override { return {}; }
+};
+
+const QDateTime kStart(QDate(2026, 12, 7), QTime(12, 0, 0));
+QDateTime clockNow = kStart;
+
+} // namespace
+
+void StartOnce(int* argc, char*** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    // Lives as long as the process: libFuzzer never returns to main.
+    static QApplication* application = new QApplication(*argc, *argv);
+    (void)application;
+    ui::SetPopupDriver(std::make_unique<SilentPopups>());
+    ui::SetDelayDriver([](double) {});
+    ui::SetClock([] {
+        const QDateTime reading = clockNow;
+        clockNow = clockNow.addMSecs(1);
+        return reading;
+    });
+}
+
+void StartProgram() {
+    app::ResetAll();
+    clockNow = kStart;
+    app::WireSubsystems();
+    app::Initialize();
+}
+
+int OpenUnitPort(int kind) {
+    live::Program.UnitType = kind;
+    ui::SetInt(live::mainpanel::UnitTypeRing, kind);
+    const int port = link::PortNumberForPath("mem:unit");
+    ui::SetInt(live::mainpanel::ComPortList, port);
+    link::ComPort(ui::Event::Commit);
+    return port;
+}
+
+void OpenOutputs() {
+    const int output = link::PortNumberForPath("mem:output");
+    link::OpenComConfig(output, 115200);
+    live::Program.OpenComPortOutPutNum = output;
+
+    files::DataFileState& data = files::Files.data;
+    data.SaveOutputDataHandle.setFileName("/dev/null");
+    if (data.SaveOutputDataHandle.open(QIODevice::WriteOnly)) {
+        data.SaveFileInterval = 99;
+        live::Program.OutputDataFileOpen = 1;
+    }
+    files::CaptureFileState& capture = files::Files.capture;
+    capture.SaveAPIFrameDataHandle.setFileName("/dev/null");
+    if (capture.SaveAPIFrameDataHandle.open(QIODevice::WriteOnly))
+        live::Program.APIFrameDataFileOpen = 1;
+}
+
+void BindTracesToHeardUnits() {
+    bool bound = false;
+    for (int trace = 0; trace < live::kTableSlots; ++trace) {
+        const int device =
+            live::OutputLine[trace].address != 0 ? int(live::OutputLine[trace].deviceNumber) : 0;
+        const std::string role = ui::ArrayItemName(chart::roles::TraceSelectArray, trace);
+        if (device == 0 || ui::GetInt(role) == device) continue;
+        ui::SetInt(role, device);
+        ui::Dispatch(role, ui::Event::Commit);
+        bound = true;
+    }
+    if (bound && !live::Program.PlottingRunning) {
+        ui::SetInt(chart::roles::RawStartStop, 1);
+        ui::Dispatch(chart::roles::RawStartStop, ui::Event::Commit);
+    }
+}
+
+void Receive(int port, const std::uint8_t* data, std::size_t count) {
+    link::MemoryPortReceive(port, std::string(reinterpret_cast<const char*>(data), count));
+    DiscardWritten(port);
+}
+
+void DiscardWritten(int port) {
+    // What the program wrote back (commands, logged lines) is not looked at.
+    (void)link::MemoryPortTakeWritten(port);
+    if (live::Program.OpenComPortOutPutNum != 0)
+        (void)link::MemoryPortTakeWritten(live::Program.OpenComPortOutPutNum);
+}
+
+} // namespace undarix::fuzz
