@@ -46,11 +46,6 @@ bool WellFormed(const char* raw) {
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    fuzz::StartOnce(argc, argv);
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 1 || size > fuzz::kMaxInput) return -1;
     const std::uint8_t setting = data[0];

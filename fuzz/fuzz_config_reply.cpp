@@ -33,11 +33,6 @@ constexpr std::uint64_t kUnitAddress = 0x0013A20040A1B2C3ull;
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    fuzz::StartOnce(argc, argv);
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 1 || size > fuzz::kMaxInput) return -1;
     const std::uint8_t setting = data[0];

@@ -20,11 +20,6 @@
 
 using namespace undarix;
 
-extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    fuzz::StartOnce(argc, argv);
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 1 || size > fuzz::kMaxInput) return -1;
     const std::uint8_t setting = data[0];

@@ -40,8 +40,6 @@ public:
 const QDateTime kStart(QDate(2026, 12, 7), QTime(12, 0, 0));
 QDateTime clockNow = kStart;
 
-} // namespace
-
 void StartOnce(int* argc, char*** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     // Lives as long as the process: libFuzzer never returns to main.
@@ -55,6 +53,8 @@ void StartOnce(int* argc, char*** argv) {
         return reading;
     });
 }
+
+} // namespace
 
 void StartProgram() {
     app::ResetAll();
@@ -119,3 +119,9 @@ void DiscardWritten(int port) {
 }
 
 } // namespace undarix::fuzz
+
+// libFuzzer calls this once before the first input; every target links it from here.
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+    undarix::fuzz::StartOnce(argc, argv);
+    return 0;
+}

@@ -8,9 +8,9 @@
 
 namespace undarix::fuzz {
 
-// Once per process (from LLVMFuzzerInitialize): an offscreen QApplication, pop-ups that are
-// dismissed or declined at once, waits that return at once, and a clock of its own.
-void StartOnce(int* argc, char*** argv);
+// Once per process, before the first input (libFuzzer's LLVMFuzzerInitialize, defined here for
+// every target): an offscreen QApplication, pop-ups that are dismissed or declined at once,
+// waits that return at once, and a clock of its own.
 
 // Per input: every subsystem back to its start values and wired as at start-up, and the
 // clock back to the same moment (it then moves 1 ms per reading), so that an input does the
