@@ -3,6 +3,7 @@
 // chart.
 
 #include "chart/PlotPageRoles.h"
+#include "chart/TraceBinding.h"
 #include "files/LineReader.h"
 #include "support/FuzzProgram.h"
 #include "ui/Callbacks.h"
@@ -31,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::memcpy(files::RxCSV, text, length);
         files::RxCSV[length] = '\0';
         files::RxCSVFileService();
-        fuzz::BindTracesToHeardUnits();
+        chart::BindTracesToHeardUnits();
         text = lineEnd + (lineEnd < end ? 1 : 0);
     }
     return 0;

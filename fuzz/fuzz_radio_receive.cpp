@@ -10,6 +10,7 @@
 //   bits 5-7  the wire bytes arrive in pieces of 1, 7, 32, 64, 128, 255, 512 or all; the
 //             presence timer ticks after each piece
 
+#include "chart/TraceBinding.h"
 #include "live/PanelRoles.h"
 #include "live/ProgramState.h"
 #include "support/FuzzProgram.h"
@@ -36,7 +37,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const bool chart = setting & 8;
     fuzz::ReceiveInPieces(port, data + 1, size - 1, piece, [&] {
-        if (chart) fuzz::BindTracesToHeardUnits();
+        if (chart) chart::BindTracesToHeardUnits();
         ui::TickTimer(live::timer::DeviceDisplay);
     });
     return 0;

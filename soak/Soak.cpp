@@ -10,17 +10,14 @@
 
 #include "app/Application.h"
 #include "app/DemoMode.h"
-#include "chart/PlotPageRoles.h"
+#include "chart/TraceBinding.h"
 #include "files/FileState.h"
 #include "link/codec/ApiFrame.h"
-#include "live/DeviceTable.h"
 #include "live/PanelRoles.h"
 #include "live/ProgramState.h"
 #include "sim/Simulator.h"
 #include "ui/Callbacks.h"
-#include "ui/Controls.h"
 #include "ui/Popups.h"
-#include "ui/Role.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -113,23 +110,6 @@ struct SentLog {
         }
     }
 };
-
-void BindTracesToHeardUnits() {
-    bool bound = false;
-    for (int trace = 0; trace < live::kTableSlots; ++trace) {
-        const live::OutputLineRecord& record = live::OutputLine[trace];
-        const int device = record.address != 0 ? int(record.deviceNumber) : 0;
-        const std::string role = ui::ArrayItemName(chart::roles::TraceSelectArray, trace);
-        if (device == 0 || ui::GetInt(role) == device) continue;
-        ui::SetInt(role, device);
-        ui::Dispatch(role, ui::Event::Commit);
-        bound = true;
-    }
-    if (bound && !live::Program.PlottingRunning) {
-        ui::SetInt(chart::roles::RawStartStop, 1);
-        ui::Dispatch(chart::roles::RawStartStop, ui::Event::Commit);
-    }
-}
 
 std::map<std::string, int> CountKeys(const QString& path, bool dataFile, long long& lines,
                                      long long& badLines) {
@@ -236,7 +216,7 @@ int main(int argc, char** argv) {
     QTimer second;
     second.setInterval(1000);
     QObject::connect(&second, &QTimer::timeout, [&] {
-        BindTracesToHeardUnits();
+        chart::BindTracesToHeardUnits();
         const long long rss = ResidentBytes();
         peakRss = std::max(peakRss, rss);
         const qint64 elapsed = clock.elapsed() - shownMs;

@@ -2,11 +2,9 @@
 
 #include "app/Application.h"
 #include "app/Wiring.h"
-#include "chart/PlotPageRoles.h"
 #include "files/FileState.h"
 #include "link/PortSelection.h"
 #include "link/SerialPort.h"
-#include "live/DeviceTable.h"
 #include "live/PanelRoles.h"
 #include "live/ProgramState.h"
 #include "ui/Callbacks.h"
@@ -14,7 +12,6 @@
 #include "ui/Controls.h"
 #include "ui/Delay.h"
 #include "ui/Popups.h"
-#include "ui/Role.h"
 
 #include <QApplication>
 
@@ -87,23 +84,6 @@ void OpenOutputs() {
     capture.SaveAPIFrameDataHandle.setFileName("/dev/null");
     if (capture.SaveAPIFrameDataHandle.open(QIODevice::WriteOnly))
         live::Program.APIFrameDataFileOpen = 1;
-}
-
-void BindTracesToHeardUnits() {
-    bool bound = false;
-    for (int trace = 0; trace < live::kTableSlots; ++trace) {
-        const int device =
-            live::OutputLine[trace].address != 0 ? int(live::OutputLine[trace].deviceNumber) : 0;
-        const std::string role = ui::ArrayItemName(chart::roles::TraceSelectArray, trace);
-        if (device == 0 || ui::GetInt(role) == device) continue;
-        ui::SetInt(role, device);
-        ui::Dispatch(role, ui::Event::Commit);
-        bound = true;
-    }
-    if (bound && !live::Program.PlottingRunning) {
-        ui::SetInt(chart::roles::RawStartStop, 1);
-        ui::Dispatch(chart::roles::RawStartStop, ui::Event::Commit);
-    }
 }
 
 void Receive(int port, const std::uint8_t* data, std::size_t count) {

@@ -25,10 +25,6 @@ int OpenUnitPort(int kind);
 // every logged line and captured byte is written as in the field, and forgotten.
 void OpenOutputs();
 
-// Binds each chart trace to the unit in the same device-table slot once it is heard and
-// starts plotting, as a user watching the units appear would.
-void BindTracesToHeardUnits();
-
 // Hands `count` bytes to the unit port's receive callback in pieces of `piece` bytes; after
 // each piece `between` runs (a timer tick, as time passes between two reads of the port).
 template <class Between>

@@ -1,4 +1,5 @@
 #include "support/PlaybackRun.h"
+#include "chart/TraceBinding.h"
 
 #include "chart/PlotPageRoles.h"
 #include "files/Playback.h"
@@ -46,7 +47,7 @@ void PlayBackFile(const char* suffix, const std::uint8_t* data, std::size_t coun
     const std::size_t blocks = count / 1024 + 2;
     for (std::size_t tick = 0; tick < 2 * blocks + 2 && live::Program.PlottingRunning; ++tick) {
         ui::TickTimer(live::timer::ReadFile);
-        BindTracesToHeardUnits();
+        chart::BindTracesToHeardUnits();
         if (stepBack && tick % 4 == 3 && tick < blocks) {
             SetSpeed(-1.0);
             ui::TickTimer(live::timer::ReadFile);
