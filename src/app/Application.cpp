@@ -1,5 +1,6 @@
 #include "app/Application.h"
 
+#include "app/NumberLocale.h"
 #include "app/PanelGeometry.h"
 #include "app/Wiring.h"
 #include "link/PortSelection.h"
@@ -104,6 +105,7 @@ void SendRunToWiredUnit() {
 
 int RunUndarix(int argc, char** argv) {
     QApplication application(argc, argv);
+    KeepNumbersInCLocale();
     QApplication::setApplicationName("Undarix");
     QApplication::setApplicationVersion(UNDARIX_VERSION);
 

@@ -62,10 +62,10 @@ void ShowStartTime(std::int64_t start) {
 // The start of a chart that a single sample started over, with its seconds as a real number.
 void ShowStartTimeWithFraction(std::int64_t start) {
     const CalendarTime t = LocalCalendarFromAbsoluteTime(start);
-    char text[48];
-    std::snprintf(text, sizeof text, "%04i-%02i-%02iT%02i:%02i:%2.3f", t.year, t.month, t.day,
-                  t.hour, t.minute, double(t.second));
-    ui::SetText(roles::StartTimeText, QString::fromLatin1(text));
+    // Qt's printf writes a decimal point in every locale, as the other time stamps have.
+    ui::SetText(roles::StartTimeText,
+                QString::asprintf("%04i-%02i-%02iT%02i:%02i:%2.3f", t.year, t.month, t.day, t.hour,
+                                  t.minute, double(t.second)));
 }
 
 double PlotY(float value) {

@@ -4,7 +4,9 @@
 #include "files/LineReader.h"
 #include "link/codec/ApiFrame.h"
 #include "live/Hooks.h"
+#include "support/CNumbers.h"
 #include "ui/Controls.h"
+#include "ui/StatusMessage.h"
 #include "ui/Timers.h"
 
 #include <QFileInfo>
@@ -39,8 +41,7 @@ std::string BlockLine(char kind, int device, int count, float value) {
     char header[40];
     std::snprintf(header, sizeof header, "%c%03d,S16,B0,2026-12-07T12:00:00", kind, device);
     std::string line = header;
-    char field[16];
-    std::snprintf(field, sizeof field, ",%07.4f", double(value));
+    const std::string field = CPrintf(",%07.4f", double(value));
     for (int k = 0; k < count; ++k)
         line += field;
     return line + "\r\n";

@@ -6,6 +6,7 @@
 #include "live/DeviceTable.h"
 #include "live/FrameBuffers.h"
 #include "live/ProgramState.h"
+#include "support/CNumbers.h"
 #include "support/Fixtures.h"
 #include "ui/Controls.h"
 #include "ui/widgets/Gauge.h"
@@ -33,10 +34,7 @@ protected:
     static std::string Table(double first, double step, int count) {
         std::string text = "$GA,";
         for (int k = 0; k < count; ++k) {
-            char field[16];
-            std::snprintf(field, sizeof field, k + 1 < count ? "%8.4f," : "%8.4f",
-                          first + k * step);
-            text += field;
+            text += CPrintf(k + 1 < count ? "%8.4f," : "%8.4f", first + k * step);
         }
         return text;
     }
