@@ -39,7 +39,7 @@ void ShowConnected() {
 void ShowLost() {
     ui::SetText(ConnectionText, "Not Connected");
     ui::SetTextColor(ConnectionText, ui::kRed);
-    live::ClearAllOutputLines();
+    live::ClearAllOutputLinesKeepingZero(); // the same unit comes back with the hand-shake
     live::CallHook(live::hooks.ChartReset);
 }
 

@@ -108,6 +108,48 @@ TEST_F(ConnectTimerTest, AOneHertzUnitIsKeptAtEveryPhaseAndLostWithinThreeSecond
     }
 }
 
+// Whatever restarts the hand-shake of a running unit or board (silence, Configure mode, a
+// reconnect request), the unit or staff heard again keeps the zero mode the user set.
+TEST_F(ConnectTimerTest, ARestartedConnectionKeepsTheZeroMode) {
+    struct Case {
+        const char* what;
+        int kind;
+        int running; // the connected state
+        void (*cause)();
+    };
+    const Case cases[] = {
+        {"silence", live::WiredRavoZerar402E, 8, [] { Program.WSWLConnectTimer = 10; }},
+        {"configure mode", live::DeveZuravi410, 8, [] { Program.WSWLConfigMode = 1; }},
+        {"reconnect request", live::WiredRavoZerar408, 8, [] { Program.WSWLReConnectFlag = 1; }},
+        {"board silence", live::Vazavevezeze, 5, [] { Program.WSWLConnectTimer = 10; }},
+        {"board configure mode", live::Vazavevezeze, 5, [] { Program.WSWLConfigMode = 1; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        live::ResetDeviceTable();
+        UseKind(c.kind);
+        Program.WSWLConfigMode = 0;
+        Program.WSWLConnectStatus = c.running;
+        for (std::uint64_t unit : {1u, 2u}) {
+            live::OutputLineRecord& record =
+                live::OutputLine[std::size_t(live::GetOutputLineLoc(unit))];
+            record.zeroMode = 1;
+            record.zeroOffset = 0.5f * float(unit);
+        }
+        c.cause();
+        Tick();
+        ASSERT_EQ(Program.WSWLConnectStatus, 0);
+        for (std::uint64_t unit : {2u, 1u}) {
+            const live::OutputLineRecord& record =
+                live::OutputLine[std::size_t(live::GetOutputLineLoc(unit))];
+            EXPECT_EQ(record.zeroMode, 1) << unit;
+            EXPECT_EQ(record.zeroOffset, 0.5f * float(unit)) << unit;
+        }
+        Program.WSWLConfigMode = 0;
+        Written();
+    }
+}
+
 TEST_F(ConnectTimerTest, AMissingReplyStartsTheHandshakeOver) {
     UseKind(live::DeveZuravi410);
     struct Case {
