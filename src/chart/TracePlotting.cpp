@@ -235,8 +235,13 @@ void PlotContData(int slot) {
         const std::int64_t start = stamp + count / rate;
         ShowStartTimeWithFraction(start);
         Chart.ChartCtr = double(start);
-        p = 0;
+        // The new start is a whole second; the sample lies the rest of its count after it.
+        p = count >= 0 ? count % rate : 0;
         DeleteGraphPlot();
+        // As for a block: what the traces held belongs to the chart that was, and the analysis
+        // must see only the points drawn since.
+        for (Trace& used : ChartFifo)
+            if (used.deviceNumber != 0) MarkNoSample(used, kTracePoints);
     }
     if (p < 0) return;
 
