@@ -328,8 +328,15 @@ TEST_F(ReplyParserTest, TheClockButtonsAreTheUsersOnlyWithoutAutomaticSync) {
     Parse("$WQ,0");
     EXPECT_EQ(Program.TxWait, 1);
     ui::SetDimmed(ClockHourField, true);
+    std::strcpy(Program.TxStr, "WT,26-12-07T12:00:05\r\n"); // the clock command awaited
     Parse("$WT,1");
     EXPECT_EQ(Program.TxWait, 0);
+    EXPECT_FALSE(ui::IsDimmed(ClockHourField));
+    // After a sync that went out between a write and its acknowledge, the write is awaited.
+    std::strcpy(Program.TxStr, "WS,16\r\n");
+    ui::SetDimmed(ClockHourField, true);
+    Parse("$WT,1");
+    EXPECT_EQ(Program.TxWait, 1);
     EXPECT_FALSE(ui::IsDimmed(ClockHourField));
 }
 
