@@ -3,10 +3,10 @@
 
 #include "WiredUnitFixture.h"
 
+#include "core/Hooks.h"
+#include "core/PanelRoles.h"
+#include "core/UnitKind.h"
 #include "live/DeviceTable.h"
-#include "live/Hooks.h"
-#include "live/PanelRoles.h"
-#include "live/UnitKind.h"
 #include "ui/Controls.h"
 #include "ui/Timers.h"
 
@@ -15,15 +15,15 @@
 namespace undarix::testing {
 namespace {
 
-using live::Program;
-using live::mainpanel::ConnectionText;
+using core::Program;
+using core::mainpanel::ConnectionText;
 
 class ConnectTimerTest : public WiredUnitTest {};
 
 TEST_F(ConnectTimerTest, TheHandshakeStopsReadsAndRestartsAUnit) {
-    UseKind(live::WiredRavoZerar402E);
+    UseKind(core::WiredRavoZerar402E);
     int chartResets = 0;
-    live::hooks.ChartReset = [&] { ++chartResets; };
+    core::hooks.ChartReset = [&] { ++chartResets; };
     struct Step {
         std::string reply; // what the unit answers before the tick
         std::string sent;  // what the tick sends
@@ -77,7 +77,7 @@ TEST_F(ConnectTimerTest, AOneHertzUnitIsKeptAtEveryPhaseAndLostWithinThreeSecond
         for (int phaseMs = 0; phaseMs < kTickMs; phaseMs += 25) {
             SCOPED_TRACE(::testing::Message() << "phase " << phaseMs << " ms, "
                                               << (alternating ? "alternating" : "drifting"));
-            UseKind(live::WiredRavoZerar402E);
+            UseKind(core::WiredRavoZerar402E);
             Program.WSWLConnectStatus = 8;
             Program.WSWLConnectTimer = 0;
             // Early and late in turn (gaps of 0.5 s and 1.5 s), or a pseudo-random jitter.
@@ -118,11 +118,11 @@ TEST_F(ConnectTimerTest, ARestartedConnectionKeepsTheZeroMode) {
         void (*cause)();
     };
     const Case cases[] = {
-        {"silence", live::WiredRavoZerar402E, 8, [] { Program.WSWLConnectTimer = 10; }},
-        {"configure mode", live::DeveZuravi410, 8, [] { Program.WSWLConfigMode = 1; }},
-        {"reconnect request", live::WiredRavoZerar408, 8, [] { Program.WSWLReConnectFlag = 1; }},
-        {"board silence", live::Vazavevezeze, 5, [] { Program.WSWLConnectTimer = 10; }},
-        {"board configure mode", live::Vazavevezeze, 5, [] { Program.WSWLConfigMode = 1; }},
+        {"silence", core::WiredRavoZerar402E, 8, [] { Program.WSWLConnectTimer = 10; }},
+        {"configure mode", core::DeveZuravi410, 8, [] { Program.WSWLConfigMode = 1; }},
+        {"reconnect request", core::WiredRavoZerar408, 8, [] { Program.WSWLReConnectFlag = 1; }},
+        {"board silence", core::Vazavevezeze, 5, [] { Program.WSWLConnectTimer = 10; }},
+        {"board configure mode", core::Vazavevezeze, 5, [] { Program.WSWLConfigMode = 1; }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -151,7 +151,7 @@ TEST_F(ConnectTimerTest, ARestartedConnectionKeepsTheZeroMode) {
 }
 
 TEST_F(ConnectTimerTest, AMissingReplyStartsTheHandshakeOver) {
-    UseKind(live::DeveZuravi410);
+    UseKind(core::DeveZuravi410);
     struct Case {
         int status;
         int ticksAllowed; // ticks that still wait
@@ -170,7 +170,7 @@ TEST_F(ConnectTimerTest, AMissingReplyStartsTheHandshakeOver) {
 }
 
 TEST_F(ConnectTimerTest, NothingIsSentWithoutAnOpenPort) {
-    UseKind(live::WiredRavoZerar408);
+    UseKind(core::WiredRavoZerar408);
     Program.OpenComPortNum = 0;
     Tick();
     EXPECT_EQ(Program.WSWLConnectStatus, 0);
@@ -179,7 +179,7 @@ TEST_F(ConnectTimerTest, NothingIsSentWithoutAnOpenPort) {
 }
 
 TEST_F(ConnectTimerTest, ConfigureModeKeepsTheUnitStoppedUntilRun) {
-    UseKind(live::WiredRavoZerar402E);
+    UseKind(core::WiredRavoZerar402E);
     ReadUnit(BlockOf(UnitRecord(), 3));
     Receive("");
     Tick();
@@ -189,8 +189,8 @@ TEST_F(ConnectTimerTest, ConfigureModeKeepsTheUnitStoppedUntilRun) {
     ASSERT_EQ(Program.WSWLConnectStatus, 8);
 
     // Configure: the running unit is stopped and read, and stays stopped.
-    ui::SetInt(live::configpage::ConfigureRunSwitch, 1);
-    ui::Dispatch(live::configpage::ConfigureRunSwitch, ui::Event::Commit);
+    ui::SetInt(core::configpage::ConfigureRunSwitch, 1);
+    ui::Dispatch(core::configpage::ConfigureRunSwitch, ui::Event::Commit);
     Tick();
     EXPECT_EQ(Program.WSWLConnectStatus, 0);
     ReadUnit(BlockOf(UnitRecord(), 3));
@@ -200,14 +200,14 @@ TEST_F(ConnectTimerTest, ConfigureModeKeepsTheUnitStoppedUntilRun) {
     EXPECT_EQ(Program.WSWLConnectStatus, 6);
 
     // Run: "g" at the next tick.
-    ui::SetInt(live::configpage::ConfigureRunSwitch, 0);
-    ui::Dispatch(live::configpage::ConfigureRunSwitch, ui::Event::Commit);
+    ui::SetInt(core::configpage::ConfigureRunSwitch, 0);
+    ui::Dispatch(core::configpage::ConfigureRunSwitch, ui::Event::Commit);
     Tick();
     EXPECT_EQ(Written(), "g");
 }
 
 TEST_F(ConnectTimerTest, TheBoardIsWokenReadAndStarted) {
-    UseKind(live::Vazavevezeze);
+    UseKind(core::Vazavevezeze);
     Tick();
     EXPECT_EQ(Written(), "\r\ngst");
     EXPECT_EQ(delays, (std::vector<double>{0.2, 0.2, 0.1, 0.2, 0.5}));
@@ -239,11 +239,11 @@ TEST_F(ConnectTimerTest, TheBoardIsWokenReadAndStarted) {
     Tick();
     EXPECT_EQ(Program.WSWLConnectStatus, 0);
     EXPECT_EQ(ui::GetText(ConnectionText), "Not Connected");
-    EXPECT_EQ(ui::GetText(live::mainpanel::WiredIdentity), "");
+    EXPECT_EQ(ui::GetText(core::mainpanel::WiredIdentity), "");
 }
 
 TEST_F(ConnectTimerTest, TheBoardGivesUpOnItsReportAndItsClockLine) {
-    UseKind(live::Vazavevezeze);
+    UseKind(core::Vazavevezeze);
     for (const auto& [status, allowed] : {std::pair{1, 3}, std::pair{3, 4}}) {
         Program.WSWLConnectStatus = status;
         Program.WSWLConnectTimer = 0;
@@ -266,8 +266,8 @@ TEST_F(ConnectTimerTest, TheBoardGivesUpOnItsReportAndItsClockLine) {
 }
 
 TEST_F(ConnectTimerTest, BindingSetsBothTimersPeriods) {
-    EXPECT_EQ(ui::GetTimerInterval(live::timer::WiredConnect), 0.5);
-    EXPECT_EQ(ui::GetTimerInterval(live::timer::WiredConfig), 0.5);
+    EXPECT_EQ(ui::GetTimerInterval(core::timer::WiredConnect), 0.5);
+    EXPECT_EQ(ui::GetTimerInterval(core::timer::WiredConfig), 0.5);
 }
 
 } // namespace
