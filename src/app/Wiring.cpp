@@ -7,6 +7,8 @@
 #include "chart/ChartControls.h"
 #include "chart/ChartState.h"
 #include "chart/TracePlotting.h"
+#include "core/Hooks.h"
+#include "core/PanelRoles.h"
 #include "files/BindFiles.h"
 #include "files/CaptureFile.h"
 #include "files/DataFile.h"
@@ -17,9 +19,7 @@
 #include "link/ReceivePath.h"
 #include "live/DeviceTable.h"
 #include "live/FrameDispatch.h"
-#include "live/Hooks.h"
 #include "live/OutputStream.h"
-#include "live/PanelRoles.h"
 #include "live/PresenceTimer.h"
 #include "radiocfg/BindRadioConfig.h"
 #include "radiocfg/ConfigDisplay.h"
@@ -36,6 +36,7 @@
 namespace undarix::app {
 
 void WireSubsystems() {
+    using namespace core;
     using namespace live;
     // The panel's timers exist from the start, doing nothing until their subsystem binds them.
     for (ui::Role timerRole : {timer::DeviceDisplay, timer::Config, timer::WiredConnect,
@@ -44,6 +45,7 @@ void WireSubsystems() {
 
     BindShellMenus();
     BindDeviceTableHelp();
+    hooks.ClearAllDisplayLines = ClearAllDisplayLines;
     link::BindPortSelection();
     live::BindOutputStream();
     files::BindFiles();
