@@ -45,6 +45,7 @@ void WireSubsystems() {
 
     BindShellMenus();
     BindDeviceTableHelp();
+    hooks.ClearAllDisplayLines = ClearAllDisplayLines;
     link::BindPortSelection();
     live::BindOutputStream();
     files::BindFiles();
