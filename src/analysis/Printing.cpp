@@ -1,5 +1,6 @@
 #include "analysis/Printing.h"
 
+#include "ui/BusyCursor.h"
 #include "ui/Controls.h"
 #include "ui/Popups.h"
 
@@ -30,15 +31,6 @@ bool QtPrintDialog(QPrinter& printer, QWidget* parent) {
     dialog.setWindowTitle("Print");
     return dialog.exec() == QDialog::Accepted;
 }
-
-// Shows the wait cursor for as long as it lives.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 } // namespace
 
@@ -82,7 +74,7 @@ void PrintPanelRole(ui::Role role) {
     if (!accepted) return;
     bool printed = false;
     {
-        const WaitCursor wait;
+        const ui::BusyCursor busy;
         printed = PrintWidget(widget, printer);
     }
     if (!printed)

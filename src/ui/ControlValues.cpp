@@ -39,6 +39,17 @@ QString FormatForLabel(const QObject* label, const QVariant& value) {
     return QString::asprintf(format.toLatin1().constData(), value.toDouble());
 }
 
+// A toggle button whose "checkedText" property is set says what a click will do: its Designer
+// text while off, that text while on.
+void ShowStateText(QAbstractButton* button) {
+    const QVariant checkedText = button->property("checkedText");
+    if (!checkedText.isValid() || !button->isCheckable()) return;
+    if (!button->property("uncheckedText").isValid())
+        button->setProperty("uncheckedText", button->text());
+    button->setText(button->isChecked() ? checkedText.toString()
+                                        : button->property("uncheckedText").toString());
+}
+
 } // namespace
 
 QVariant ReadWidgetValue(QObject* object) {
@@ -78,6 +89,7 @@ void WriteWidgetValue(QObject* object, const QVariant& value) {
     }
     if (auto* button = qobject_cast<QAbstractButton*>(object)) {
         if (button->isCheckable()) button->setChecked(value.toDouble() != 0.0);
+        ShowStateText(button);
         return;
     }
     if (auto* edit = qobject_cast<QLineEdit*>(object)) return edit->setText(FormatForLabel(edit, value));
@@ -102,6 +114,9 @@ void ConnectCommitSignals(QObject* object, const std::string& role) {
             commit();
         });
     } else if (auto* button = qobject_cast<QAbstractButton*>(object)) {
+        ShowStateText(button);
+        QObject::connect(button, &QAbstractButton::toggled, button,
+                         [button] { ShowStateText(button); });
         QObject::connect(button, &QAbstractButton::clicked, button, commit);
     } else if (auto* table = qobject_cast<QTableWidget*>(object)) {
         QObject::connect(table, &QTableWidget::cellChanged, table, commit);

@@ -6,6 +6,7 @@
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QRegularExpression>
 
 #include <cstdio>
 
@@ -47,15 +48,17 @@ public:
         if (!HaveWindows()) return {};
         // Qt's own dialog asks about replacing; the program asks with its own words.
         const QString filter = FilterFor(request);
+        QString chosen;
         const QString path =
             request.forSaving
                 ? QFileDialog::getSaveFileName(DialogParent(), request.title, QString(), filter,
-                                               nullptr, QFileDialog::DontConfirmOverwrite)
-                : QFileDialog::getOpenFileName(DialogParent(), request.title, QString(), filter);
+                                               &chosen, QFileDialog::DontConfirmOverwrite)
+                : QFileDialog::getOpenFileName(DialogParent(), request.title, QString(), filter,
+                                               &chosen);
         if (path.isEmpty()) return {};
         return {QFileInfo::exists(path) ? FileSelection::Status::ExistingFile
                                         : FileSelection::Status::NewFile,
-                path};
+                path, chosen};
     }
 
 private:
@@ -85,7 +88,44 @@ std::optional<QString> PromptPopup(const QString& title, const QString& message,
     return Driver()->Prompt(title, message, maxLength);
 }
 
-FileSelection FileSelectPopup(const FileRequest& request) { return Driver()->SelectFile(request); }
+namespace {
+
+// The extensions a name filter names: "Data files (*.csv *.CSV)" gives csv twice, "*.*" none.
+QStringList SuffixesOf(const QString& filter) {
+    static const QRegularExpression pattern(QStringLiteral("\\*\\.([A-Za-z0-9_]+)"));
+    QStringList suffixes;
+    for (const QRegularExpressionMatch& match : pattern.globalMatch(filter))
+        if (!suffixes.contains(match.captured(1), Qt::CaseInsensitive))
+            suffixes << match.captured(1);
+    return suffixes;
+}
+
+QString OnlySuffixOf(const QString& filter) {
+    const QStringList suffixes = SuffixesOf(filter);
+    return suffixes.size() == 1 ? suffixes.front() : QString();
+}
+
+} // namespace
+
+QString DefaultSuffix(const FileRequest& request, const QString& chosenFilter) {
+    const QString chosen = OnlySuffixOf(chosenFilter);
+    return chosen.isEmpty() ? OnlySuffixOf(request.defaultPattern) : chosen;
+}
+
+FileSelection FileSelectPopup(const FileRequest& request) {
+    FileSelection selection = Driver()->SelectFile(request);
+    if (!request.forSaving || selection.status == FileSelection::Status::Cancelled)
+        return selection;
+    // A file chosen as it stands (a device, a file of the user's naming) is taken as it is.
+    const QString suffix = DefaultSuffix(request, selection.filter);
+    if (suffix.isEmpty() || QFileInfo(selection.path).fileName().contains('.') ||
+        QFileInfo::exists(selection.path))
+        return selection;
+    selection.path += '.' + suffix;
+    selection.status = QFileInfo::exists(selection.path) ? FileSelection::Status::ExistingFile
+                                                         : FileSelection::Status::NewFile;
+    return selection;
+}
 
 std::unique_ptr<PopupDriver> SetPopupDriver(std::unique_ptr<PopupDriver> driver) {
     std::swap(Driver(), driver);

@@ -57,7 +57,8 @@ std::optional<QString> ScriptedPopups::Prompt(const QString& title, const QStrin
 }
 
 ui::FileSelection ScriptedPopups::SelectFile(const ui::FileRequest& request) {
-    auto next = Next("file", request.title, request.defaultPattern);
+    // The text shown is the list of file types, the one shown first before the others.
+    auto next = Next("file", request.title, request.defaultPattern + ";" + request.typeList);
     return next ? next->selection : ui::FileSelection{};
 }
 

@@ -2,6 +2,7 @@
 // callbacks, help pop-ups, and the timers' guard against re-entry.
 
 #include "support/Fixtures.h"
+#include "ui/BusyCursor.h"
 #include "ui/Callbacks.h"
 #include "ui/ControlRegistry.h"
 #include "ui/Controls.h"
@@ -9,6 +10,7 @@
 #include "ui/widgets/HexField.h"
 #include "ui/widgets/Led.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QContextMenuEvent>
@@ -34,6 +36,10 @@ protected:
         ring = Add<QComboBox>("format");
         button = Add<QPushButton>("zero");
         button->setCheckable(true);
+        toggle = Add<QPushButton>("startStop");
+        toggle->setCheckable(true);
+        toggle->setText("Start");
+        toggle->setProperty("checkedText", "Stop");
         label = Add<QLabel>("value");
         label->setProperty("format", "%.4f");
         address = Add<QLabel>("address");
@@ -71,6 +77,7 @@ protected:
     QDoubleSpinBox* real = nullptr;
     QComboBox* ring = nullptr;
     QPushButton* button = nullptr;
+    QPushButton* toggle = nullptr;
     QLabel* label = nullptr;
     QLabel* address = nullptr;
     ui::HexField* hex = nullptr;
@@ -233,6 +240,38 @@ TEST_F(ControlsTest, ARingWhoseItemsCarryNoValueCountsByIndex) {
     EXPECT_EQ(ui::GetInt("plainRing"), 2);
     ui::SetInt("plainRing", 7); // beyond the items: unchanged
     EXPECT_EQ(ui::GetInt("plainRing"), 2);
+}
+
+// A toggle with a "checkedText" says what a click will do, whoever changes its state.
+TEST_F(ControlsTest, AToggleShowsTheTextOfItsNextClick) {
+    EXPECT_EQ(ui::GetLabel("startStop"), "Start");
+    toggle->click(); // the user
+    EXPECT_EQ(ui::GetLabel("startStop"), "Stop");
+    ui::SetInt("startStop", 0); // the program
+    EXPECT_EQ(ui::GetLabel("startStop"), "Start");
+    ui::SetInt("startStop", 1);
+    EXPECT_EQ(ui::GetLabel("startStop"), "Stop");
+    ui::DefaultCtrl("startStop");
+    EXPECT_EQ(ui::GetLabel("startStop"), "Start");
+    // A toggle without one keeps its text.
+    button->setText("Zero");
+    ui::SetInt("zero", 1);
+    EXPECT_EQ(ui::GetLabel("zero"), "Zero");
+}
+
+TEST_F(ControlsTest, TheBusyCursorNestsAndIsGoneWithTheLastOne) {
+    EXPECT_FALSE(ui::IsBusyCursorShown());
+    {
+        const ui::BusyCursor outer;
+        {
+            const ui::BusyCursor inner;
+            EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        }
+        EXPECT_TRUE(ui::IsBusyCursorShown());
+        EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+    }
+    EXPECT_FALSE(ui::IsBusyCursorShown());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 } // namespace
