@@ -1,11 +1,13 @@
 #include "chart/ChartControls.h"
 
 #include "chart/ChartCursors.h"
+#include "chart/ChartExport.h"
 #include "chart/ChartFifo.h"
 #include "chart/ChartGraph.h"
 #include "chart/ChartState.h"
 #include "chart/PlotPageRoles.h"
 #include "chart/TracePlotting.h"
+#include "core/EditHint.h"
 #include "core/PanelRoles.h"
 #include "core/ProgramState.h"
 #include "core/UnitKind.h"
@@ -20,8 +22,11 @@ namespace {
 
 using core::Program;
 
-void ShowEditHint(bool shown) {
-    ui::SetVisible(core::mainpanel::EditHint, shown);
+void ShowEditHint(bool shown, const char* whatEnterDoes = core::kEnterAppliesToChart) {
+    if (shown)
+        core::ShowEditHint(whatEnterDoes);
+    else
+        core::HideEditHint();
 }
 
 // Both frame assemblers start again from an empty frame.
@@ -53,7 +58,7 @@ void TraceDeviceNumSelect(int trace, ui::Event event) {
         ShowEditHint(false);
         ChartReset();
         break;
-    case ui::Event::KeyPress: ShowEditHint(true); break;
+    case ui::Event::KeyPress: ShowEditHint(true, core::kEnterPutsUnitOnTrace); break;
     case ui::Event::LostFocus: ShowEditHint(false); break;
     default: break;
     }
@@ -79,6 +84,13 @@ const QString kTrace1Help =
 const QString kTraceHelp =
     QStringLiteral("To Plot enter the device number from the list of connected\n"
                    "Device.  Then press the Start Plotting button");
+
+const QString kBindNewUnitsHelp = QStringLiteral(
+    "With this switch on, a unit heard on the unit port or in the played-back file that no "
+    "trace shows is put on the lowest free trace, so the chart shows it without its device "
+    "number being typed.\n\n"
+    "Switch it off to choose the units of the traces yourself: a trace set back to 0 then "
+    "stays free.");
 
 const QString kStartStopHelp = QStringLiteral("Note to display sample data:\n"
                                               "The Serial Output must be configured to on.\n"
@@ -116,6 +128,11 @@ void RawStartStop(ui::Event event) {
 void StopWhenFull(ui::Event event) {
     if (event != ui::Event::Commit) return;
     Program.StopWhenFull = ui::GetInt(roles::StopWhenFull) != 0 ? 1 : 0;
+}
+
+void BindNewUnitsSelect(ui::Event event) {
+    if (event != ui::Event::Commit) return;
+    Chart.bindNewUnits = ui::GetInt(roles::BindNewUnits) != 0;
 }
 
 void Trace1DeviceNumSelect(ui::Event event) {
@@ -184,6 +201,8 @@ void BindChart() {
     });
     ui::OnEvent(roles::StopWhenFull, StopWhenFull);
     ui::SetHelp(roles::StopWhenFull, "STOP PLOT IF FULL TO ANALYZE", kStopWhenFullHelp);
+    ui::OnEvent(roles::BindNewUnits, BindNewUnitsSelect);
+    ui::SetHelp(roles::BindNewUnits, "BIND NEW UNITS TO FREE TRACES", kBindNewUnitsHelp);
 
     const ui::Handler traceCallbacks[kTraceCount] = {
         Trace1DeviceNumSelect, Trace2DeviceNumSelect, Trace3DeviceNumSelect, Trace4DeviceNumSelect,
@@ -204,6 +223,7 @@ void BindChart() {
                 "This is the minimum value in meters that the chart will display.\n");
     ui::OnEvent(roles::RawPlotXAsis, RawPlotXAsis);
     ui::OnEvent(roles::Graph, GraphOutput);
+    ui::OnCommit(core::menu::ExportChart, ExportChart);
     AttachChartGraph();
 }
 
@@ -213,6 +233,7 @@ void InitializeChart() {
     ui::SetInt(roles::PlotSourceSelect, Program.DataSource);
     ui::SetInt(roles::RawStartStop, Program.PlottingRunning);
     ui::SetInt(roles::StopWhenFull, Program.StopWhenFull);
+    ui::SetInt(roles::BindNewUnits, Chart.bindNewUnits ? 1 : 0);
     ui::SetReal(roles::YAxisRange, Program.YRange);
     ui::SetReal(roles::YAxisOffset, Program.YOffset);
     ui::SetInt(roles::RawPlotXAsis, Program.TimeScale);

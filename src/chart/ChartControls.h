@@ -11,6 +11,8 @@ namespace undarix::chart {
 void PlotSourceSelect(ui::Event event);
 void RawStartStop(ui::Event event);
 void StopWhenFull(ui::Event event);
+// The switch "Bind new units to free traces".
+void BindNewUnitsSelect(ui::Event event);
 void Trace1DeviceNumSelect(ui::Event event);
 void Trace2DeviceNumSelect(ui::Event event);
 void Trace3DeviceNumSelect(ui::Event event);

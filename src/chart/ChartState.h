@@ -21,6 +21,8 @@ struct ChartStateRecord {
     double ChartCtr = 0.0; // the chart's start time, absolute seconds (LocalCalendar.h)
     double xGain = 1.0;    // seconds per graph x unit: the time scale, 0.25 at time scale 0
     CursorPosition cursor[kCursorCount] = {{4.0, 0.75}, {12.0, 0.25}};
+    // A unit heard that no trace shows takes the lowest free trace.
+    bool bindNewUnits = true;
 };
 
 extern ChartStateRecord Chart;

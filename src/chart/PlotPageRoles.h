@@ -22,6 +22,7 @@ inline constexpr ui::Role StartTimeText = "startTimeText";
 inline constexpr ui::Role PlotSourceSelect = "PlotSourceSelect"; // 0 serial port, 1 file
 inline constexpr ui::Role RawStartStop = "RawStartStop";         // the Start Plotting toggle
 inline constexpr ui::Role StopWhenFull = "StopWhenFull";
+inline constexpr ui::Role BindNewUnits = "bindNewUnitsSwitch";
 inline constexpr ui::Role YAxisRange = "YAxisRange";
 inline constexpr ui::Role YAxisOffset = "YAxisOffset";
 inline constexpr ui::Role RawPlotXAsis = "RawPlotXAsis"; // the time scale

@@ -11,6 +11,9 @@
 #include "core/ProgramState.h"
 #include "live/DeviceTable.h"
 #include "ui/Controls.h"
+#include "ui/StatusMessage.h"
+
+#include <QStringList>
 
 #include <algorithm>
 #include <cstdio>
@@ -95,6 +98,33 @@ void StartIfNew(std::int64_t stamp) {
     Chart.ChartCtr = double(stamp);
 }
 
+// A trace set back to 0 because its unit left the table is said once in the status bar; the
+// traces a chart reset clears are said in one line.
+struct ClearedTraceLines {
+    bool collecting = false;
+    QStringList lines;
+};
+
+ClearedTraceLines& ClearedTraces() {
+    static ClearedTraceLines cleared;
+    return cleared;
+}
+
+void TellCleared(int t, int device) {
+    const QString line =
+        QString("Trace %1: device %2 is not in the table; trace cleared").arg(t + 1).arg(device);
+    if (ClearedTraces().collecting)
+        ClearedTraces().lines << line;
+    else
+        ui::ShowStatus(line);
+}
+
+void TellClearedTraces() {
+    ClearedTraceLines& cleared = ClearedTraces();
+    if (!cleared.lines.isEmpty()) ui::ShowStatus(cleared.lines.join(". "));
+    cleared = ClearedTraceLines{};
+}
+
 CalendarTime StampOf(const OutputLineRecord& record) {
     return {record.year, record.month, record.day, record.hour, record.minute, record.second};
 }
@@ -123,17 +153,24 @@ void ChartReset() {
     UpdateCursors();
     ui::SetText(roles::StartTimeText, kNoStartTime);
     Program.NewChart = 1;
+    ClearedTraces().collecting = true;
     for (int t = 0; t < kTraceCount; ++t)
         (void)SetUpTrace(t);
+    TellClearedTraces();
 }
 
 int SetUpTrace(int t) {
     if (t < 0 || t >= kTraceCount) return 1;
     for (Trace& trace : ChartFifo)
         if (trace.deviceNumber != 0) MarkNoSample(trace, Capacity(trace));
+    return LayOutTrace(t);
+}
 
+int LayOutTrace(int t) {
+    if (t < 0 || t >= kTraceCount) return 1;
     Trace& trace = ChartFifo[t];
-    trace.deviceNumber = std::uint8_t(std::clamp(ui::GetInt(TraceNumerics()[t]), 0, 255));
+    const int wanted = std::clamp(ui::GetInt(TraceNumerics()[t]), 0, 255);
+    trace.deviceNumber = std::uint8_t(wanted);
     trace.tableIndex = kNotInTable;
     if (trace.deviceNumber != 0) {
         for (int slot = 0; slot < live::kTableSlots; ++slot) {
@@ -145,6 +182,7 @@ int SetUpTrace(int t) {
     if (trace.tableIndex == kNotInTable) {
         trace.deviceNumber = 0;
         ui::SetInt(TraceNumerics()[t], 0);
+        if (wanted != 0) TellCleared(t, wanted);
         return 1;
     }
 

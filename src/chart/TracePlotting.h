@@ -15,7 +15,10 @@ void StopPlotting();
 // Binds trace `trace` (0 to 7) to the unit its device-number numeric names and lays out its x
 // coordinates. Returns 0 when the unit is in the device table, 1 when not (the trace is then
 // unused and its numeric shows 0).
+// A trace cleared so is said in the status bar.
 int SetUpTrace(int trace);
+// The same for one trace alone, leaving the points of the other traces as they are.
+int LayOutTrace(int trace);
 // Plots the block of samples in WorkValue for the device-table record `slot`.
 void PlotData(int slot);
 // Plots the single sample in WorkValue for the device-table record `slot`.

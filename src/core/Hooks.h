@@ -23,6 +23,9 @@ struct Hooks {
     // Dispatcher and playback to the chart.
     std::function<void(int slot)> PlotData;
     std::function<void(int slot)> PlotContData;
+    // Dispatcher and line reader to the chart: the unit of the record in `slot` has sent
+    // samples (live or from a file), whether or not the chart is plotting.
+    std::function<void(int slot)> UnitHeard;
     std::function<void()> ChartReset;
     // Playback to the chart: plotting has stopped (the end of the file, or a file opened
     // while the source is File); PlottingRunning is 0 already, the chart sets its Start

@@ -54,6 +54,7 @@ void ReadSingleValue(int slot, const char* line, std::size_t length) {
         record.sampleCount += 1;
         record.updated = 1;
         record.recordType = 1;
+        core::CallHook(core::hooks.UnitHeard, slot);
         if (Program.PlottingRunning) core::CallHook(core::hooks.PlotContData, slot);
         break;
     }
@@ -111,7 +112,9 @@ void ReadBlock(int slot, char kind, const char* line, std::size_t length) {
         if (record.sampleRate != 0) record.offsetTime = count * 1000 / record.sampleRate;
     }
     live::WrLine2Display(slot);
-    if (complete && Program.PlottingRunning) core::CallHook(core::hooks.PlotData, slot);
+    if (!complete) return;
+    core::CallHook(core::hooks.UnitHeard, slot);
+    if (Program.PlottingRunning) core::CallHook(core::hooks.PlotData, slot);
 }
 
 } // namespace

@@ -95,6 +95,7 @@ void ServeSingleRecord(int slot, std::string_view text, std::uint8_t tenthFlag) 
         ++record.sampleCount;
         record.updated = 1;
         record.recordType = 1;
+        CallHook(hooks.UnitHeard, slot);
         if (Program.PlottingRunning) CallHook(hooks.PlotContData, slot);
         break;
     }
@@ -149,6 +150,7 @@ void ServeBlock(int slot, std::string_view text) {
     record.recordType = 0;
     WrLine2Display(slot);
     if (count == 0) return;
+    CallHook(hooks.UnitHeard, slot);
     if (Program.PlottingRunning) CallHook(hooks.PlotData, slot);
     if (ReportsToFileOrPort()) CallHook(hooks.WriteOutputToFile, slot);
 }

@@ -1,6 +1,7 @@
 // Demo mode: the simulator inside the program, its port listed, selected and open.
 
 #include "app/DemoMode.h"
+#include "chart/PlotPageRoles.h"
 #include "core/PanelRoles.h"
 #include "core/ProgramState.h"
 #include "link/SerialPort.h"
@@ -68,6 +69,23 @@ TEST_F(DemoModeTest, ASimulatorOfAnyKindOpensAsItsKind) {
     link::ComWrt(port, "\r\ngst", 5);
     EXPECT_TRUE(WaitUntil(
         [&] { return board.Inspect([](sim::SimState& s) { return s.board.reportsSent; }) == 1; }));
+}
+
+// The chart runs at once and each unit goes on a trace when it is first heard: the one-sample
+// unit within a second, not after the slowest unit's first block.
+TEST_F(DemoModeTest, EachUnitIsChartedAsItIsHeard) {
+    ASSERT_TRUE(app::StartDemo());
+    EXPECT_EQ(Program.PlottingRunning, 1);
+    EXPECT_EQ(Program.TimeScale, 4);
+    const auto bound = [] {
+        int traces = 0;
+        for (int t = 0; t < 8; ++t)
+            traces += ui::GetInt(ui::ArrayItemName(chart::roles::TraceSelectArray, t)) != 0;
+        return traces;
+    };
+    EXPECT_TRUE(WaitUntil([&] { return bound() >= 1; }, 2000));
+    EXPECT_TRUE(WaitUntil([&] { return bound() == 3; }, 12000));
+    app::StopDemo();
 }
 
 } // namespace
