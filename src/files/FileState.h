@@ -43,6 +43,8 @@ struct PlaybackState {
     bool atLineStart = true;  // the next byte begins a line of the file
     std::uint64_t served = 0; // lines or frames handed on since the file was opened
     link::codec::ApiFrameAssembler frameAssembler;
+    // The user is typing a position: the read timer leaves the field to them until Enter.
+    bool positionBeingTyped = false;
 };
 
 struct FileState {

@@ -1,5 +1,6 @@
 #include "files/Playback.h"
 
+#include "core/EditHint.h"
 #include "core/Hooks.h"
 #include "core/PanelRoles.h"
 #include "core/ProgramState.h"
@@ -42,6 +43,10 @@ const char* const kFlashCardText =
     "Program to create a\nDavav60 file type. The TALQConvert Program is supplied with the "
     "Deve Zuravi units and can be obtained from your instrument supplier.";
 
+// Both kinds of file that play, together first; each alone; anything.
+const char* const kPlayableFiles = "Data and API frame files (*.csv *.CSV *.api)";
+const char* const kPlayableFileTypes = "Data files (*.csv *.CSV);API frame files (*.api);*.*";
+
 // A jump, a change of direction or a new file: the next line or frame starts afresh instead of
 // splicing two places of the file together. Away from the start of the file the reader is
 // probably inside a line, whose rest is passed over.
@@ -55,7 +60,34 @@ void ResetAssembly() {
 }
 
 void ShowPosition() {
+    if (Files.playback.positionBeingTyped) return;
     ui::SetInt(mainpanel::PlaybackPosition, int(Program.FileLocation / 1024));
+}
+
+// Where the read position field gets its typing feedback: red text and the hint while the
+// user types, the position shown again when the field is left without Enter.
+bool PositionTyping(ui::Event event) {
+    PlaybackState& playback = Files.playback;
+    switch (event) {
+    case ui::Event::KeyPress:
+        playback.positionBeingTyped = true;
+        ui::SetTextColor(mainpanel::PlaybackPosition, ui::kRed);
+        core::ShowEditHint(core::kEnterJumpsInFile);
+        return true;
+    case ui::Event::LostFocus:
+        playback.positionBeingTyped = false;
+        ui::SetTextColor(mainpanel::PlaybackPosition, ui::kBlack);
+        core::HideEditHint();
+        return true;
+    default: return false;
+    }
+}
+
+// What the user does next with a file just opened.
+QString NextStepAfterOpening() {
+    if (Program.DataSource == core::kSourceFile)
+        return "Press Start Plotting on the Chart page to play it.";
+    return "To play it, set Data source to File on the Chart page and press Start Plotting.";
 }
 
 void StopPlotting() {
@@ -206,7 +238,10 @@ void PlotSpeedCtr(ui::Event event) {
 }
 
 void FileKbPosition(ui::Event event) {
-    if (event != ui::Event::Commit) return;
+    if (PositionTyping(event) || event != ui::Event::Commit) return;
+    Files.playback.positionBeingTyped = false;
+    ui::SetTextColor(mainpanel::PlaybackPosition, ui::kBlack);
+    core::HideEditHint();
     core::CallHook(core::hooks.ChartReset);
     Program.FileLocation = qint64(ui::GetInt(mainpanel::PlaybackPosition)) * kBlockSize;
     if (Program.FileOpen) Files.playback.OpenFileHandle.seek(Program.FileLocation);
@@ -217,7 +252,7 @@ void NameOfOpenFileToPlot(ui::Event) {}
 
 void OpenFile2Plot() {
     const ui::FileSelection selection =
-        ui::FileSelectPopup({"Open Data File", "*.csv", "*.*", false});
+        ui::FileSelectPopup({"Open Data File", kPlayableFiles, kPlayableFileTypes, false});
     if (selection.status != ui::FileSelection::Status::ExistingFile) return;
     OpenFile2PlotPath(selection.path);
 }
@@ -255,6 +290,7 @@ void OpenFile2PlotPath(const QString& path) {
 
     Program.FileOpenSize = playback.OpenFileHandle.size();
     ui::SetRange(mainpanel::PlaybackPosition, 0, double(Program.FileOpenSize / kBlockSize));
+    playback.positionBeingTyped = false;
     ui::SetInt(mainpanel::PlaybackPosition, 0);
     Program.FileLocation = 0;
     ResetAssembly();
@@ -266,7 +302,7 @@ void OpenFile2PlotPath(const QString& path) {
         StopPlotting();
         core::CallHook(core::hooks.ChartReset);
     }
-    ui::ShowStatus(QString("File open for playback: %1").arg(path));
+    ui::ShowStatus(QString("File open for playback: %1. %2").arg(path, NextStepAfterOpening()));
 }
 
 void CloseFile2Plot() {
@@ -287,6 +323,7 @@ void ClosePlaybackFileNow() {
     ui::SetDimmed(mainpanel::PlaybackSpeed, true);
     ui::SetDimmed(mainpanel::PlaybackPosition, true);
     ui::SetRange(mainpanel::PlaybackPosition, 0, 100);
+    playback.positionBeingTyped = false;
     ui::DefaultCtrl(mainpanel::PlaybackPosition);
     ResetAssembly();
 }

@@ -10,6 +10,9 @@
 #include "ui/Timers.h"
 
 #include <QFileInfo>
+#include <QLineEdit>
+#include <QSpinBox>
+#include <QTest>
 
 namespace undarix::testing {
 namespace {
@@ -469,6 +472,54 @@ TEST_F(PlaybackTest, TheProgramsClosingStepsCloseEveryFile) {
     EXPECT_EQ(Program.FileOpen + Program.OutputDataFileOpen + Program.APIFrameDataFileOpen, 0);
     EXPECT_FALSE(ui::IsVisible(mainpanel::LoggingIndicator));
     EXPECT_FALSE(ui::IsVisible(mainpanel::CaptureIndicator));
+}
+
+// The read timer shows the position every tick; while the user types a new one the field is
+// theirs, and Enter jumps there.
+TEST_F(PlaybackTest, ThePositionBeingTypedIsKeptUntilEnter) {
+    WriteAll(Path("long.csv"), QByteArray(10 * 1024, '\n'));
+    Play(Path("long.csv"));
+    auto* position = ui::Widget<QSpinBox>(mainpanel::PlaybackPosition);
+    ASSERT_NE(position, nullptr);
+    ui::TickTimer(timer::ReadFile);
+    ASSERT_EQ(ui::GetInt(mainpanel::PlaybackPosition), 1);
+
+    position->findChild<QLineEdit*>()->selectAll();
+    QTest::keyClicks(position, "7");
+    EXPECT_EQ(ui::GetTextColor(mainpanel::PlaybackPosition), ui::kRed);
+    EXPECT_TRUE(ui::IsVisible(mainpanel::EditHint));
+    EXPECT_EQ(ui::GetText(mainpanel::EditHint),
+              "Editing: press Enter to jump to that kilobyte of the file");
+    for (int tick = 0; tick < 3; ++tick)
+        ui::TickTimer(timer::ReadFile);
+    EXPECT_EQ(position->text(), "7") << "the ticks left the typed text alone";
+    EXPECT_EQ(Program.FileLocation, 4 * 1024) << "reading went on meanwhile";
+
+    QTest::keyClick(position, Qt::Key_Return);
+    EXPECT_EQ(Program.FileLocation, 7 * 1024);
+    EXPECT_EQ(ui::GetTextColor(mainpanel::PlaybackPosition), ui::kBlack);
+    EXPECT_FALSE(ui::IsVisible(mainpanel::EditHint));
+    ui::TickTimer(timer::ReadFile);
+    EXPECT_EQ(ui::GetInt(mainpanel::PlaybackPosition), 8) << "the ticks show it again";
+}
+
+// After Open File to Plot the status bar tells what to do next, by the data source.
+TEST_F(PlaybackTest, OpeningSaysWhatToDoNext) {
+    WriteAll(Path("a.csv"), "\n");
+    struct Case {
+        int source;
+        const char* next;
+    };
+    const Case cases[] = {
+        {kSourceSerialPort,
+         "To play it, set Data source to File on the Chart page and press Start Plotting."},
+        {kSourceFile, "Press Start Plotting on the Chart page to play it."},
+    };
+    for (const Case& c : cases) {
+        Program.DataSource = c.source;
+        files::OpenFile2PlotPath(Path("a.csv"));
+        EXPECT_EQ(ui::LastStatus(), "File open for playback: " + Path("a.csv") + ". " + c.next);
+    }
 }
 
 } // namespace
