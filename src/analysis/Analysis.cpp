@@ -4,6 +4,7 @@
 #include "analysis/AnalysisState.h"
 #include "analysis/Printing.h"
 #include "analysis/SpectralAnalysis.h"
+#include "analysis/SpectrumExport.h"
 #include "analysis/SpectrumGraphs.h"
 #include "analysis/codec/SpectrumUnits.h"
 #include "analysis/codec/Windows.h"
@@ -65,6 +66,11 @@ void BindHelp() {
     ui::SetHelp(roles::SignifWaveHeight, "SIGNIFICATE WAVE HEIGHT Hmo",
                 "This is the standard deviation of the selected\nsample points times 4, or 4 * "
                 "sqrt Variance.");
+    ui::SetHelp(roles::ExportSpectrumButton, "EXPORT SPECTRUM",
+                "Saves the spectrum on the graph as a comma-separated file: one line per\n"
+                "frequency (Hz) with its value, the unit in the header line, and the results\n"
+                "of the analysis as comment lines (#) above.\n\n"
+                "Dimmed until an analysis has drawn a spectrum.");
     ui::SetHelp(roles::TideFilterSwitch, "TIDE FILTER",
                 "If on a 0.01 Hz(100 sec) 5 order Highpass Filter is added\nto the ploted data "
                 "and the significate wave height.");
@@ -101,6 +107,7 @@ void BindAnalysis() {
     ui::OnEvent(roles::FrequencyRange, AnalyzeMax);
     ui::OnEvent(roles::CursorSwitch, XAxisCursor);
     ui::OnEvent(roles::TideFilterSwitch, TideFilter);
+    ui::OnEvent(roles::ExportSpectrumButton, ExportSpectrum);
     FillSelectors();
     BindHelp();
     SetUpSpectrumGraphs();

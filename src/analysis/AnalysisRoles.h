@@ -15,6 +15,7 @@ inline constexpr ui::Role TideFilterSwitch = "tideFilterSwitch";
 inline constexpr ui::Role WindowSelect = "windowRing";
 inline constexpr ui::Role ScalingSelect = "scalingRing";
 inline constexpr ui::Role DisplayUnitSelect = "displayUnitRing";
+inline constexpr ui::Role ExportSpectrumButton = "exportSpectrumButton";
 
 // Read-outs.
 inline constexpr ui::Role DeviceNumber = "analyzeDeviceNumber";

@@ -12,6 +12,7 @@ AnalysisState& Analysis = state;
 void ResetAnalysisState() {
     Analysis.AnalyzeCtr = -1;
     Analysis.SelectedUnit = 0;
+    Analysis.shown = ShownSpectrum{};
 }
 
 } // namespace undarix::analysis

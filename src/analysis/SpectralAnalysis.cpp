@@ -6,7 +6,9 @@
 #include "analysis/codec/SeriesAnalysis.h"
 #include "chart/ChartFifo.h"
 #include "chart/PlotPageRoles.h"
+#include "core/EditHint.h"
 #include "core/PanelRoles.h"
+#include "ui/BusyCursor.h"
 #include "ui/Controls.h"
 #include "ui/StatusMessage.h"
 
@@ -20,6 +22,51 @@ namespace codec = analysis::codec;
 
 void MarkResultsStale() {
     ui::SetButtonMark(roles::AnalyzeButton, ui::kRed);
+}
+
+// The graphs emptied: no spectrum to export until the next run draws one.
+void ClearSpectrum() {
+    DeleteSpectrumPlots();
+    Analysis.shown = ShownSpectrum{};
+    ui::SetDimmed(roles::ExportSpectrumButton, true);
+}
+
+QString OnOff(bool on) {
+    return on ? "on" : "off";
+}
+
+QString Selected(ui::Role ring) {
+    const int value = ui::GetInt(ring);
+    for (int i = 0; i < ui::GetListCount(ring); ++i)
+        if (ui::GetListValue(ring, i) == value) return ui::GetListLabel(ring, i);
+    return QString::number(value);
+}
+
+QString StretchInWords(const PointRange& range, bool betweenCursors, int rate) {
+    const QString points = QString("points %1 to %2").arg(range.start).arg(range.end - 1);
+    if (!betweenCursors) return "all points plotted (" + points + ")";
+    return QString("between the cursors, %1 s to %2 s (%3)")
+        .arg(range.start / rate)
+        .arg(range.end / rate)
+        .arg(points);
+}
+
+// What the export tells of the run besides the numbers.
+void RememberShown(int t, int rate, const PointRange& range, bool betweenCursors,
+                   const codec::SeriesResult& result, int bins) {
+    ShownSpectrum& shown = Analysis.shown;
+    shown.valid = true;
+    shown.trace = t;
+    shown.device = Analysis.SelectedUnit;
+    shown.sampleRate = rate;
+    shown.shownBins = bins;
+    shown.stretch = StretchInWords(range, betweenCursors, rate);
+    shown.options = QString("window %1, scaling %2, display %3, tide filter %4")
+                        .arg(Selected(roles::WindowSelect), Selected(roles::ScalingSelect),
+                             Selected(roles::DisplayUnitSelect),
+                             OnOff(ui::GetInt(roles::TideFilterSwitch) != 0));
+    shown.result = result;
+    ui::SetDimmed(roles::ExportSpectrumButton, false);
 }
 
 // The points a trace holds: its capacity, never more than its arrays.
@@ -76,9 +123,9 @@ void RunAnalysis() {
     const int graph = GraphForRange(maxHz);
     ShowSpectrumGraph(graph);
 
-    const PointRange range =
-        AnalysisRange(t, ui::GetInt(roles::CursorSwitch) != 0, ui::GetReal(chart::roles::LeftXAxis),
-                      ui::GetReal(chart::roles::RightXAxis));
+    const bool betweenCursors = ui::GetInt(roles::CursorSwitch) != 0;
+    const PointRange range = AnalysisRange(t, betweenCursors, ui::GetReal(chart::roles::LeftXAxis),
+                                           ui::GetReal(chart::roles::RightXAxis));
     const int n = codec::PackSamples(trace.values, range.start, range.end, trace.analysisWork);
     if (n == 0) {
         ui::ShowStatus(QString("Trace %1 holds no samples in the chosen stretch.").arg(t + 1));
@@ -96,13 +143,14 @@ void RunAnalysis() {
     ui::SetReal(roles::Mean, result.mean);
     ShowResults(result);
 
-    DeleteSpectrumPlots();
+    ClearSpectrum();
     if (result.status != codec::kAnalysisOk) {
         ui::ShowStatus(QString("The spectrum could not be computed (code %1).").arg(result.status));
         return;
     }
     PlotSpectrum(graph, Analysis.ConvertedSpectrum, n / 4, result.df, color,
                  QString::fromStdString(result.unit));
+    RememberShown(t, rate, range, betweenCursors, result, n / 4);
 }
 
 } // namespace
@@ -133,13 +181,13 @@ void SelectTraceAnalyze(ui::Event event) {
                 ? 0
                 : ui::GetInt(ui::ArrayItemName(chart::roles::TraceSelectArray, selection - 1));
         ui::SetVisible(EditHint, false);
-        DeleteSpectrumPlots();
+        ClearSpectrum();
         ui::SetTextColor(roles::TraceSelect, ui::kBlack);
         break;
     }
     case ui::Event::KeyPress:
         ui::SetTextColor(roles::TraceSelect, ui::kRed);
-        ui::SetVisible(EditHint, true);
+        core::ShowEditHint(core::kEnterChoosesTrace);
         break;
     case ui::Event::LostFocus:
         ui::SetTextColor(roles::TraceSelect, ui::kBlack);
@@ -151,7 +199,10 @@ void SelectTraceAnalyze(ui::Event event) {
 
 void StartAnalysis(ui::Event event) {
     if (event != ui::Event::Commit) return;
-    if (ui::GetInt(roles::AnalyzeButton) != 0 && Analysis.SelectedUnit != 0) RunAnalysis();
+    if (ui::GetInt(roles::AnalyzeButton) != 0 && Analysis.SelectedUnit != 0) {
+        const ui::BusyCursor busy; // 55,296 points with the tide filter take a moment
+        RunAnalysis();
+    }
     ui::SetInt(roles::AnalyzeButton, 0);
     ui::SetButtonMark(roles::AnalyzeButton, 0);
 }
