@@ -1,5 +1,6 @@
 #include "link/PanId.h"
 
+#include "core/EditHint.h"
 #include "core/FrameBuffers.h"
 #include "core/PanelRoles.h"
 #include "core/ProgramState.h"
@@ -105,7 +106,7 @@ void Answered() {
 
 void EditMarking(ui::Event event) {
     if (event == ui::Event::KeyPress)
-        ui::SetVisible(mainpanel::EditHint, true);
+        core::ShowEditHint(core::kEnterSendsPanId);
     else if (event == ui::Event::LostFocus)
         ui::SetVisible(mainpanel::EditHint, false);
 }

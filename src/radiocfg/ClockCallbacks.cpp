@@ -6,6 +6,7 @@
 #include "radiocfg/SettingWrite.h"
 #include "radiocfg/UnitCommandSender.h"
 #include "radiocfg/codec/UnitCommand.h"
+#include "ui/Callbacks.h"
 #include "ui/Controls.h"
 #include "ui/Delay.h"
 #include "ui/Popups.h"
@@ -160,6 +161,23 @@ void RtcCal(ui::Event event) {
     WriteSetting(ClockCalibrationField, codec::FormatInt("WC", ui::GetInt(ClockCalibrationField)));
 }
 
+namespace {
+
+const char* const kDimmedByAutoSync =
+    "Dimmed because Auto Time Sync is on: the program keeps the unit's clock.\n"
+    "Switch Auto Time Sync off on the main panel to set, read, sync or compare\n"
+    "the clock by hand.\n\n";
+
+// A dimmed clock control says why in its tooltip, before what it does.
+void SetClockHelp(ui::Role role, const char* title, const char* text) {
+    ui::SetHelpProvider(role, [role, title, text]() -> std::optional<ui::HelpText> {
+        const bool dimmedBySync = Program.EnaAutoSync != 0 && ui::IsDimmed(role);
+        return ui::HelpText{title, dimmedBySync ? QString(kDimmedByAutoSync) + text : text};
+    });
+}
+
+} // namespace
+
 ui::HelpText DateAndTimeHelp() {
     return {"DATE AND TIME", kDateAndTimeHelp};
 }
@@ -187,11 +205,11 @@ void BindClockCallbacks() {
 
     for (ui::Role field : kClockFields)
         ui::SetHelp(field, "DATE AND TIME", kDateAndTimeHelp);
-    ui::SetHelp(SetClockButton, "MANUALLY SET CLOCK", kSetClockHelp);
-    ui::SetHelp(ReadClockButton, "READ CLOCK", kReadClockHelp);
-    ui::SetHelp(SyncClockButton, "SYNCHRONIZE CLOCK TO PC", kSyncHelp);
-    ui::SetHelp(CompareClockButton, "SYNCHRONIZE CLOCK TO PC", kSyncHelp);
-    ui::SetHelp(ClockCalibrationField, "REAL TIME CLOCK CALIBRATE", kRtcCalibrationHelp);
+    SetClockHelp(SetClockButton, "MANUALLY SET CLOCK", kSetClockHelp);
+    SetClockHelp(ReadClockButton, "READ CLOCK", kReadClockHelp);
+    SetClockHelp(SyncClockButton, "SYNCHRONIZE CLOCK TO PC", kSyncHelp);
+    SetClockHelp(CompareClockButton, "SYNCHRONIZE CLOCK TO PC", kSyncHelp);
+    SetClockHelp(ClockCalibrationField, "REAL TIME CLOCK CALIBRATE", kRtcCalibrationHelp);
 
     ui::PreventStrayCommits({ClockCalibrationField});
 }

@@ -1,6 +1,7 @@
 #include "radiocfg/SettingWrite.h"
 
 #include "core/ConfigPageRoles.h"
+#include "core/EditHint.h"
 #include "core/PanelRoles.h"
 #include "core/ProgramState.h"
 #include "core/UnitKind.h"
@@ -32,7 +33,7 @@ bool WriteSetting(ui::Role control, const codec::CommandLine& line) {
 bool MarkEdit(ui::Role field, ui::Event event, std::uint32_t restColor) {
     if (event == ui::Event::KeyPress) {
         ui::SetTextColor(field, ui::kRed);
-        ui::SetVisible(core::mainpanel::EditHint, true);
+        core::ShowEditHint(core::kEnterSendsToUnit);
         return true;
     }
     if (event == ui::Event::LostFocus) {

@@ -67,18 +67,19 @@ const char* const kDeviceNumberHelp =
 const char* const kSerialNumberHelp = "Saves the serial number of units shipped to customers.\n"
                                       "Factory use only.";
 
+// Paragraphs without breaks inside a sentence: the pop-up and the tooltip wrap the lines to
+// their width, and a fixed break inside one ("31.25 ms" / "interval") then reads badly.
 const char* const kFilterHelp =
-    "Filter of the Ravo Zerars: off, each sample is the average of a 31.25 ms\n"
-    "interval; on, each sample is the average of the full sample period plus\n"
-    "the previous value.\n"
-    "Filter of the sonic sensors: off, each sample is a single time of travel;\n"
-    "on, the sensor reads at 64 Hz and each sample is the average of the\n"
-    "readings of the last two sample periods.";
+    "Filter of the Ravo Zerars: off, each sample is the average of a 31.25 ms interval; on, "
+    "each sample is the average of the full sample period plus the previous value.\n\n"
+    "Filter of the sonic sensors: off, each sample is a single time of travel; on, the sensor "
+    "reads at 64 Hz and each sample is the average of the readings of the last two sample "
+    "periods.";
 
 const QString kSamplingHelp =
-    QString("The Sample Rate is the number of samples per second (Hz).  Its\n"
-            "maximum depends on the Data Format and on the number of units\n"
-            "sharing the radio network (see the Data Format help).\n\n") +
+    QString("The Sample Rate is the number of samples per second (Hz). Its maximum depends on "
+            "the Data Format and on the number of units sharing the radio network (see the "
+            "Data Format help).\n\n") +
     kFilterHelp;
 
 const char* const kRadioBurstLengthHelp =

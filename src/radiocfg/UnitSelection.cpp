@@ -1,6 +1,7 @@
 #include "radiocfg/UnitSelection.h"
 
 #include "core/ConfigPageRoles.h"
+#include "core/EditHint.h"
 #include "core/Hooks.h"
 #include "core/PanelRoles.h"
 #include "core/ProgramState.h"
@@ -28,7 +29,7 @@ constexpr int kRedraw = 255;
 bool EditMarking(ui::Role role, ui::Event event) {
     if (event == ui::Event::KeyPress) {
         ui::SetTextColor(role, ui::kRed);
-        ui::SetVisible(mainpanel::EditHint, true);
+        core::ShowEditHint(core::kEnterChoosesUnit);
         return true;
     }
     if (event == ui::Event::LostFocus) {

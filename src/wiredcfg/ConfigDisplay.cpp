@@ -135,6 +135,7 @@ void ShowStartTime() {
 void ShowPageConnected() {
     ui::SetText(ConnectionText, "Connected");
     ui::SetTextColor(ConnectionText, ui::kGreen);
+    ui::SetInt(ConnectedIndicator, 1); // lit, as for a radio unit
     ui::SetVisible(ConnectedIndicator, true);
 }
 

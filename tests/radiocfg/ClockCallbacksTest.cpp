@@ -4,6 +4,7 @@
 #include "SettingsFixture.h"
 
 #include "radiocfg/ConfigSession.h"
+#include "ui/Callbacks.h"
 
 #include <QDateTime>
 
@@ -154,6 +155,33 @@ TEST_F(ClockCallbacksTest, ReadCompareAndCalibration) {
     EXPECT_EQ(ui::GetTextColor(ClockCalibrationField), ui::kBlack);
     Echo("$WC,-12");
     EXPECT_FALSE(ui::IsDimmed(ClockCalibrationField));
+}
+
+// A dimmed clock control says in its tooltip why: with Auto Time Sync on the program keeps the
+// clock. Without the switch on, or with the control usable, the help is as it was.
+TEST_F(ClockCallbacksTest, TheTooltipOfADimmedClockControlNamesAutoTimeSync) {
+    const ui::Role controls[] = {SetClockButton, ReadClockButton, SyncClockButton,
+                                 CompareClockButton, ClockCalibrationField};
+    struct Case {
+        int autoSync;
+        bool dimmed;
+        bool reasonShown;
+    };
+    const Case cases[] = {{1, true, true}, {1, false, false}, {0, true, false}, {0, false, false}};
+    for (const Case& c : cases)
+        for (ui::Role control : controls) {
+            SCOPED_TRACE(std::string(control) + (c.autoSync ? " sync on" : " sync off") +
+                         (c.dimmed ? " dimmed" : ""));
+            Program.EnaAutoSync = 0;
+            ui::SetDimmed(control, false);
+            const QString whatItDoes = ui::HelpOf(control)->text;
+            Program.EnaAutoSync = c.autoSync;
+            ui::SetDimmed(control, c.dimmed);
+            const std::optional<ui::HelpText> help = ui::HelpOf(control);
+            ASSERT_TRUE(help.has_value());
+            EXPECT_EQ(help->text.startsWith("Dimmed because Auto Time Sync is on"), c.reasonShown);
+            EXPECT_TRUE(help->text.endsWith(whatItDoes)) << "what the control does follows";
+        }
 }
 
 } // namespace

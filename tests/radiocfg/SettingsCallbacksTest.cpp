@@ -309,5 +309,16 @@ TEST_F(SettingsCallbacksTest, HelpThatDependsOnTheKind) {
     EXPECT_TRUE(ui::HelpOf(WriteStartTimeButton)->text.contains("one minute before"));
 }
 
+// The pop-up and the tooltip wrap the help to their width: a fixed line break inside a sentence
+// ("31.25 ms" / "interval") would then stand in the middle of a line.
+TEST_F(SettingsCallbacksTest, TheSamplingHelpBreaksLinesOnlyBetweenParagraphs) {
+    for (ui::Role role : {SampleRateField, FilterSwitch}) {
+        const QString text = ui::HelpOf(role)->text;
+        EXPECT_TRUE(text.contains("average of a 31.25 ms interval;")) << role;
+        for (const QString& paragraph : text.split("\n\n"))
+            EXPECT_FALSE(paragraph.contains('\n')) << role << ": " << paragraph.toStdString();
+    }
+}
+
 } // namespace
 } // namespace undarix::testing

@@ -82,6 +82,7 @@ TEST_F(ConfigDisplayTest, ARavoZerarPageShowsTheBlockAndTheConfigureMode) {
     EXPECT_EQ(ui::GetText(ConnectionText), "Connected");
     EXPECT_EQ(ui::GetTextColor(ConnectionText), ui::kGreen);
     EXPECT_TRUE(ui::IsVisible(ConnectedIndicator));
+    EXPECT_EQ(ui::GetInt(ConnectedIndicator), 1) << "lit beside \"Connected\"";
 }
 
 TEST_F(ConfigDisplayTest, ADamagedRavoZerarBlockIsNotShownButReadAgain) {
