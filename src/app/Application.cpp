@@ -2,6 +2,7 @@
 
 #include "app/NumberLocale.h"
 #include "app/PanelGeometry.h"
+#include "app/Shortcuts.h"
 #include "app/Wiring.h"
 #include "core/FrameBuffers.h"
 #include "core/Hooks.h"
@@ -70,7 +71,9 @@ std::unique_ptr<MainWindow> LoadMainPanel(const StartOptions& options) {
     link::GetComPortList();
     link::GetComPortOutPutList();
     WireSubsystems();
+    WireWindowHelpers();
     Initialize();
+    BindShortcuts(*panel);
     panel->onClose = panelCB;
     return panel;
 }

@@ -6,8 +6,10 @@
 #include "ui_PlotPage.h"
 
 #include <QCloseEvent>
+#include <QLabel>
 #include <QResizeEvent>
 #include <QScrollArea>
+#include <QStatusBar>
 
 namespace undarix::app {
 namespace {
@@ -29,6 +31,16 @@ QWidget* Scrollable(QWidget* page) {
     return scroll;
 }
 
+// The hint shown while a field is being typed into sits at the right of the status bar, so
+// that showing it moves nothing on the panel.
+void AddEditHint(QStatusBar* statusBar) {
+    auto* hint = new QLabel(statusBar);
+    hint->setObjectName("editHint");
+    hint->setStyleSheet("color: #FF0000; font-weight: bold;");
+    statusBar->addPermanentWidget(hint);
+    hint->setVisible(false);
+}
+
 } // namespace
 
 MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
@@ -40,6 +52,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     form.mainTabs->addTab(plotPage_, tr("Chart"));
     form.mainTabs->addTab(Scrollable(analysisPage_), tr("Spectral Analysis"));
     form.mainTabs->addTab(Scrollable(configPage_), tr("Configuration"));
+    AddEditHint(form.statusbar);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -6,6 +6,7 @@
 #include "app/Menus.h"
 #include "chart/ChartControls.h"
 #include "chart/ChartState.h"
+#include "chart/TraceBinding.h"
 #include "chart/TracePlotting.h"
 #include "core/Hooks.h"
 #include "core/PanelRoles.h"
@@ -68,6 +69,15 @@ void WireSubsystems() {
     hooks.DefaultAllConfig = radiocfg::DefaultAllConfig;
     hooks.SetUpConfigDisplay = radiocfg::SetUpConfigDisplay;
     wiredcfg::BindWiredConfig(); // after the page's rings have their items
+}
+
+void WireWindowHelpers() {
+    core::hooks.UnitHeard = chart::BindNewUnit;
+    // Whether the table is empty and nothing open changes with ports, files and silent units
+    // alike: looked at twice a second.
+    ui::CreateTimer(core::timer::EmptyTableHint, 0.5, live::RefreshEmptyTableHint);
+    ui::SetTimerEnabled(core::timer::EmptyTableHint, true);
+    live::RefreshEmptyTableHint();
 }
 
 void InitializeSubsystems() {

@@ -8,6 +8,9 @@ class QCommandLineParser;
 namespace undarix::app {
 
 void WireSubsystems();
+// What only a person at the window needs (units put on free traces as they are heard); the
+// companion and the unattended runs go without.
+void WireWindowHelpers();
 // The subsystems' part of Initialize.
 void InitializeSubsystems();
 void ResetSubsystems();

@@ -40,6 +40,7 @@ inline constexpr ui::Role PlaybackFileName = "playbackFileName";
 inline constexpr ui::Role PlaybackSpeed = "playbackSpeed";
 inline constexpr ui::Role PlaybackPosition = "playbackPosition";
 inline constexpr ui::Role MainTabs = "mainTabs";
+inline constexpr ui::Role EmptyTableHint = "emptyTableHint";
 
 // The device table: nine control arrays of eight items, item i being display row i.
 inline constexpr ui::Role PowerArray = "PowerArray";
@@ -60,6 +61,7 @@ inline constexpr ui::Role SaveOutputData = "menuSaveOutputData";
 inline constexpr ui::Role StopSavingOutputData = "menuStopSavingOutputData";
 inline constexpr ui::Role SaveApiFrameData = "menuSaveApiFrameData";
 inline constexpr ui::Role StopSavingApiFrameData = "menuStopSavingApiFrameData";
+inline constexpr ui::Role ExportChart = "menuExportChart";
 inline constexpr ui::Role PrintAll = "menuPrintAll";
 inline constexpr ui::Role PrintPlot = "menuPrintPlot";
 inline constexpr ui::Role PrintSpectral = "menuPrintSpectral";
@@ -80,6 +82,7 @@ inline constexpr ui::Role WiredConnect = "WSWLDeviceConnectTimer";
 inline constexpr ui::Role WiredConfig = "WLWSConfigTimer";
 inline constexpr ui::Role ReadFile = "ReadFileTimer";
 inline constexpr ui::Role FileInterval = "SaveNewFileInterval";
+inline constexpr ui::Role EmptyTableHint = "EmptyTableHintTimer";
 } // namespace timer
 
 } // namespace undarix::core

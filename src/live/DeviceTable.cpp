@@ -5,6 +5,7 @@
 #include "ui/Callbacks.h"
 #include "ui/Controls.h"
 
+#include <algorithm>
 #include <string>
 
 namespace undarix::live {
@@ -201,6 +202,16 @@ void ClearAllOutputLinesKeepingZero() {
             keptZeros[slot] = {record.address, record.zeroMode, record.zeroOffset};
     }
     FreeAllRecords();
+}
+
+void RefreshEmptyTableHint() {
+    const bool empty =
+        std::all_of(OutputLine.begin(), OutputLine.end(),
+                    [](const OutputLineRecord& record) { return record.address == 0; });
+    const bool idle = core::Program.OpenComPortNum == 0 && core::Program.FileOpen == 0;
+    const bool shown = empty && idle;
+    if (ui::IsVisible(core::mainpanel::EmptyTableHint) != shown)
+        ui::SetVisible(core::mainpanel::EmptyTableHint, shown);
 }
 
 void ResetDeviceTable() {

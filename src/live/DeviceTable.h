@@ -57,6 +57,9 @@ void ClearAllOutputLines();
 // silently turn absolute. The next ClearAllOutputLines forgets them.
 void ClearAllOutputLinesKeepingZero();
 
+// In place of an empty table with no port and no file open: how to get units into it.
+void RefreshEmptyTableHint();
+
 // Back to the values held before start-up.
 void ResetDeviceTable();
 // Binds the help of the column heads.
