@@ -163,10 +163,10 @@ void RtcCal(ui::Event event) {
 
 namespace {
 
+// One paragraph: the tooltip wraps it to its own width.
 const char* const kDimmedByAutoSync =
-    "Dimmed because Auto Time Sync is on: the program keeps the unit's clock.\n"
-    "Switch Auto Time Sync off on the main panel to set, read, sync or compare\n"
-    "the clock by hand.\n\n";
+    "Dimmed because Auto Time Sync is on: the program keeps the unit's clock. Switch Auto Time "
+    "Sync off on the main panel to set, read, sync or compare the clock by hand.\n\n";
 
 // A dimmed clock control says why in its tooltip, before what it does.
 void SetClockHelp(ui::Role role, const char* title, const char* text) {
