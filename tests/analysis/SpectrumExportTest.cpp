@@ -46,9 +46,14 @@ TEST(CsvNumber, IsTheShortestTextThatReadsBackExactly) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(codec::CsvNumber(c.value), c.text);
-    // Whatever the digits, they read back as the same double.
-    for (double value : {1.0 / 3.0, 2.0 / 7.0 * 1e-7, 6.02214076e23})
-        EXPECT_EQ(std::stod(codec::CsvNumber(value)), value);
+    // Whatever the digits, they read back as the same double (read as other programs read
+    // them: without the locale).
+    for (double value : {1.0 / 3.0, 2.0 / 7.0 * 1e-7, 6.02214076e23}) {
+        const std::string text = codec::CsvNumber(value);
+        double back = 0.0;
+        std::from_chars(text.data(), text.data() + text.size(), back);
+        EXPECT_EQ(back, value) << text;
+    }
 }
 
 class SpectrumExportTest : public PanelTest {
