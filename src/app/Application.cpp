@@ -1,7 +1,9 @@
 #include "app/Application.h"
 
+#include "app/NetworkOutputControl.h"
 #include "app/PanelGeometry.h"
 #include "app/Wiring.h"
+#include "files/NetworkOutput.h"
 #include "link/PortSelection.h"
 #include "link/ReceiveState.h"
 #include "link/SerialPort.h"
@@ -42,6 +44,8 @@ void CloseOpenFiles() {
     }
     if (Program.OutputDataFileOpen) CloseDataFile();
     if (Program.APIFrameDataFileOpen) CloseCaptureFile();
+    // Says "offline" to the broker; what is not sent stays in the queue for the next run.
+    files::StopNetworkOutput();
 }
 
 } // namespace
@@ -123,6 +127,7 @@ int RunUndarix(int argc, char** argv) {
     options.extraPorts = parser.values(portOption);
     std::unique_ptr<MainWindow> panel = LoadMainPanel(options);
     ApplyApplicationOptions(parser);
+    StartSavedNetworkOutput();
     ShownPanel() = panel.get();
     panel->show();
     application.exec();

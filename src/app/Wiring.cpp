@@ -4,6 +4,7 @@
 #include "app/DemoMode.h"
 #include "app/FactoryMode.h"
 #include "app/Menus.h"
+#include "app/NetworkOutputControl.h"
 #include "chart/ChartControls.h"
 #include "chart/ChartState.h"
 #include "chart/TracePlotting.h"
@@ -49,6 +50,7 @@ void WireSubsystems() {
     files::BindFiles();
     hooks.WriteOutputToFile = files::WriteOutputToFile;
     hooks.CaptureByte = files::CaptureByte;
+    BindNetworkOutput();
     ui::OnEvent(configpage::FactoryButton, FACTCTR);
     ui::SetHelpProvider(configpage::FactoryButton, [] { return std::optional<ui::HelpText>(); });
 

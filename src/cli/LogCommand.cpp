@@ -2,6 +2,7 @@
 
 #include "cli/CommandLine.h"
 #include "cli/HeadlessProgram.h"
+#include "cli/LogNetworkOutput.h"
 #include "files/CaptureFile.h"
 #include "files/DataFile.h"
 #include "files/FileState.h"
@@ -110,6 +111,7 @@ struct LogRequest {
     int interval = 1;
     QString capture;
     std::vector<StaffLength> staffLengths;
+    std::optional<LogNetworkRequest> network;
 };
 
 // "N=METERS": a staff of the board, 1 to 8, and its length.
@@ -247,6 +249,7 @@ int RunLog(const LogRequest& request, const Console& console) {
     // From here on a stop request waits for the files to be closed.
     StopSignals stopSignals;
     HeadlessProgram program(console);
+    const LogNetworkOutput network(request.network, console);
     // The files are open before the port, so that both take the stream from its first byte.
     Program.UnitType = request.kind;
     bool captureExisted = false;
@@ -298,7 +301,8 @@ int RunLog(const LogRequest& request, const Console& console) {
                          ? " (" + QFileInfo(files::Files.data.SaveOutputDataFileName).fileName() +
                                ")"
                          : QString())
-                .arg(captured));
+                .arg(captured) +
+            NetworkStatusPart());
     });
     status.start();
 
@@ -329,7 +333,9 @@ int Log(const QStringList& arguments, const Console& console) {
                        {"interval", "days per data file", "DAYS"},
                        {"capture", "capture file", "FILE"},
                        {"staff-length", "a board staff's length", "N=METERS"}});
-    if (auto status = ParseCommandLine(parser, arguments, command, kLogHelp, console))
+    parser.addOptions(NetworkOutputOptions());
+    static const std::string help = std::string(kLogHelp) + kLogNetworkHelp;
+    if (auto status = ParseCommandLine(parser, arguments, command, help.c_str(), console))
         return *status;
     if (!parser.positionalArguments().isEmpty())
         return UsageError(console, command,
@@ -369,6 +375,10 @@ int Log(const QStringList& arguments, const Console& console) {
                           "--capture records the radio adapter's bytes: radio kinds only");
     if (parser.isSet("interval") && request.csv.isEmpty())
         return UsageError(console, command, "--interval goes with --csv");
+    std::optional<int> networkStatus;
+    request.network =
+        ParseNetworkOutput(parser, request.csv, request.capture, console, networkStatus);
+    if (networkStatus) return *networkStatus;
     if (request.csv.isEmpty() && request.capture.isEmpty())
         console.ErrLine("undarix-cli log: neither --csv nor --capture: nothing will be saved");
     return RunLog(request, console);

@@ -2,6 +2,7 @@
 
 #include "files/FileState.h"
 #include "files/FileSupport.h"
+#include "files/NetworkOutput.h"
 #include "files/codec/DataFileName.h"
 #include "files/codec/DataLine.h"
 #include "link/ReceiveState.h"
@@ -74,7 +75,7 @@ void StayOnLastFile() {
 void WriteOutputToFile(int slot) {
     if (slot < 0 || slot >= live::kTableSlots) return;
     const int port = Program.OpenComPortOutPutNum;
-    if (!Program.OutputDataFileOpen && port == 0) return;
+    if (!Program.OutputDataFileOpen && port == 0 && !Program.NetworkOutputOn) return;
 
     constexpr int kTextRoom = int(link::kRxFrameSize - link::kPacketTextStart);
     const int textLength =
@@ -93,6 +94,7 @@ void WriteOutputToFile(int slot) {
             ++data.linesWritten;
     }
     if (port != 0) link::ComWrt(port, line, int(length));
+    if (Program.NetworkOutputOn) PublishDataLine(slot, line, length);
 }
 
 void SaveOutputDataToFile() {

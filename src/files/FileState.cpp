@@ -1,6 +1,7 @@
 #include "files/FileState.h"
 
 #include "files/LineReader.h"
+#include "files/NetworkOutput.h"
 
 #include <algorithm>
 #include <iterator>
@@ -38,6 +39,9 @@ void ResetFiles() {
     playback.frameAssembler.Reset();
 
     std::fill(std::begin(RxCSV), std::end(RxCSV), '\0');
+
+    StopNetworkOutput();
+    SetNetworkStatusSink({});
 }
 
 } // namespace undarix::files

@@ -38,7 +38,8 @@ bool FromFile() {
 }
 
 bool ReportsToFileOrPort() {
-    return Program.OutputDataFileOpen != 0 || Program.OpenComPortOutPutNum != 0;
+    return Program.OutputDataFileOpen != 0 || Program.OpenComPortOutPutNum != 0 ||
+           Program.NetworkOutputOn != 0;
 }
 
 std::uint64_t ReadAddress(const std::uint8_t* bytes) {
