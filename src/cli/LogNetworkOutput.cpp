@@ -31,6 +31,7 @@ bool SplitHostPort(const QString& text, QString& host, int& port) {
     host = text;
     port = 1883;
     const int colon = text.lastIndexOf(':');
+    if (colon == 0) return false;
     const bool bracketed = text.startsWith('[');
     if (colon > 0 && (bracketed ? text.at(colon - 1) == ']' : text.count(':') == 1)) {
         bool ok = false;

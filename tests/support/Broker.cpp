@@ -9,6 +9,7 @@
 #include <arpa/inet.h>
 #include <chrono>
 #include <csignal>
+#include <fcntl.h>
 #include <cstdlib>
 #include <filesystem>
 #include <netinet/in.h>
@@ -147,9 +148,16 @@ std::string Broker::Start() {
     const std::string config = dir_.filePath("mosquitto.conf").toStdString();
     std::vector<char*> argv{const_cast<char*>(executable.c_str()), const_cast<char*>("-c"),
                             const_cast<char*>(config.c_str()), nullptr};
+    // Its own complaints (running as root) go to its log, not into the test's output.
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
     pid_t pid = 0;
-    if (posix_spawn(&pid, executable.c_str(), nullptr, nullptr, argv.data(), environ) != 0)
-        return "cannot start " + executable;
+    const int spawned =
+        posix_spawn(&pid, executable.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) return "cannot start " + executable;
     pid_ = pid;
     for (int i = 0; i < 200; ++i) {
         if (Accepts(port_)) return {};
