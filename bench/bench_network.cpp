@@ -29,10 +29,16 @@ using Clock = std::chrono::steady_clock;
 constexpr int kUnits = 8;
 constexpr int kRate = 32;
 
-double ProcessCpuSeconds() {
+double CpuSeconds(clockid_t clock) {
     timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    clock_gettime(clock, &t);
     return double(t.tv_sec) + double(t.tv_nsec) / 1e9;
+}
+double ProcessCpuSeconds() {
+    return CpuSeconds(CLOCK_PROCESS_CPUTIME_ID);
+}
+double ThreadCpuSeconds() {
+    return CpuSeconds(CLOCK_THREAD_CPUTIME_ID);
 }
 
 // The line of unit `unit`'s packet, as the data-file writer builds it, with the table
@@ -74,48 +80,59 @@ files::NetworkOutputSettings SettingsFor(int port) {
     return settings;
 }
 
-// Publishes 8 units for `seconds` at their real pace; the share of one core the process used.
-double LiveCpuShare(char kind, int seconds, std::uint64_t& published) {
-    testing::Broker broker({"", "", false, false});
-    if (!broker.Start().empty()) return -1;
+// Runs the writer's side of 8 units for `seconds` at their real pace, publishing or not; the
+// share of one core the process used.
+double LiveCpuShare(char kind, int seconds, bool publish, int port, double& callerShare) {
     QTemporaryDir dir;
-    files::StartNetworkOutput(SettingsFor(broker.Port()), dir.filePath("q"));
+    if (publish) files::StartNetworkOutput(SettingsFor(port), dir.filePath("q"));
     const int packetsPerSecond = kind == 'C' ? kRate : 1;
     const double cpuStart = ProcessCpuSeconds();
+    double callerSeconds = 0;
     const Clock::time_point start = Clock::now();
     for (int tick = 0; tick < seconds * packetsPerSecond; ++tick) {
         for (int unit = 0; unit < kUnits; ++unit) {
             const std::string line = PrepareUnit(unit, kind, tick / packetsPerSecond, tick);
+            const double callStart = ThreadCpuSeconds();
             files::PublishDataLine(unit, line.data(), line.size());
+            callerSeconds += ThreadCpuSeconds() - callStart;
         }
         std::this_thread::sleep_until(
             start +
             std::chrono::microseconds(std::int64_t(tick + 1) * 1'000'000 / packetsPerSecond));
     }
-    const double share = (ProcessCpuSeconds() - cpuStart) /
-                         std::chrono::duration<double>(Clock::now() - start).count();
-    published = files::NetworkOutputStatus().published;
-    files::StopNetworkOutput();
+    const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+    const double share = (ProcessCpuSeconds() - cpuStart) / elapsed;
+    callerShare = callerSeconds / elapsed;
+    if (publish) files::StopNetworkOutput();
     return share;
 }
 
-void BM_LiveEightUnitsSingleSamples(benchmark::State& state) {
-    for (auto _ : state) {
-        std::uint64_t published = 0;
-        const double share = LiveCpuShare('C', 10, published);
-        state.counters["core_percent"] = share * 100.0;
-        state.counters["messages_per_s"] = double(published) / 10.0;
+// What publishing adds: the same run with and without it, in percent of one core.
+void LiveShareAdded(benchmark::State& state, char kind) {
+    testing::Broker broker({"", "", false, false});
+    if (!broker.Start().empty()) {
+        state.SkipWithError("no broker");
+        return;
     }
+    constexpr int kSeconds = 20;
+    for (auto _ : state) {
+        double callerWithout = 0, caller = 0;
+        const double without = LiveCpuShare(kind, kSeconds, false, broker.Port(), callerWithout);
+        const double with = LiveCpuShare(kind, kSeconds, true, broker.Port(), caller);
+        state.counters["core_percent_added"] = (with - without) * 100.0;
+        // Of which on the program's own thread (building and handing over the messages).
+        state.counters["core_percent_program_thread"] = (caller - callerWithout) * 100.0;
+        state.counters["core_percent_without"] = without * 100.0;
+    }
+}
+
+void BM_LiveEightUnitsSingleSamples(benchmark::State& state) {
+    LiveShareAdded(state, 'C');
 }
 BENCHMARK(BM_LiveEightUnitsSingleSamples)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 void BM_LiveEightUnitsBlocks(benchmark::State& state) {
-    for (auto _ : state) {
-        std::uint64_t published = 0;
-        const double share = LiveCpuShare('A', 10, published);
-        state.counters["core_percent"] = share * 100.0;
-        state.counters["messages_per_s"] = double(published) / 10.0;
-    }
+    LiveShareAdded(state, 'A');
 }
 BENCHMARK(BM_LiveEightUnitsBlocks)->Iterations(1)->Unit(benchmark::kMillisecond);
 

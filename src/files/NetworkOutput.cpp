@@ -54,7 +54,7 @@ void RenewStatusIfChanged() {
 }
 
 std::string ReceivedNow() {
-    return QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs).toStdString();
+    return codec::UtcTimeText(QDateTime::currentMSecsSinceEpoch());
 }
 
 std::string RecordTime(const live::OutputLineRecord& record, std::int64_t milliseconds) {

@@ -262,44 +262,63 @@ bool MessageQueue::StartTailSegment() {
 
 std::uint64_t MessageQueue::Append(std::string_view topic, std::string_view payload, bool retain,
                                    bool sequenceInJson) {
+    const NewMessage message{topic, payload, retain, sequenceInJson};
+    const std::uint64_t before = nextSequence_;
+    if (Append(std::span(&message, 1)) != 1 || nextSequence_ == before) return 0;
+    return nextSequence_ - 1;
+}
+
+std::size_t MessageQueue::Append(std::span<const NewMessage> messages) {
     if (headFd_ < 0) {
         writeError_ = "the queue is not open";
         return 0;
     }
-    if (topic.size() > codec::kMaxTopicLength || payload.size() + 32 > codec::kMaxPayloadLength) {
-        writeError_ = "a message too large for the queue was left out";
-        return 0;
-    }
-    if (segments_.empty() || segments_.back().size >= segmentSize_)
-        if (!StartTailSegment()) return 0;
-
-    const std::uint64_t sequence = nextSequence_;
+    std::size_t done = 0;
     std::string sequenced;
-    if (sequenceInJson) WithSequence(payload, sequence, sequenced);
-    record_.clear();
-    codec::AppendRecord({sequence, retain, topic, sequenceInJson ? sequenced : payload}, record_);
-
-    Segment& tail = segments_.back();
-    if (!WriteAll(tailFd_, record_.data(), record_.size())) {
-        writeError_ = ErrnoText("cannot write the queue " + folder_.string());
-        // No half record stays behind to stop the ones that follow.
-        if (::ftruncate(tailFd_, off_t(tail.size)) != 0) {
+    while (done < messages.size()) {
+        if (segments_.empty() || segments_.back().size >= segmentSize_)
+            if (!StartTailSegment()) break;
+        Segment& tail = segments_.back();
+        // As many records as fill the segment, written at once.
+        record_.clear();
+        std::uint64_t count = 0;
+        std::size_t next = done;
+        while (next < messages.size() && tail.size + record_.size() < segmentSize_) {
+            const NewMessage& message = messages[next++];
+            if (message.topic.size() > codec::kMaxTopicLength ||
+                message.payload.size() + 32 > codec::kMaxPayloadLength) {
+                writeError_ = "a message too large for the queue was left out";
+                ++dropped_;
+                continue;
+            }
+            const std::uint64_t sequence = nextSequence_ + count++;
+            if (message.sequenceInJson) WithSequence(message.payload, sequence, sequenced);
+            codec::AppendRecord({sequence, message.retain, message.topic,
+                                 message.sequenceInJson ? sequenced : message.payload},
+                                record_);
         }
-        return 0;
+        if (!WriteAll(tailFd_, record_.data(), record_.size())) {
+            writeError_ = ErrnoText("cannot write the queue " + folder_.string());
+            // No half record stays behind to stop the ones that follow.
+            if (::ftruncate(tailFd_, off_t(tail.size)) != 0) {
+            }
+            break;
+        }
+        // While everything is sent at once, the records are read from memory, not the file.
+        if (readValid_ && readSegment_ == tail.number &&
+            readStart_ + readBuffer_.size() == tail.size && readBuffer_.size() < kReadBufferLimit)
+            readBuffer_.append(record_);
+        tail.size += record_.size();
+        tail.count += count;
+        nextSequence_ += count;
+        pending_ += count;
+        unsent_ += count;
+        done = next;
+        if (count > 0) writeError_.clear();
     }
-    // While everything is sent at once, the record is read from memory, not from the file.
-    if (readValid_ && readSegment_ == tail.number && readStart_ + readBuffer_.size() == tail.size &&
-        readBuffer_.size() < kReadBufferLimit)
-        readBuffer_.append(record_);
-    tail.size += record_.size();
-    ++tail.count;
-    ++nextSequence_;
-    ++pending_;
-    ++unsent_;
-    writeError_.clear();
     while (StoredBytes() > bound_ && segments_.size() > 1)
         DropOldestSegment();
-    return sequence;
+    return done;
 }
 
 void MessageQueue::DropOldestSegment() {

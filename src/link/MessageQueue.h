@@ -14,6 +14,7 @@
 #include <deque>
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -37,6 +38,17 @@ public:
     // Remembers the head and releases the folder.
     void Close();
     [[nodiscard]] bool IsOpen() const { return headFd_ >= 0; }
+
+    struct NewMessage {
+        std::string_view topic;
+        std::string_view payload;
+        bool retain = false;
+        bool sequenceInJson = false;
+    };
+    // Stores the messages in order, as Append below, with one write per segment. Returns how
+    // many were taken (a message too large for a record is counted as dropped); the rest
+    // could not be written (WriteError says why).
+    std::size_t Append(std::span<const NewMessage> messages);
 
     // Stores a message under the next sequence number and returns that number, or 0 when it
     // could not be written (WriteError says why). With `sequenceInJson` the payload is a JSON

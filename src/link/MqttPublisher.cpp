@@ -35,6 +35,9 @@ constexpr std::size_t kHandoffLimit = 20'000;
 constexpr auto kConnectTimeout = seconds(15);
 constexpr auto kHousekeeping = milliseconds(500);
 constexpr auto kStopGrace = seconds(1);
+// While everything is sent, the thread looks at most this often: acknowledgements and new
+// messages are then handled a few at a time, which costs far less than one at a time.
+constexpr auto kLivePace = milliseconds(25);
 constexpr auto kStopJoinLimit = seconds(5);
 constexpr int kQos = 1;
 
@@ -206,6 +209,7 @@ private:
     Clock::time_point attemptStarted_;
     Clock::time_point nextAttempt_;
     Clock::time_point lastHousekeeping_;
+    Clock::time_point lastRound_;
     std::unordered_map<int, std::uint64_t> sequenceOfMid_;
     std::uint64_t refused_ = 0;
     std::uint64_t published_ = 0;
@@ -239,6 +243,9 @@ void MqttPublisher::Worker::Run() {
         Clock::duration limit = kHousekeeping;
         if (!mosq_) limit = std::clamp<Clock::duration>(nextAttempt_ - Clock::now(), {}, limit);
         WaitForWork(limit);
+        if (connected_ && queue_.Unsent() == 0 && !stopping_)
+            std::this_thread::sleep_until(lastRound_ + kLivePace);
+        lastRound_ = Clock::now();
         Service();
         if (mosq_ && !connected_ && Clock::now() - attemptStarted_ > kConnectTimeout)
             Fail("no answer from the broker " + status_.broker);
@@ -263,11 +270,15 @@ void MqttPublisher::Worker::StoreHandedMessages() {
         std::swap(statusChanged, statusPayloadsChanged_);
     }
     lost_ += lostInHandoff;
+    std::vector<MessageQueue::NewMessage> messages;
+    messages.reserve(batch.size());
     for (const Handoff& message : batch)
-        if (queue_.Append(message.topic, message.payload, false, message.jsonObject) == 0) {
-            ++lost_;
-            problem_ = queue_.WriteError();
-        }
+        messages.push_back({message.topic, message.payload, false, message.jsonObject});
+    const std::size_t stored = queue_.Append(messages);
+    if (stored < messages.size()) {
+        lost_ += messages.size() - stored;
+        problem_ = queue_.WriteError();
+    }
     if (statusChanged && connected_) PublishStatusMessage(true);
 }
 
@@ -291,7 +302,6 @@ void MqttPublisher::Worker::StartConnecting() {
         return;
     }
     mosquitto_int_option(mosq_, MOSQ_OPT_PROTOCOL_VERSION, MQTT_PROTOCOL_V5);
-    mosquitto_int_option(mosq_, MOSQ_OPT_TCP_NODELAY, 1);
     mosquitto_connect_v5_callback_set(mosq_, OnConnect);
     mosquitto_disconnect_v5_callback_set(mosq_, OnDisconnect);
     mosquitto_publish_v5_callback_set(mosq_, OnPublish);

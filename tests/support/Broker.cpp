@@ -9,8 +9,8 @@
 #include <arpa/inet.h>
 #include <chrono>
 #include <csignal>
-#include <fcntl.h>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <netinet/in.h>
 #include <spawn.h>

@@ -105,6 +105,28 @@ std::string UnitTimeText(const UnitTime& time, std::int64_t milliseconds) {
     return text;
 }
 
+std::string UtcTimeText(std::int64_t unixMilliseconds) {
+    using namespace std::chrono;
+    const sys_time<milliseconds> at{milliseconds(unixMilliseconds)};
+    const sys_days day = floor<days>(at);
+    const year_month_day date(day);
+    const hh_mm_ss clock(at - day);
+    std::string text;
+    AppendNumber(text, int(date.year()));
+    AppendTwo(text, int(unsigned(date.month())), '-');
+    AppendTwo(text, int(unsigned(date.day())), '-');
+    AppendTwo(text, int(clock.hours().count()), 'T');
+    AppendTwo(text, int(clock.minutes().count()), ':');
+    AppendTwo(text, int(clock.seconds().count()), ':');
+    const int ms = int(clock.subseconds().count());
+    text.push_back('.');
+    text.push_back(char('0' + ms / 100));
+    text.push_back(char('0' + ms / 10 % 10));
+    text.push_back(char('0' + ms % 10));
+    text.push_back('Z');
+    return text;
+}
+
 std::string SamplesJson(const SamplesMessage& message) {
     char address[17];
     std::snprintf(address, sizeof address, "%016llX",

@@ -35,6 +35,9 @@ struct UnitTime {
 // seconds; empty when the time is no valid date.
 [[nodiscard]] std::string UnitTimeText(const UnitTime& time, std::int64_t milliseconds = 0);
 
+// "YYYY-MM-DDThh:mm:ss.mmmZ" of milliseconds since 1970 (UTC).
+[[nodiscard]] std::string UtcTimeText(std::int64_t unixMilliseconds);
+
 struct SamplesMessage {
     int device = 0;
     std::uint64_t address = 0;
