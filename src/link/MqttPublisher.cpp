@@ -521,13 +521,15 @@ void MqttPublisher::Worker::Report(bool now) {
 void MqttPublisher::Worker::Finish() {
     StoreHandedMessages();
     if (connected_ && !broken_) {
-        // What is on the wire gets a moment to be acknowledged; the rest waits in the queue.
-        PublishStatusMessage(false);
+        // What is stored gets a moment to be sent and acknowledged; the rest waits in the
+        // queue for the next start. The status says "offline" last.
         const Clock::time_point until = Clock::now() + kStopGrace;
-        while (queue_.InFlight() > 0 && !broken_ && Clock::now() < until) {
-            WaitForWork(milliseconds(50));
+        while ((queue_.Unsent() > 0 || queue_.InFlight() > 0) && !broken_ && Clock::now() < until) {
+            SendWindow();
+            WaitForWork(milliseconds(20));
             Service();
         }
+        PublishStatusMessage(false);
         mosquitto_disconnect_v5(mosq_, MQTT_RC_NORMAL_DISCONNECTION, nullptr);
         mosquitto_loop(mosq_, 0, 1);
     }
