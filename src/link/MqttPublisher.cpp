@@ -13,8 +13,11 @@
 #include <condition_variable>
 #include <cstring>
 #include <mutex>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/eventfd.h>
+#include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
 #include <unordered_map>
@@ -35,8 +38,8 @@ constexpr std::size_t kHandoffLimit = 20'000;
 constexpr auto kConnectTimeout = seconds(15);
 constexpr auto kHousekeeping = milliseconds(500);
 constexpr auto kStopGrace = seconds(1);
-// While everything is sent, the thread looks at most this often: acknowledgements and new
-// messages are then handled a few at a time, which costs far less than one at a time.
+// While everything is sent, the thread looks this often: acknowledgements and new messages
+// are then handled a few at a time, which costs far less than one at a time.
 constexpr auto kLivePace = milliseconds(25);
 constexpr auto kStopJoinLimit = seconds(5);
 constexpr int kQos = 1;
@@ -177,6 +180,7 @@ private:
     void Fail(std::string text);
     void TearDown();
     void WaitForWork(Clock::duration limit);
+    void Pace();
     void Service();
     void SendWindow();
     void PublishStatusMessage(bool online);
@@ -242,10 +246,10 @@ void MqttPublisher::Worker::Run() {
         SendWindow();
         Clock::duration limit = kHousekeeping;
         if (!mosq_) limit = std::clamp<Clock::duration>(nextAttempt_ - Clock::now(), {}, limit);
-        WaitForWork(limit);
-        if (connected_ && queue_.Unsent() == 0 && !stopping_)
-            std::this_thread::sleep_until(lastRound_ + kLivePace);
-        lastRound_ = Clock::now();
+        if (connected_ && queue_.Unsent() == 0)
+            Pace();
+        else
+            WaitForWork(limit);
         Service();
         if (mosq_ && !connected_ && Clock::now() - attemptStarted_ > kConnectTimeout)
             Fail("no answer from the broker " + status_.broker);
@@ -445,6 +449,15 @@ void MqttPublisher::Worker::WaitForWork(Clock::duration limit) {
     }
 }
 
+// While everything is sent, the thread wakes on its own pace only: being woken for each
+// message and each acknowledgement costs more than the work itself.
+void MqttPublisher::Worker::Pace() {
+    std::this_thread::sleep_until(lastRound_ + kLivePace);
+    lastRound_ = Clock::now();
+    std::uint64_t wakes = 0;
+    (void)!::read(wakeFd_, &wakes, sizeof wakes);
+}
+
 void MqttPublisher::Worker::Service() {
     if (!mosq_ || broken_) return;
     const int rc = mosquitto_loop(mosq_, 0, 1);
@@ -459,8 +472,25 @@ void MqttPublisher::Worker::Service() {
         Fail("cannot connect to " + status_.broker + ": " + LibraryErrorText(rc));
 }
 
+// Holds the socket's output while several messages are written, so that they leave in
+// one segment rather than one each.
+class Cork {
+public:
+    explicit Cork(int socket) : socket_(socket) { Set(1); }
+    ~Cork() { Set(0); }
+    Cork(const Cork&) = delete;
+    Cork& operator=(const Cork&) = delete;
+
+private:
+    void Set(int on) {
+        if (socket_ >= 0) (void)::setsockopt(socket_, IPPROTO_TCP, TCP_CORK, &on, sizeof on);
+    }
+    int socket_;
+};
+
 void MqttPublisher::Worker::SendWindow() {
-    if (!connected_ || broken_) return;
+    if (!connected_ || broken_ || queue_.Unsent() == 0) return;
+    const Cork cork(queue_.Unsent() > 1 ? mosquitto_socket(mosq_) : -1);
     while (queue_.InFlight() < kSendWindow) {
         const std::optional<codec::QueuedMessage> message = queue_.NextUnsent();
         if (!message) break;
