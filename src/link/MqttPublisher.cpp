@@ -38,8 +38,7 @@ constexpr std::size_t kHandoffLimit = 20'000;
 constexpr auto kConnectTimeout = seconds(15);
 constexpr auto kHousekeeping = milliseconds(500);
 constexpr auto kStopGrace = seconds(1);
-// While everything is sent, the thread looks this often: acknowledgements and new messages
-// are then handled a few at a time, which costs far less than one at a time.
+// While everything is sent, the least time between two rounds of the network thread.
 constexpr auto kLivePace = milliseconds(25);
 constexpr auto kStopJoinLimit = seconds(5);
 constexpr int kQos = 1;
@@ -180,7 +179,7 @@ private:
     void Fail(std::string text);
     void TearDown();
     void WaitForWork(Clock::duration limit);
-    void Pace();
+    void Pace(Clock::duration limit);
     void Service();
     void SendWindow();
     void PublishStatusMessage(bool online);
@@ -247,7 +246,7 @@ void MqttPublisher::Worker::Run() {
         Clock::duration limit = kHousekeeping;
         if (!mosq_) limit = std::clamp<Clock::duration>(nextAttempt_ - Clock::now(), {}, limit);
         if (connected_ && queue_.Unsent() == 0)
-            Pace();
+            Pace(limit);
         else
             WaitForWork(limit);
         Service();
@@ -449,13 +448,13 @@ void MqttPublisher::Worker::WaitForWork(Clock::duration limit) {
     }
 }
 
-// While everything is sent, the thread wakes on its own pace only: being woken for each
-// message and each acknowledgement costs more than the work itself.
-void MqttPublisher::Worker::Pace() {
-    std::this_thread::sleep_until(lastRound_ + kLivePace);
+// While everything is sent, a round follows the last one no sooner than kLivePace: what
+// arrives meanwhile (messages, acknowledgements) is then handled together, which costs far
+// less than waking for each. With nothing to do the thread sleeps in poll.
+void MqttPublisher::Worker::Pace(Clock::duration limit) {
+    WaitForWork(limit);
+    if (!stopping_) std::this_thread::sleep_until(lastRound_ + kLivePace);
     lastRound_ = Clock::now();
-    std::uint64_t wakes = 0;
-    (void)!::read(wakeFd_, &wakes, sizeof wakes);
 }
 
 void MqttPublisher::Worker::Service() {
