@@ -2,13 +2,13 @@
 // adds while 8 units send at 32 Hz (single samples, the most messages; and blocks), and the
 // rate at which a queued backlog of one hour of 8 units drains once the broker is back.
 
+#include "core/FrameBuffers.h"
+#include "core/ProgramState.h"
 #include "files/NetworkOutput.h"
 #include "files/codec/DataLine.h"
 #include "files/codec/NetworkMessages.h"
 #include "link/MqttPublisher.h"
 #include "live/DeviceTable.h"
-#include "live/FrameBuffers.h"
-#include "live/ProgramState.h"
 #include "support/Broker.h"
 
 #include <QCoreApplication>
@@ -58,7 +58,7 @@ std::string PrepareUnit(int unit, char kind, int second, int sample) {
     record.second = second % 60;
     const int values = kind == 'C' ? 1 : files::codec::BlockValueCount(kind);
     for (int i = 0; i < values; ++i)
-        live::WorkValue[i] = 2.0f + 0.001f * float((i * 37 + sample * 11 + unit) % 900);
+        core::WorkValue[i] = 2.0f + 0.001f * float((i * 37 + sample * 11 + unit) % 900);
     char text[64];
     if (kind == 'C')
         std::snprintf(text, sizeof text, "C%03d,D1,S%02d,", unit + 1, kRate);
@@ -67,7 +67,7 @@ std::string PrepareUnit(int unit, char kind, int second, int sample) {
                       kRate, second / 60 % 60, second % 60);
     char line[files::codec::kMaxDataLine];
     const std::size_t n =
-        files::codec::BuildDataLine(kind, text, std::strlen(text), live::WorkValue, line);
+        files::codec::BuildDataLine(kind, text, std::strlen(text), core::WorkValue, line);
     return std::string(line, n);
 }
 
@@ -160,7 +160,7 @@ double DrainRate(char kind, int seconds, std::uint64_t& messages) {
                 samples.time = "2026-12-07T12:00:00";
                 samples.rate = kRate;
                 samples.values = std::span<const float>(
-                    live::WorkValue,
+                    core::WorkValue,
                     std::size_t(kind == 'C' ? 1 : files::codec::BlockValueCount(kind)));
                 samples.received = received;
                 queue.Append(files::codec::DeviceTopic("undarix/bench", unit + 1, "samples"),

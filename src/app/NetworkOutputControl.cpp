@@ -1,9 +1,9 @@
 #include "app/NetworkOutputControl.h"
 
 #include "app/NetworkOutputDialog.h"
+#include "core/PanelRoles.h"
+#include "core/ProgramState.h"
 #include "files/FileState.h"
-#include "live/PanelRoles.h"
-#include "live/ProgramState.h"
 #include "ui/Callbacks.h"
 #include "ui/Controls.h"
 #include "ui/Popups.h"
@@ -16,7 +16,7 @@
 namespace undarix::app {
 namespace {
 
-namespace mainpanel = live::mainpanel;
+namespace mainpanel = core::mainpanel;
 
 constexpr std::uint32_t kAmber = 0xFFAA00;
 const char* const kGroup = "NetworkOutput";
@@ -27,7 +27,7 @@ QSettings Store() {
 
 // Beside the data files when they are being written, else in the home folder.
 QString DefaultQueueFolder() {
-    if (live::Program.OutputDataFileOpen)
+    if (core::Program.OutputDataFileOpen)
         return QFileInfo(files::Files.data.SaveOutputDataFileName).absolutePath();
     return QDir::homePath();
 }
@@ -162,7 +162,7 @@ void NetworkOutputMenu() {
 }
 
 void BindNetworkOutput() {
-    ui::OnCommit(live::menu::NetworkOutput, NetworkOutputMenu);
+    ui::OnCommit(core::menu::NetworkOutput, NetworkOutputMenu);
     files::SetNetworkStatusSink(ShowNetworkStatus);
 }
 

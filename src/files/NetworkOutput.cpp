@@ -1,12 +1,12 @@
 #include "files/NetworkOutput.h"
 
+#include "core/FrameBuffers.h"
+#include "core/ProgramState.h"
+#include "core/UnitKind.h"
 #include "files/codec/DataLine.h"
 #include "files/codec/NetworkMessages.h"
 #include "link/SerialPort.h"
 #include "live/DeviceTable.h"
-#include "live/FrameBuffers.h"
-#include "live/ProgramState.h"
-#include "live/UnitKind.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -19,7 +19,7 @@
 namespace undarix::files {
 namespace {
 
-using live::Program;
+using core::Program;
 
 struct NetworkOutputState {
     std::unique_ptr<link::MqttPublisher> publisher;
@@ -37,7 +37,7 @@ NetworkOutputState& State() {
 }
 
 std::pair<std::string, std::string> StatusPayloads() {
-    const std::string kind = live::UnitKindName(Program.UnitType);
+    const std::string kind = core::UnitKindName(Program.UnitType);
     const std::string port =
         Program.OpenComPortNum ? link::PortPathFor(Program.OpenComPortNum).toStdString() : "";
     return {codec::StationStatusJson(true, kind, port),
@@ -85,7 +85,7 @@ void PublishSamples(int slot, const char* line, std::size_t length) {
     message.kind = record.packetKind;
     message.time = time;
     message.rate = record.sampleRate;
-    message.values = std::span<const float>(live::WorkValue, std::size_t(count));
+    message.values = std::span<const float>(core::WorkValue, std::size_t(count));
     message.received = received;
     State().publisher->Publish(codec::DeviceTopic(State().root, record.deviceNumber, "samples"),
                                codec::SamplesJson(message), true);

@@ -4,9 +4,9 @@
 
 #include "app/NetworkOutputControl.h"
 #include "app/NetworkOutputDialog.h"
+#include "core/PanelRoles.h"
+#include "core/ProgramState.h"
 #include "files/NetworkOutput.h"
-#include "live/PanelRoles.h"
-#include "live/ProgramState.h"
 #include "support/Broker.h"
 #include "support/Fixtures.h"
 #include "ui/ControlRegistry.h"
@@ -19,6 +19,7 @@
 namespace undarix::testing {
 namespace {
 
+using namespace core;
 using namespace live;
 
 class NetworkOutputControlTest : public PanelTest {

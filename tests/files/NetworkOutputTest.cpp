@@ -44,8 +44,8 @@ protected:
 };
 
 TEST_F(NetworkOutputTest, LinesArePublishedWithNoDataFileOpenAndTheSamplesBesideThem) {
-    ASSERT_EQ(live::Program.OutputDataFileOpen, 0);
-    ASSERT_EQ(live::Program.NetworkOutputOn, 1);
+    ASSERT_EQ(core::Program.OutputDataFileOpen, 0);
+    ASSERT_EQ(core::Program.NetworkOutputOn, 1);
     const std::string text = "C001,D1,S08,xx";
     int slot = Decoded(0x01, text, {5.092f});
     live::OutputLine[slot].deviceNumber = 1;
