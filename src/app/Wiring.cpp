@@ -14,6 +14,7 @@
 #include "files/Playback.h"
 #include "link/PanId.h"
 #include "link/PortSelection.h"
+#include "link/PortWatch.h"
 #include "link/ReceivePath.h"
 #include "live/DeviceTable.h"
 #include "live/FrameDispatch.h"
@@ -38,8 +39,9 @@ namespace undarix::app {
 void WireSubsystems() {
     using namespace live;
     // The panel's timers exist from the start, doing nothing until their subsystem binds them.
-    for (ui::Role timerRole : {timer::DeviceDisplay, timer::Config, timer::WiredConnect,
-                               timer::WiredConfig, timer::ReadFile, timer::FileInterval})
+    for (ui::Role timerRole :
+         {timer::DeviceDisplay, timer::Config, timer::WiredConnect, timer::WiredConfig,
+          timer::ReadFile, timer::FileInterval, timer::FileSync, timer::PortWatch})
         ui::CreateTimer(timerRole, 1.0, [] {});
 
     BindShellMenus();
@@ -49,6 +51,7 @@ void WireSubsystems() {
     files::BindFiles();
     hooks.WriteOutputToFile = files::WriteOutputToFile;
     hooks.CaptureByte = files::CaptureByte;
+    hooks.CaptureStreamBroken = files::CaptureStreamBroken;
     ui::OnEvent(configpage::FactoryButton, FACTCTR);
     ui::SetHelpProvider(configpage::FactoryButton, [] { return std::optional<ui::HelpText>(); });
 
@@ -84,6 +87,7 @@ void ResetSubsystems() {
     wiredcfg::ResetWiredConfig();
     radiocfg::ResetRadioConfig();
     link::ResetPanId();
+    link::ResetPortWatch();
 }
 
 namespace {

@@ -1,6 +1,7 @@
 #include "link/PortSelection.h"
 
 #include "link/PanId.h"
+#include "link/PortWatch.h"
 #include "link/ReceivePath.h"
 #include "link/SerialPort.h"
 #include "live/DeviceTable.h"
@@ -45,9 +46,13 @@ void SendRunBeforeClosing(int port) {
 
 } // namespace
 
-int GetComPortList() { return FillPortList(mainpanel::ComPortList); }
+int GetComPortList() {
+    return FillPortList(mainpanel::ComPortList);
+}
 
-int GetComPortOutPutList() { return FillPortList(mainpanel::OutputPortList); }
+int GetComPortOutPutList() {
+    return FillPortList(mainpanel::OutputPortList);
+}
 
 void ComPort(ui::Event event) {
     if (event != ui::Event::Commit) return;
@@ -75,13 +80,16 @@ void ComPort(ui::Event event) {
     ui::SetVisible(mainpanel::ChangeComPortButton, true);
     ui::SetVisible(mainpanel::PortOpenLed, true);
     ui::SetInt(mainpanel::PortOpenLed, 1);
-    ui::ShowStatus(QString("Port %1 open at %2 baud").arg(PortPathFor(port)).arg(BaudRateFor(unitType)));
+    ui::ShowStatus(
+        QString("Port %1 open at %2 baud").arg(PortPathFor(port)).arg(BaudRateFor(unitType)));
     InstallComCallback(port, kRxCharEvent, ComCallback);
+    StartPortWatch(port);
     Program.WSWLConnectTimer = 0;
     if (radio) GetLocalPANID();
 }
 
 void CloseUnitPort() {
+    StopPortWatch();
     if (Program.OpenComPortNum != 0) {
         SendRunBeforeClosing(Program.OpenComPortNum);
         CloseCom(Program.OpenComPortNum);
@@ -109,6 +117,7 @@ void ChangeComport(ui::Event event) {
 void BindPortSelection() {
     ui::OnEvent(mainpanel::ComPortList, ComPort);
     ui::OnEvent(mainpanel::ChangeComPortButton, ChangeComport);
+    ui::CreateTimer(timer::PortWatch, kPortWatchSeconds, PortWatchTimer);
     ui::SetHelp(mainpanel::ComPortList, "SELECT  SERIAL COM PORT", kPortHelp);
     ui::SetHelp(mainpanel::ChangeComPortButton, "CHANGE THE SERIAL COM PORT",
                 QString(kPortHelp).replace("(XStick or Digi Adapter)", "(the Digi Adapter)"));

@@ -17,6 +17,8 @@ struct Hooks {
     std::function<void(std::uint8_t tenthFlag)> RxDataService;
     // Receive path to the capture file: one raw byte of a radio kind.
     std::function<void(std::uint8_t byte)> CaptureByte;
+    // Unit port to the capture file: the stream broke off (the port was lost).
+    std::function<void()> CaptureStreamBroken;
 
     // Dispatcher and playback to the chart.
     std::function<void(int slot)> PlotData;
