@@ -174,8 +174,9 @@ int ConvertCapture(InputPieces& in, const QString& input, const Console& console
 
     Progress progress(console, input, in.Size());
     std::string chunk;
-    // A failed write ends the conversion: what follows could not be kept whole anyway.
-    while (!files::Files.data.health.failing) {
+    // A failed write ends the conversion: the output could not be whole anyway.
+    const auto writeFailed = [] { return files::Files.data.health.lostTotal != 0; };
+    while (!writeFailed()) {
         chunk.resize(std::size_t(kChunk));
         const qint64 count = in.Read(chunk.data(), kChunk);
         if (count < 0) return BadInput(console, input, "read error: " + in.ErrorText());
@@ -185,11 +186,12 @@ int ConvertCapture(InputPieces& in, const QString& input, const Console& console
         report.bytes += count;
         progress.Update(report.bytes);
     }
-    report.writeFailed = files::Files.data.health.failing;
+    report.writeFailed = writeFailed();
     report.good = link::RadioRx.framesGood;
     report.dropped = link::RadioRx.framesDropped;
     // A frame the capture ends in the middle of is lost as well.
-    if (link::RadioRx.assembler.State() == link::codec::ApiFrameAssembler::kReceiving)
+    if (!report.writeFailed &&
+        link::RadioRx.assembler.State() == link::codec::ApiFrameAssembler::kReceiving)
         ++report.dropped;
     report.lines = files::Files.data.linesWritten;
     if (report.writeFailed) return kExitOk; // said by the caller, with the output's name

@@ -77,6 +77,7 @@ QString ConvertOutput::Name() const {
 }
 
 bool ConvertOutput::OpenStream(int descriptor, const QString& name, bool closeAtEnd) {
+    stream_ = true;
     file_.Adopt(descriptor, name, closeAtEnd);
     return true;
 }

@@ -34,7 +34,7 @@ public:
     // How messages name the output.
     [[nodiscard]] QString Name() const;
     // Written straight through (standard output, a device): what was written stays written.
-    [[nodiscard]] bool IsStream() const { return temporary_.isEmpty(); }
+    [[nodiscard]] bool IsStream() const { return stream_; }
 
 private:
     bool OpenStream(int descriptor, const QString& name, bool closeAtEnd);
@@ -44,6 +44,7 @@ private:
     QString target_;    // what the temporary file replaces (a symbolic link's target)
     QString temporary_; // while a file is being made
     QString error_;
+    bool stream_ = false;
 };
 
 // Whether `path` names the same file as `status` (the same device and inode), whatever the
