@@ -13,7 +13,9 @@
 //   undarix-soak-unplug [--minutes M] [--pulls N] [--away S] [--dir DIR]
 
 #include "cli/codec/DataLineCheck.h"
+#include "files/codec/DataLine.h"
 #include "link/codec/ApiFrame.h"
+#include "live/codec/SampleText.h"
 #include "sim/Simulator.h"
 
 #include <QCommandLineParser>
@@ -44,17 +46,25 @@ constexpr int kRate = 32;
 constexpr qint64 kInFlightMs = 1000; // what was queued this shortly before a pull may be lost
 constexpr int kDrainMs = 3000;
 
-// "I007 2026-12-07T12:00:00": what names one block on the wire and in the data file.
-std::string BlockKey(std::string_view text) {
-    return std::string(text.substr(0, 4)) + " " + std::string(text.substr(12, 19));
+// The data-file line of a block, without its CR LF, made by the program's own codecs: a block
+// is told by its whole line (a unit's clock set back by the time sync can stamp two blocks
+// with the same second).
+std::string ExpectedLine(std::string_view text) {
+    float values[live::codec::kMaxBlockSamples];
+    if (live::codec::DecodeBlockSamples(text, values) == 0) return {};
+    char line[files::codec::kMaxDataLine];
+    const std::size_t length =
+        files::codec::BuildDataLine(text[0], text.data(), text.size(), values, line);
+    return length > 2 ? std::string(line, length - 2) : std::string();
 }
 
 struct SentBlock {
     int instance = 0; // which simulator (0 before the first pull)
     qint64 queuedMs = 0;
+    int count = 0;
 };
 
-// Every intact "I" block queued for the port, by key.
+// Every intact "I" block queued for the port, by its line.
 struct SentLog {
     std::map<std::string, SentBlock> blocks;
     int instance = 0;
@@ -70,8 +80,10 @@ struct SentLog {
             const int length = assembler.FrameLength();
             const std::string_view text(reinterpret_cast<const char*>(data) + 12,
                                         length > 12 ? std::size_t(length - 12) : 0);
-            if (data[0] == link::codec::kReceivePacket && text.size() >= 31 && text[0] == 'I')
-                blocks[BlockKey(text)] = {instance, clock->elapsed()};
+            if (data[0] != link::codec::kReceivePacket || text.size() < 31 || text[0] != 'I')
+                continue;
+            SentBlock& block = blocks[ExpectedLine(text)];
+            block = {instance, clock->elapsed(), block.count + 1};
         }
     }
 };
@@ -124,7 +136,7 @@ DataFile ReadDataFile(const QString& path) {
             ++data.torn;
             continue;
         }
-        ++data.keys[BlockKey(std::string_view(line.constData(), length))];
+        ++data.keys[std::string(line.constData(), length)];
     }
     if (!content.isEmpty() && !content.endsWith('\n')) ++data.torn;
     return data;
@@ -260,7 +272,10 @@ int main(int argc, char** argv) {
 
     std::printf("\n=== unplug soak summary (%.1f minutes, %d pulls of %lld s) ===\n",
                 double(runMs) / 60000.0, pulls, awayMs / 1000);
-    std::printf("blocks queued by the simulators %zu\n", sent.blocks.size());
+    long long queued = 0;
+    for (const auto& [line, block] : sent.blocks)
+        queued += block.count;
+    std::printf("blocks queued by the simulators %lld\n", queued);
     std::printf("data file lines                 %lld (%lld not a whole \"I\" line)\n", data.lines,
                 data.torn);
     std::printf("  blocks logged once            %lld\n", once);
