@@ -9,6 +9,10 @@
 #include "ui/Popups.h"
 #include "ui/StatusMessage.h"
 
+#include <QFile>
+
+#include <algorithm>
+
 namespace undarix::files {
 namespace {
 
@@ -42,6 +46,38 @@ void TakeBackFrameInProgress(CaptureFileState& capture) {
     if (InsideFrame(capture) && capture.frameStart < file.Size())
         (void)file.CutBackTo(capture.frameStart);
     capture.frames.Reset();
+}
+
+// Where the frame the file ends in begins, if that frame is not whole (a run that ended in a
+// power cut or a kill); -1 when the file ends between frames. Escaped frames never carry a
+// raw start delimiter inside, so the last one in the file begins the last frame.
+std::int64_t TornFrameAtEnd(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return -1;
+    const qint64 tail = std::min<qint64>(file.size(), qint64(link::codec::kMaxEncodedFrame));
+    file.seek(file.size() - tail);
+    const QByteArray bytes = file.read(tail);
+    const qsizetype start = bytes.lastIndexOf(char(link::codec::kStartDelimiter));
+    if (start < 0) return -1;
+    Assembler frames;
+    std::uint8_t data[link::codec::kMaxFrameData + 1];
+    for (qsizetype i = start; i < bytes.size(); ++i)
+        (void)frames.Feed(std::uint8_t(bytes[i]), data);
+    return frames.State() == Assembler::kReceiving ? file.size() - tail + start : -1;
+}
+
+// A continued file that ends in a frame cut short would swallow the first frame added now.
+void TakeOffTornEnd(CaptureFileState& capture) {
+    RecordFile& file = capture.SaveAPIFrameDataHandle;
+    const std::int64_t torn = TornFrameAtEnd(capture.SaveAPIFrameDataFileName);
+    if (torn < 0) return;
+    const std::int64_t size = file.Size();
+    if (!file.CutBackTo(torn)) return;
+    ui::ShowStatus(QString("The capture file ended in a frame cut short (%1 bytes, from a run "
+                           "that did not end cleanly); they were taken off, so that the frames "
+                           "added now play back whole: %2")
+                       .arg(size - torn)
+                       .arg(capture.SaveAPIFrameDataFileName));
 }
 
 void StartFollowing(CaptureFileState& capture) {
@@ -84,6 +120,7 @@ bool StartCaptureFile(const QString& path, RecordFile::Mode mode) {
     CaptureFileState& capture = Files.capture;
     if (!capture.SaveAPIFrameDataHandle.Open(path, mode)) return false;
     capture.SaveAPIFrameDataFileName = path;
+    if (mode == RecordFile::Mode::Append) TakeOffTornEnd(capture);
     StartFollowing(capture);
     capture.bytesWritten = 0;
     Program.APIFrameDataFileOpen = 1;

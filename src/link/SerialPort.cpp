@@ -13,6 +13,7 @@
 #include <fcntl.h>
 #include <map>
 #include <memory>
+#include <optional>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -152,9 +153,10 @@ void MarkLost(int port, const QString& reason) {
         open->input.erase(0, open->readPos);
         open->readPos = 0;
         open->input.append(rest.constData(), std::size_t(rest.size()));
+        // This may run inside one of the port's own signals: it is closed (and its lock let
+        // go) once the event loop runs again; until then nothing listens to it.
         serial->disconnect();
-        serial->close();
-        serial->deleteLater(); // this may run inside one of its own signals
+        serial->deleteLater();
     }
     if (Buffered(*open) > 0) RunCallback(port);
     open = Find(port);
@@ -177,12 +179,15 @@ void ConnectSignals(int port, QSerialPort& serial) {
                      });
 }
 
-// Where a lost port's device is now: its own path while that exists, otherwise the path of
-// the same USB adapter.
+// Where a lost port's device is now. A USB adapter is wherever the same adapter is (another
+// one plugged into its old path is not it); a path the system does not describe (a built-in
+// port, a pseudo-terminal behind a link) is the device once it exists again.
 QString WhereNow(int port, const OpenPort& open) {
     const QString path = PortPathFor(port);
-    if (QFileInfo::exists(path)) return path;
-    return FindPortLike(open.identity, PresentPorts()).value_or(QString());
+    const bool there = QFileInfo::exists(path);
+    if (!open.identity.IsUsb()) return there ? path : QString();
+    if (std::optional<QString> found = FindPortLike(open.identity, PresentPorts())) return *found;
+    return there && !IdentityOfPort(path).IsUsb() ? path : QString();
 }
 
 } // namespace

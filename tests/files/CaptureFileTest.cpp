@@ -102,5 +102,28 @@ TEST_F(CaptureFileTest, AFrameTheLostPortCutShortIsTakenBackOut) {
     EXPECT_EQ(Captured(), first + third);
 }
 
+TEST_F(CaptureFileTest, AContinuedFileThatEndsInAFrameCutShortLosesThatFrameOnly) {
+    const struct {
+        const char* what;
+        std::string before;
+        std::string kept;
+    } cases[] = {
+        {"a whole frame last", first + second, first + second},
+        {"noise after the last frame", first + "zz", first + "zz"},
+        {"a frame cut short", first + second.substr(0, 7), first},
+        {"nothing but a frame cut short", second.substr(0, 3), ""},
+        {"empty", "", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString path = Path(QString("continued-%1.api").arg(c.before.size()));
+        WriteAll(path, QByteArray::fromStdString(c.before));
+        Program.UnitType = RavoZerarXB;
+        ASSERT_TRUE(files::StartCaptureFile(path, files::RecordFile::Mode::Append));
+        Capture(third);
+        EXPECT_EQ(Captured(), c.kept + third);
+    }
+}
+
 } // namespace
 } // namespace undarix::testing
