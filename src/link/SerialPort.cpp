@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QSerialPort>
 #include <QSerialPortInfo>
+#include <QTimer>
 
 #include <algorithm>
 #include <cerrno>
@@ -30,9 +31,10 @@ struct LineSettings {
 
 struct OpenPort {
     bool memory = false;
-    std::unique_ptr<QSerialPort> serial; // null for a memory port, and while lost
-    QString devicePath;                  // where the device was found when last opened
-    dev_t device = 0;                    // the device itself, to notice its path reused
+    std::unique_ptr<QSerialPort> serial;  // null for a memory port, and while lost
+    std::unique_ptr<QSerialPort> retired; // a lost port's, until it can be closed safely
+    QString devicePath;                   // where the device was found when last opened
+    dev_t device = 0;                     // the device itself, to notice its path reused
     PortIdentity identity;
     LineSettings settings;
     // Input served byte by byte: a memory port's, and what a lost port had received.
@@ -148,15 +150,18 @@ void MarkLost(int port, const QString& reason) {
     open->lost = true;
     open->lossReason = reason;
     if (open->serial) {
-        QSerialPort* serial = open->serial.release();
-        const QByteArray rest = serial->readAll();
+        const QByteArray rest = open->serial->readAll();
         open->input.erase(0, open->readPos);
         open->readPos = 0;
         open->input.append(rest.constData(), std::size_t(rest.size()));
         // This may run inside one of the port's own signals: it is closed (and its lock let
-        // go) once the event loop runs again; until then nothing listens to it.
-        serial->disconnect();
-        serial->deleteLater();
+        // go) once the event loop runs again, or at the latest when the port is reopened or
+        // closed; until then nothing listens to it.
+        open->serial->disconnect();
+        open->retired = std::move(open->serial);
+        QTimer::singleShot(0, [port] {
+            if (OpenPort* lost = Find(port)) lost->retired.reset();
+        });
     }
     if (Buffered(*open) > 0) RunCallback(port);
     open = Find(port);
@@ -384,6 +389,7 @@ int ReopenCom(int port) {
             Ports().lastError = QString("%1: not there").arg(PortPathFor(port));
             return -2;
         }
+        open->retired.reset(); // its lock is let go before the device is locked again
         dev_t device = 0;
         std::unique_ptr<QSerialPort> serial = OpenDevice(port, path, open->settings, device);
         if (!serial) return -2;
