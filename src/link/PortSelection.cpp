@@ -1,13 +1,13 @@
 #include "link/PortSelection.h"
 
+#include "core/PanelRoles.h"
+#include "core/ProgramState.h"
+#include "core/UnitKind.h"
 #include "link/PanId.h"
 #include "link/PortWatch.h"
 #include "link/ReceivePath.h"
 #include "link/SerialPort.h"
 #include "live/DeviceTable.h"
-#include "live/PanelRoles.h"
-#include "live/ProgramState.h"
-#include "live/UnitKind.h"
 #include "ui/Callbacks.h"
 #include "ui/Controls.h"
 #include "ui/Delay.h"
@@ -17,7 +17,7 @@
 namespace undarix::link {
 namespace {
 
-using namespace live;
+using namespace core;
 
 int FillPortList(ui::Role selector) {
     ui::ClearList(selector);

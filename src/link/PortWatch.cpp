@@ -1,12 +1,12 @@
 #include "link/PortWatch.h"
 
+#include "core/Hooks.h"
+#include "core/PanelRoles.h"
+#include "core/ProgramState.h"
+#include "core/UnitKind.h"
 #include "link/PanId.h"
 #include "link/ReceivePath.h"
 #include "link/SerialPort.h"
-#include "live/Hooks.h"
-#include "live/PanelRoles.h"
-#include "live/ProgramState.h"
-#include "live/UnitKind.h"
 #include "ui/Clock.h"
 #include "ui/Controls.h"
 #include "ui/StatusMessage.h"
@@ -18,8 +18,8 @@ PortWatchState UnitPortWatch;
 
 namespace {
 
-using live::Program;
-namespace mainpanel = live::mainpanel;
+using core::Program;
+namespace mainpanel = core::mainpanel;
 
 QString TimeText(const QDateTime& time) {
     return time.toString("HH:mm:ss");
@@ -29,7 +29,7 @@ QString TimeText(const QDateTime& time) {
 void RedoOpeningSteps(int port) {
     FlushOutQ(port);
     RestartReceiveAfterGap();
-    if (live::IsRadioKind(Program.UnitType)) {
+    if (core::IsRadioKind(Program.UnitType)) {
         GetLocalPANID();
         return;
     }
@@ -58,12 +58,12 @@ void StartPortWatch(int port) {
     UnitPortWatch.away = false;
     InstallLossCallback(port, UnitPortLost);
     ui::SetLedColor(mainpanel::PortOpenLed, kPortLedOpen);
-    ui::SetTimerEnabled(live::timer::PortWatch, true);
+    ui::SetTimerEnabled(core::timer::PortWatch, true);
 }
 
 void StopPortWatch() {
     UnitPortWatch.away = false;
-    ui::SetTimerEnabled(live::timer::PortWatch, false);
+    ui::SetTimerEnabled(core::timer::PortWatch, false);
     ui::SetLedColor(mainpanel::PortOpenLed, kPortLedOpen);
 }
 
@@ -80,7 +80,7 @@ void UnitPortLost(int port) {
                        .arg(PortPathFor(port), TimeText(watch.lostAt), watch.reason)
                        .arg(kPortWatchSeconds));
     RestartReceiveAfterGap();
-    live::CallHook(live::hooks.CaptureStreamBroken);
+    core::CallHook(core::hooks.CaptureStreamBroken);
 }
 
 void PortWatchTimer() {

@@ -4,12 +4,12 @@
 // kind's opening steps are done again, and the lines go on into the same data file.
 
 #include "cli/codec/DataLineCheck.h"
+#include "core/PanelRoles.h"
+#include "core/ProgramState.h"
+#include "core/UnitKind.h"
 #include "files/FileState.h"
 #include "link/PortSelection.h"
 #include "link/SerialPort.h"
-#include "live/PanelRoles.h"
-#include "live/ProgramState.h"
-#include "live/UnitKind.h"
 #include "sim/Simulator.h"
 #include "support/Fixtures.h"
 #include "ui/Callbacks.h"
@@ -27,6 +27,7 @@
 namespace undarix::testing {
 namespace {
 
+using namespace core;
 using namespace live;
 
 constexpr std::uint32_t kRed = 0xFF0000;

@@ -3,10 +3,10 @@
 
 #include "files/CaptureFile.h"
 
+#include "core/Hooks.h"
+#include "core/UnitKind.h"
 #include "files/FileFixture.h"
 #include "link/codec/ApiFrame.h"
-#include "live/Hooks.h"
-#include "live/UnitKind.h"
 #include "ui/Controls.h"
 #include "ui/StatusMessage.h"
 
@@ -15,6 +15,7 @@
 namespace undarix::testing {
 namespace {
 
+using namespace core;
 using namespace live;
 using files::Files;
 

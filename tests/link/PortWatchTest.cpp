@@ -2,14 +2,14 @@
 // into it, and when it answers again it is reopened with the kind's opening steps done again.
 
 #include "link/PortWatch.h"
+#include "core/Hooks.h"
+#include "core/PanelRoles.h"
+#include "core/ProgramState.h"
+#include "core/UnitKind.h"
 #include "link/PortIdentity.h"
 #include "link/PortSelection.h"
 #include "link/SerialPort.h"
 #include "link/codec/ApiFrame.h"
-#include "live/Hooks.h"
-#include "live/PanelRoles.h"
-#include "live/ProgramState.h"
-#include "live/UnitKind.h"
 #include "support/Fixtures.h"
 #include "ui/Callbacks.h"
 #include "ui/Controls.h"
@@ -19,6 +19,7 @@
 namespace undarix::testing {
 namespace {
 
+using namespace core;
 using namespace live;
 
 class PortWatchTest : public PanelTest {
