@@ -47,6 +47,7 @@ void WireSubsystems() {
 
     BindShellMenus();
     BindDeviceTableHelp();
+    hooks.ClearAllDisplayLines = ClearAllDisplayLines;
     link::BindPortSelection();
     live::BindOutputStream();
     files::BindFiles();

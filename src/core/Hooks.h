@@ -1,11 +1,11 @@
 #pragma once
 
-// The subsystems stand in layers: ui, link, live, chart, files, wiredcfg, radiocfg, analysis,
-// and the application on top. A subsystem calls those below it directly. The few calls that
-// go upward (the receive path handing a frame to the dispatcher, the dispatcher handing a
-// packet to the chart or the data file, ...) go through these hooks, which the application
-// wires at start-up. An unset hook does nothing: that part of the program is absent (a test,
-// or the command-line companion without a chart).
+// The subsystems stand in layers: ui and core, link, live, then files, chart, analysis,
+// radiocfg and wiredcfg, and the application on top (docs/ARCHITECTURE.md). A subsystem calls
+// those below it directly. The few calls that go upward (the receive path handing a frame to
+// the dispatcher, the dispatcher handing a packet to the chart or the data file, ...) go
+// through these hooks, which the application wires at start-up. An unset hook does nothing:
+// that part of the program is absent (a test, or the command-line companion without a chart).
 
 #include <cstdint>
 #include <functional>
@@ -19,6 +19,8 @@ struct Hooks {
     std::function<void(std::uint8_t byte)> CaptureByte;
     // Unit port to the capture file: the stream broke off (the port was lost).
     std::function<void()> CaptureStreamBroken;
+    // Port selection to the device table: a port being opened starts with an empty table.
+    std::function<void()> ClearAllDisplayLines;
 
     // Dispatcher and playback to the chart.
     std::function<void(int slot)> PlotData;

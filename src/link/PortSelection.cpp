@@ -1,5 +1,6 @@
 #include "link/PortSelection.h"
 
+#include "core/Hooks.h"
 #include "core/PanelRoles.h"
 #include "core/ProgramState.h"
 #include "core/UnitKind.h"
@@ -7,7 +8,6 @@
 #include "link/PortWatch.h"
 #include "link/ReceivePath.h"
 #include "link/SerialPort.h"
-#include "live/DeviceTable.h"
 #include "ui/Callbacks.h"
 #include "ui/Controls.h"
 #include "ui/Delay.h"
@@ -56,7 +56,7 @@ int GetComPortOutPutList() {
 
 void ComPort(ui::Event event) {
     if (event != ui::Event::Commit) return;
-    ClearAllDisplayLines();
+    CallHook(hooks.ClearAllDisplayLines);
     const int port = ui::GetInt(mainpanel::ComPortList);
     if (port == 0) return;
 
