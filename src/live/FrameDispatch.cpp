@@ -92,6 +92,7 @@ void ServeSingleRecord(int slot, std::string_view text, std::uint8_t tenthFlag) 
         record.updated = 1;
         record.recordType = 1;
         if (Program.PlottingRunning) CallHook(hooks.PlotContData, slot);
+        CallHook(hooks.SeaStateSamples, slot);
         break;
     }
     case '8':
@@ -146,6 +147,7 @@ void ServeBlock(int slot, std::string_view text) {
     WrLine2Display(slot);
     if (count == 0) return;
     if (Program.PlottingRunning) CallHook(hooks.PlotData, slot);
+    CallHook(hooks.SeaStateSamples, slot);
     if (ReportsToFileOrPort()) CallHook(hooks.WriteOutputToFile, slot);
 }
 

@@ -70,8 +70,7 @@ TEST_F(SeaStateTest, DataFilesGiveOneRecordPerUnitAndIntervalWithTheirWaves) {
     ASSERT_EQ(run.status, 0) << run.err;
     const std::vector<std::string> lines = Lines(run.out);
     ASSERT_EQ(lines.size(), 5u) << run.out;
-    EXPECT_EQ(lines[0].rfind("device,address,start,interval_min,rate_hz,tide_filter,flag,", 0),
-              0u);
+    EXPECT_EQ(lines[0].rfind("device,address,start,interval_min,rate_hz,tide_filter,flag,", 0), 0u);
     struct Expected {
         int device;
         const char* start;
