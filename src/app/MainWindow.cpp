@@ -68,8 +68,8 @@ void MainWindow::SetScaleContents(bool scale) {
 void MainWindow::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     if (!scaleContents_ || scaleBaseSize_.isEmpty() || baseFontSize_ <= 0) return;
-    const qreal factor =
-        qMin(qreal(width()) / scaleBaseSize_.width(), qreal(height()) / scaleBaseSize_.height());
+    const qreal factor = qMin(qreal(width()) / scaleBaseSize_.width(),
+                              qreal(height()) / scaleBaseSize_.height());
     QFont scaled = font();
     scaled.setPointSizeF(qBound(6.0, baseFontSize_ * factor, 40.0));
     setFont(scaled);
