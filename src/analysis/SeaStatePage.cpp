@@ -9,6 +9,7 @@
 
 #include <QHeaderView>
 #include <QListWidget>
+#include <QSplitter>
 #include <QTableWidget>
 #include <qcustomplot.h>
 
@@ -52,6 +53,7 @@ void SetUpTable() {
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table->setSelectionBehavior(QAbstractItemView::SelectRows);
     table->verticalHeader()->setVisible(false);
+    table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
     table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
 }
 
@@ -69,6 +71,7 @@ void SetUpPlot() {
     plot->yAxis2->setVisible(true);
     plot->legend->setVisible(true);
     plot->legend->setFont(QFont(plot->font().family(), 8));
+    plot->axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignTop | Qt::AlignLeft);
     plot->setInteractions(QCP::iRangeDrag | QCP::iRangeZoom);
     plot->axisRect()->setRangeDrag(Qt::Horizontal);
     plot->axisRect()->setRangeZoom(Qt::Horizontal);
@@ -137,6 +140,12 @@ std::uint32_t FlagColor(int flag) {
 void BindSeaStatePage() {
     SetUpTable();
     SetUpPlot();
+    // The plot and the table share the page's height, the plot a little more.
+    if (auto* splitter = ui::Widget<QSplitter>(seastate::Splitter)) {
+        splitter->setStretchFactor(0, 3);
+        splitter->setStretchFactor(1, 2);
+        splitter->setSizes({3000, 2000});
+    }
     if (QListWidget* list = UnitList())
         QObject::connect(list, &QListWidget::itemChanged, list, [] { RedrawSeaStatePlot(); });
     ui::SetHelp(seastate::Table, "SEA STATE",

@@ -10,6 +10,7 @@ namespace undarix::analysis::seastate {
 inline constexpr ui::Role Table = "seaStateTable";
 inline constexpr ui::Role Plot = "seaStatePlot";
 inline constexpr ui::Role UnitList = "seaStateUnits"; // checked units are plotted
+inline constexpr ui::Role Splitter = "seaStateSplitter";
 
 // Settings.
 inline constexpr ui::Role IntervalRing = "seaStateInterval"; // minutes: 10, 20, 30, 60
