@@ -127,8 +127,9 @@ TEST(SeaStateKnownSeas, TheAveragedSpectrumHoldsTheVarianceOfNoise) {
         v = (double(state >> 8) / double(1u << 24) - 0.5) * 2.0;
     }
     std::vector<double> work(1024), power(512), averaged(512);
-    const WelchResult r = WelchPowerSpectrum(x.data(), int(x.size()), 1024, 0.125, work.data(),
-                                             power.data(), averaged.data());
+    SegmentWindow window;
+    const WelchResult r = WelchPowerSpectrum(x.data(), int(x.size()), 1024, 0.125, window,
+                                             work.data(), power.data(), averaged.data());
     ASSERT_EQ(r.status, kAnalysisOk);
     EXPECT_EQ(r.segments, 127);
     double sum = 0.0;

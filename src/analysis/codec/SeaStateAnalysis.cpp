@@ -39,8 +39,8 @@ SeaStateRecord AnalyzeInterval(const float* values, int expected, int rate,
                                                 settings.tideFilter, work.scratch.data());
     if (series.status != kAnalysisOk) return record;
     const WelchResult welch =
-        WelchPowerSpectrum(work.series.data(), n, segmentLength, 1.0 / rate, work.segment.data(),
-                           work.segmentPower.data(), work.spectrum.data());
+        WelchPowerSpectrum(work.series.data(), n, segmentLength, 1.0 / rate, work.window,
+                           work.segment.data(), work.segmentPower.data(), work.spectrum.data());
     if (welch.status != kAnalysisOk) return record;
     record.analysed = true;
     record.mean = series.mean;

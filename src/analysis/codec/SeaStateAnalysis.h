@@ -7,6 +7,7 @@
 
 #include "analysis/codec/QualityControl.h"
 #include "analysis/codec/SeaStateRecord.h"
+#include "analysis/codec/WelchSpectrum.h"
 
 #include <vector>
 
@@ -33,6 +34,7 @@ struct SeaStateWorkspace {
     std::vector<double> segment;
     std::vector<double> segmentPower;
     std::vector<double> spectrum;
+    SegmentWindow window;
 };
 
 // The record of `expected` samples (`values`, NaN where none came) at `rate` Hz; the caller

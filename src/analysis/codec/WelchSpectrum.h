@@ -7,6 +7,9 @@
 // estimate: its degrees of freedom grow with the number of segments.
 
 #include "analysis/codec/AnalysisStatus.h"
+#include "analysis/codec/Windows.h"
+
+#include <vector>
 
 namespace undarix::analysis::codec {
 
@@ -24,12 +27,21 @@ struct WelchResult {
 // correlation with itself shifted by half a segment (1/6 for Hann).
 [[nodiscard]] double WelchDegreesOfFreedom(int segments, int length);
 
+// The scaled Hann window of one segment length as ScaledWindowEx makes it, worked out once
+// and applied to every segment of that length.
+struct SegmentWindow {
+    int length = 0;
+    std::vector<double> weights;
+    WindowConstants constants;
+};
+
 // Averages the spectra of the segments of `count` samples (`segmentLength` points each, or
 // one segment of all `count` when the record is shorter). `averaged` receives segmentLength
 // / 2 bins in the square of the samples' unit per bin, scaled so that the bins add up to the
-// variance of the series. `work` holds segmentLength doubles, `segmentPower` segmentLength / 2.
+// variance of the series. `work` holds segmentLength doubles, `segmentPower` segmentLength / 2;
+// `window` keeps the window between calls.
 [[nodiscard]] WelchResult WelchPowerSpectrum(const double* samples, int count, int segmentLength,
-                                             double sampleInterval, double* work,
-                                             double* segmentPower, double* averaged);
+                                             double sampleInterval, SegmentWindow& window,
+                                             double* work, double* segmentPower, double* averaged);
 
 } // namespace undarix::analysis::codec
