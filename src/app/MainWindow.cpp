@@ -42,7 +42,7 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     form.mainTabs->addTab(plotPage_, tr("Chart"));
     form.mainTabs->addTab(Scrollable(analysisPage_), tr("Spectral Analysis"));
     form.mainTabs->addTab(Scrollable(configPage_), tr("Configuration"));
-    form.mainTabs->addTab(seaStatePage_, tr("Sea State"));
+    form.mainTabs->addTab(Scrollable(seaStatePage_), tr("Sea State"));
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
