@@ -8,9 +8,9 @@
 #include "chart/GraphPlots.h"
 #include "chart/PlotPageRoles.h"
 #include "chart/TracePlotting.h"
+#include "core/FrameBuffers.h"
+#include "core/ProgramState.h"
 #include "live/DeviceTable.h"
-#include "live/FrameBuffers.h"
-#include "live/ProgramState.h"
 #include "ui/Controls.h"
 
 #include <QApplication>
@@ -57,7 +57,7 @@ void PrepareChart(int timeScale = 108) {
     }
     ui::SetInt(chart::roles::RawPlotXAsis, timeScale);
     chart::ChartReset();
-    live::Program.PlottingRunning = 1;
+    core::Program.PlottingRunning = 1;
 }
 
 void FillEightFullTraces() {
@@ -110,11 +110,13 @@ BENCHMARK(BM_ExportOfEightFullTraces)->Unit(benchmark::kMillisecond);
 void FillBlock(int second) {
     static const auto wave = [] {
         std::array<float, 64> values{};
-        for (int k = 0; k < 64; ++k) values[k] = float(2.0 + std::sin(k * 0.1));
+        for (int k = 0; k < 64; ++k)
+            values[k] = float(2.0 + std::sin(k * 0.1));
         return values;
     }();
     const float shift = float(second % 7) * 0.01f;
-    for (int k = 0; k < 32; ++k) live::WorkValue[k] = wave[k] + shift;
+    for (int k = 0; k < 32; ++k)
+        core::WorkValue[k] = wave[k] + shift;
 }
 
 void StampBlock(live::OutputLineRecord& record, int second) {
@@ -150,7 +152,7 @@ void BM_PlotContDataPerSample(benchmark::State& state) {
     StampBlock(record, 0);
     for (auto _ : state) {
         record.sampleCount = 1 + count % 55000;
-        live::WorkValue[0] = float(count % 100) * 0.01f;
+        core::WorkValue[0] = float(count % 100) * 0.01f;
         chart::PlotContData(0);
         ++count;
     }

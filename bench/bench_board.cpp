@@ -4,12 +4,12 @@
 // heap allocations per line.
 
 #include "app/Application.h"
+#include "core/FrameBuffers.h"
+#include "core/PanelRoles.h"
+#include "core/ProgramState.h"
+#include "core/UnitKind.h"
 #include "link/ReceivePath.h"
 #include "link/SerialPort.h"
-#include "live/FrameBuffers.h"
-#include "live/PanelRoles.h"
-#include "live/ProgramState.h"
-#include "live/UnitKind.h"
 #include "ui/Controls.h"
 
 #include <QApplication>
@@ -59,12 +59,12 @@ Feed& TheFeed() {
         f.port = link::PortNumberForPath("mem:bench-board");
         link::OpenComConfig(f.port, 38400);
         link::InstallComCallback(f.port, link::kRxCharEvent, link::ComCallback);
-        live::Program.UnitType = live::Vazavevezeze;
-        live::Program.OpenComPortNum = f.port;
-        live::Program.WSWLConnectStatus = 5;
-        live::Program.WiredSampleRate = 16;
+        core::Program.UnitType = core::Vazavevezeze;
+        core::Program.OpenComPortNum = f.port;
+        core::Program.WSWLConnectStatus = 5;
+        core::Program.WiredSampleRate = 16;
         for (int row = 1; row <= 8; ++row)
-            ui::SetTableCell(live::mainpanel::BoardStaffTable, row, 1, 2.0 + 1.5 * row);
+            ui::SetTableCell(core::mainpanel::BoardStaffTable, row, 1, 2.0 + 1.5 * row);
         for (int i = 0; i < kLinesPerBatch; ++i) {
             std::string line;
             for (int s = 0; s < 8; ++s) {
@@ -89,7 +89,7 @@ void BM_BoardDataLines(benchmark::State& state) {
         link::MemoryPortReceive(feed.port, feed.batch);
         lines += kLinesPerBatch;
     }
-    benchmark::DoNotOptimize(live::WorkValue);
+    benchmark::DoNotOptimize(core::WorkValue);
     state.SetItemsProcessed(lines);
     state.counters["allocs/line"] = double(allocations - before) / double(lines);
 }
@@ -103,7 +103,7 @@ void BM_StaffTableReads(benchmark::State& state) {
     long long lines = 0;
     for (auto _ : state) {
         for (int row = 1; row <= 8; ++row)
-            sum += ui::GetTableCell(live::mainpanel::BoardStaffTable, row, 1);
+            sum += ui::GetTableCell(core::mainpanel::BoardStaffTable, row, 1);
         ++lines;
     }
     benchmark::DoNotOptimize(sum);

@@ -2,10 +2,10 @@
 // file through the line reader into the device table of the loaded (hidden) main panel.
 
 #include "app/Application.h"
+#include "core/PanelRoles.h"
+#include "core/ProgramState.h"
 #include "files/Playback.h"
 #include "files/codec/DataLine.h"
-#include "live/PanelRoles.h"
-#include "live/ProgramState.h"
 #include "ui/Callbacks.h"
 #include "ui/Controls.h"
 
@@ -77,20 +77,20 @@ void BM_PlaybackDataFile(benchmark::State& state) {
         file.write(DataFileContent(8u << 20));
     }
     auto panel = app::LoadMainPanel({});
-    live::Program.DataSource = live::kSourceFile;
+    core::Program.DataSource = core::kSourceFile;
     files::OpenFile2PlotPath(path);
-    live::Program.PlottingRunning = 1;
+    core::Program.PlottingRunning = 1;
 
     std::int64_t bytes = 0;
     for (auto _ : state) {
-        const long long before = live::Program.FileLocation;
+        const long long before = core::Program.FileLocation;
         files::ReadFileTimer(); // one block of 1,024 bytes
-        bytes += live::Program.FileLocation - before;
-        if (!live::Program.PlottingRunning) { // the end: from the start again
+        bytes += core::Program.FileLocation - before;
+        if (!core::Program.PlottingRunning) { // the end: from the start again
             state.PauseTiming();
-            ui::SetInt(live::mainpanel::PlaybackPosition, 0);
-            ui::Dispatch(live::mainpanel::PlaybackPosition, ui::Event::Commit);
-            live::Program.PlottingRunning = 1;
+            ui::SetInt(core::mainpanel::PlaybackPosition, 0);
+            ui::Dispatch(core::mainpanel::PlaybackPosition, ui::Event::Commit);
+            core::Program.PlottingRunning = 1;
             state.ResumeTiming();
         }
     }

@@ -4,12 +4,12 @@
 // drawing a row costs.
 
 #include "app/Application.h"
+#include "core/FrameBuffers.h"
+#include "core/ProgramState.h"
 #include "link/ReceivePath.h"
 #include "link/SerialPort.h"
 #include "link/codec/ApiFrame.h"
 #include "live/DeviceTable.h"
-#include "live/FrameBuffers.h"
-#include "live/ProgramState.h"
 
 #include <QApplication>
 #include <benchmark/benchmark.h>
@@ -80,8 +80,8 @@ Feed& TheFeed() {
         f.port = link::PortNumberForPath("mem:bench");
         link::OpenComConfig(f.port, 115200);
         link::InstallComCallback(f.port, link::kRxCharEvent, link::ComCallback);
-        live::Program.UnitType = 0;
-        live::Program.OpenComPortNum = f.port;
+        core::Program.UnitType = 0;
+        core::Program.OpenComPortNum = f.port;
         for (int i = 0; i < kFramesPerBatch; ++i)
             f.batch += IBlockFrame(0x0013A20040A1B200ull + std::uint64_t(i % kUnits), i);
         link::MemoryPortReceive(f.port, f.batch); // the units take their rows once
@@ -99,7 +99,7 @@ void BM_ReceiveIBlocks(benchmark::State& state) {
         served += kFramesPerBatch;
     }
     const long long pathAllocations = allocations - before;
-    benchmark::DoNotOptimize(live::WorkValue);
+    benchmark::DoNotOptimize(core::WorkValue);
     state.SetBytesProcessed(state.iterations() * std::int64_t(feed.batch.size()));
     state.SetItemsProcessed(served);
     state.counters["allocs/frame"] = double(pathAllocations) / double(served);

@@ -4,10 +4,10 @@
 
 #include "analysis/SeaState.h"
 #include "cli/SeaStateCommand.h"
+#include "core/FrameBuffers.h"
+#include "core/ProgramState.h"
 #include "files/codec/DataLine.h"
 #include "live/DeviceTable.h"
-#include "live/FrameBuffers.h"
-#include "live/ProgramState.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -184,7 +184,7 @@ BENCHMARK(BM_SeaStateChunking)->Iterations(1)->Unit(benchmark::kMillisecond);
 // block a second at 32 Hz, for a simulated `hours`; the CPU it took over the time simulated.
 void BM_LiveAccumulator(benchmark::State& state) {
     const int hours = 2;
-    live::Program.DataSource = live::kSourceSerialPort;
+    core::Program.DataSource = core::kSourceSerialPort;
     for (int unit = 0; unit < kUnits; ++unit) {
         live::OutputLine[std::size_t(unit)].address = 0x0013A20040000000ull + std::uint64_t(unit);
         live::OutputLine[std::size_t(unit)].deviceNumber = std::uint8_t(unit + 1);
@@ -207,7 +207,7 @@ void BM_LiveAccumulator(benchmark::State& state) {
                 record.minute = second / 60 % 60;
                 record.second = second % 60;
                 for (int k = 0; k < 32; ++k)
-                    live::WorkValue[k] = Level(unit, std::int64_t(second) * kRate + k);
+                    core::WorkValue[k] = Level(unit, std::int64_t(second) * kRate + k);
                 analysis::FeedSeaState(unit);
             }
         cpu += CpuSeconds() - before;

@@ -10,9 +10,9 @@
 //   bit 3     staffs 7 and 8 have no length in the table (the others have 1 to 6 m)
 //   bits 4-5  the bytes arrive in pieces of 1, 16, 141 or 1024; both timers tick after each
 
-#include "live/PanelRoles.h"
-#include "live/ProgramState.h"
-#include "live/UnitKind.h"
+#include "core/PanelRoles.h"
+#include "core/ProgramState.h"
+#include "core/UnitKind.h"
 #include "support/FuzzProgram.h"
 #include "ui/Controls.h"
 #include "ui/Timers.h"
@@ -29,16 +29,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static constexpr std::size_t kPieces[4] = {1, 16, 141, 1024};
 
     fuzz::StartProgram();
-    const int port = fuzz::OpenUnitPort(live::Vazavevezeze);
+    const int port = fuzz::OpenUnitPort(core::Vazavevezeze);
     fuzz::OpenOutputs();
     const int staffs = setting & 8 ? 6 : 8;
     for (int staff = 0; staff < staffs; ++staff)
-        ui::SetTableCell(live::mainpanel::BoardStaffTable, staff + 1, 1, 1.0 + staff);
-    live::Program.WSWLConnectStatus = kStates[setting & 3];
-    live::Program.WSWLConfigMode = (setting >> 2) & 1;
+        ui::SetTableCell(core::mainpanel::BoardStaffTable, staff + 1, 1, 1.0 + staff);
+    core::Program.WSWLConnectStatus = kStates[setting & 3];
+    core::Program.WSWLConfigMode = (setting >> 2) & 1;
     fuzz::ReceiveInPieces(port, data + 1, size - 1, kPieces[(setting >> 4) & 3], [] {
-        ui::TickTimer(live::timer::WiredConnect);
-        ui::TickTimer(live::timer::WiredConfig);
+        ui::TickTimer(core::timer::WiredConnect);
+        ui::TickTimer(core::timer::WiredConfig);
     });
     return 0;
 }

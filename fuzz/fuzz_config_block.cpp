@@ -8,13 +8,13 @@
 //   bit 2     a calibration write awaits its read-back (gain and offset are compared)
 //   bit 3     a clock comparison awaits its read-back
 
+#include "core/ProgramState.h"
+#include "core/codec/ConfigBlock.h"
+#include "core/codec/StaffTable.h"
 #include "link/WiredReceive.h"
-#include "live/ProgramState.h"
 #include "support/FuzzProgram.h"
 #include "wiredcfg/ConfigDisplay.h"
 #include "wiredcfg/WiredConfigState.h"
-#include "wiredcfg/codec/ConfigBlock.h"
-#include "wiredcfg/codec/StaffTable.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -23,7 +23,7 @@
 #include <cstring>
 
 using namespace undarix;
-namespace block = wiredcfg::codec;
+namespace block = core::codec;
 
 namespace {
 
@@ -52,32 +52,32 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int kind = 3 + (setting & 3);
 
     fuzz::StartProgram();
-    live::Program.UnitType = kind;
+    core::Program.UnitType = kind;
     char* raw = link::WiredRx.WSWLRaw;
     std::memcpy(raw, data + 1, std::min<std::size_t>(size - 1, link::kWSWLRawSize));
     raw[link::kWSWLRawSize] = '\0';
 
     // What the receive path takes from a block.
-    wiredcfg::WiredConfigRecord& record = live::Program.WSAll;
+    core::WiredConfigRecord& record = core::Program.WSAll;
     (void)block::BlockChecksumMatches(raw);
-    live::Program.WiredSampleRate = block::ReadHexPair(raw, 7);
+    core::Program.WiredSampleRate = block::ReadHexPair(raw, 7);
     block::DecodeBlockPrescale(raw, record);
     record.StaffLength = block::StaffLengthForPrescale(kind, record.PrescaleRange, record.Prescale);
 
     // The configuration page, as the configuration timer fills it.
     wiredcfg::WiredCfg.NewCalGainZero = (setting >> 2) & 1;
-    live::Program.WLDeltaRTC = (setting >> 3) & 1;
+    core::Program.WLDeltaRTC = (setting >> 3) & 1;
     wiredcfg::SetWSWLConfigDisplay();
 
     // The block written back from a well-formed block, decoded again, builds the same block.
-    wiredcfg::WiredConfigRecord decoded = record;
+    core::WiredConfigRecord decoded = record;
     if (!block::DecodeConfigBlock(raw, kind, decoded)) std::abort();
     char written[block::kBlockBufferSize];
     const std::size_t length = block::BuildConfigBlock(decoded, kind, written);
     if (length > block::kBlockLength) std::abort();
     if (length == block::kBlockLength && WellFormed(raw)) {
         if (!block::BlockChecksumMatches(written)) std::abort();
-        wiredcfg::WiredConfigRecord again = decoded;
+        core::WiredConfigRecord again = decoded;
         if (!block::DecodeConfigBlock(written, kind, again)) std::abort();
         char rewritten[block::kBlockBufferSize];
         if (block::BuildConfigBlock(again, kind, rewritten) != length ||

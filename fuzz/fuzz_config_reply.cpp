@@ -9,11 +9,11 @@
 //   bit 3     factory mode
 //   bit 4     the older two-point calibration (no 12-point table) until the version reply
 
-#include "live/ConfigPageRoles.h"
+#include "core/ConfigPageRoles.h"
+#include "core/FrameBuffers.h"
+#include "core/PanelRoles.h"
+#include "core/ProgramState.h"
 #include "live/DeviceTable.h"
-#include "live/FrameBuffers.h"
-#include "live/PanelRoles.h"
-#include "live/ProgramState.h"
 #include "radiocfg/ReplyParser.h"
 #include "support/FuzzProgram.h"
 #include "ui/Callbacks.h"
@@ -40,24 +40,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     fuzz::StartProgram();
     const int port = fuzz::OpenUnitPort(kind);
-    live::Program.EnaAutoSync = setting & 4 ? 0 : 1;
-    live::Program.FactoryMode = (setting >> 3) & 1;
-    live::Program.Version12CalPts = setting & 16 ? 0 : 1;
+    core::Program.EnaAutoSync = setting & 4 ? 0 : 1;
+    core::Program.FactoryMode = (setting >> 3) & 1;
+    core::Program.Version12CalPts = setting & 16 ? 0 : 1;
     const int slot = live::GetOutputLineLoc(kUnitAddress);
-    ui::SetU64(live::configpage::NetworkAddressField, kUnitAddress);
-    ui::Dispatch(live::configpage::NetworkAddressField, ui::Event::Commit);
-    ui::TickTimer(live::timer::Config);
+    ui::SetU64(core::configpage::NetworkAddressField, kUnitAddress);
+    ui::Dispatch(core::configpage::NetworkAddressField, ui::Event::Commit);
+    ui::TickTimer(core::timer::Config);
 
     const char* text = reinterpret_cast<const char*>(data + 1);
     const char* const end = text + (size - 1);
     while (text < end) {
         const char* lineEnd =
             std::find_if(text, end, [](char c) { return c == '\n' || c == '\r'; });
-        const std::size_t length = std::min(std::size_t(lineEnd - text), live::kRxCharsSize - 1);
-        std::memcpy(live::RxChars, text, length);
-        live::RxChars[length] = '\0';
+        const std::size_t length = std::min(std::size_t(lineEnd - text), core::kRxCharsSize - 1);
+        std::memcpy(core::RxChars, text, length);
+        core::RxChars[length] = '\0';
         radiocfg::RxConfigData(slot);
-        ui::TickTimer(live::timer::Config);
+        ui::TickTimer(core::timer::Config);
         fuzz::DiscardWritten(port);
         text = lineEnd + (lineEnd < end ? 1 : 0);
     }

@@ -11,8 +11,8 @@
 //             presence timer ticks after each piece
 
 #include "chart/TraceBinding.h"
-#include "live/PanelRoles.h"
-#include "live/ProgramState.h"
+#include "core/PanelRoles.h"
+#include "core/ProgramState.h"
 #include "support/FuzzProgram.h"
 #include "ui/Timers.h"
 
@@ -32,13 +32,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const int port = fuzz::OpenUnitPort(kind);
     if (setting & 4) fuzz::OpenOutputs();
     if (setting & 16) {
-        live::Program.AutoWaitSync = 1;
-        live::Program.AutoSyncLoc = 0;
+        core::Program.AutoWaitSync = 1;
+        core::Program.AutoSyncLoc = 0;
     }
     const bool chart = setting & 8;
     fuzz::ReceiveInPieces(port, data + 1, size - 1, piece, [&] {
         if (chart) chart::BindTracesToHeardUnits();
-        ui::TickTimer(live::timer::DeviceDisplay);
+        ui::TickTimer(core::timer::DeviceDisplay);
     });
     return 0;
 }

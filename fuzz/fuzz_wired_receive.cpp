@@ -11,8 +11,8 @@
 //   bit 5     configure mode (the unit is kept stopped once its block is read)
 //   bits 6-7  the bytes arrive in pieces of 1, 16, 141 or 1024; both timers tick after each
 
-#include "live/PanelRoles.h"
-#include "live/ProgramState.h"
+#include "core/PanelRoles.h"
+#include "core/ProgramState.h"
 #include "support/FuzzProgram.h"
 #include "ui/Timers.h"
 
@@ -31,11 +31,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::StartProgram();
     const int port = fuzz::OpenUnitPort(kind);
     fuzz::OpenOutputs();
-    live::Program.WSWLConnectStatus = kStates[(setting >> 2) & 7];
-    live::Program.WSWLConfigMode = (setting >> 5) & 1;
+    core::Program.WSWLConnectStatus = kStates[(setting >> 2) & 7];
+    core::Program.WSWLConfigMode = (setting >> 5) & 1;
     fuzz::ReceiveInPieces(port, data + 1, size - 1, kPieces[setting >> 6], [] {
-        ui::TickTimer(live::timer::WiredConnect);
-        ui::TickTimer(live::timer::WiredConfig);
+        ui::TickTimer(core::timer::WiredConnect);
+        ui::TickTimer(core::timer::WiredConfig);
     });
     return 0;
 }

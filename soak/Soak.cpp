@@ -11,10 +11,10 @@
 #include "app/Application.h"
 #include "app/DemoMode.h"
 #include "chart/TraceBinding.h"
+#include "core/PanelRoles.h"
+#include "core/ProgramState.h"
 #include "files/FileState.h"
 #include "link/codec/ApiFrame.h"
-#include "live/PanelRoles.h"
-#include "live/ProgramState.h"
 #include "sim/Simulator.h"
 #include "ui/Callbacks.h"
 #include "ui/Popups.h"
@@ -195,9 +195,9 @@ int main(int argc, char** argv) {
         return 2;
     }
     app::OpenSimulatedPort(simulator, "Soak units");
-    ui::Dispatch(live::menu::SaveOutputData, ui::Event::Commit);
-    ui::Dispatch(live::menu::SaveApiFrameData, ui::Event::Commit);
-    if (!live::Program.OutputDataFileOpen || !live::Program.APIFrameDataFileOpen) {
+    ui::Dispatch(core::menu::SaveOutputData, ui::Event::Commit);
+    ui::Dispatch(core::menu::SaveApiFrameData, ui::Event::Commit);
+    if (!core::Program.OutputDataFileOpen || !core::Program.APIFrameDataFileOpen) {
         std::fprintf(stderr, "soak: logging or capturing did not start\n");
         return 2;
     }
@@ -239,8 +239,8 @@ int main(int argc, char** argv) {
 
     const long long finalRss = ResidentBytes();
     const sim::SimStats stats = simulator.Stats();
-    ui::Dispatch(live::menu::StopSavingOutputData, ui::Event::Commit);
-    ui::Dispatch(live::menu::StopSavingApiFrameData, ui::Event::Commit);
+    ui::Dispatch(core::menu::StopSavingOutputData, ui::Event::Commit);
+    ui::Dispatch(core::menu::StopSavingApiFrameData, ui::Event::Commit);
     simulator.Stop();
     std::fclose(sent.file);
 

@@ -2,11 +2,11 @@
 
 #include "app/Application.h"
 #include "app/Wiring.h"
+#include "core/PanelRoles.h"
+#include "core/ProgramState.h"
 #include "files/FileState.h"
 #include "link/PortSelection.h"
 #include "link/SerialPort.h"
-#include "live/PanelRoles.h"
-#include "live/ProgramState.h"
 #include "ui/Callbacks.h"
 #include "ui/Clock.h"
 #include "ui/Controls.h"
@@ -61,10 +61,10 @@ void StartProgram() {
 }
 
 int OpenUnitPort(int kind) {
-    live::Program.UnitType = kind;
-    ui::SetInt(live::mainpanel::UnitTypeRing, kind);
+    core::Program.UnitType = kind;
+    ui::SetInt(core::mainpanel::UnitTypeRing, kind);
     const int port = link::PortNumberForPath("mem:unit");
-    ui::SetInt(live::mainpanel::ComPortList, port);
+    ui::SetInt(core::mainpanel::ComPortList, port);
     link::ComPort(ui::Event::Commit);
     return port;
 }
@@ -72,18 +72,18 @@ int OpenUnitPort(int kind) {
 void OpenOutputs() {
     const int output = link::PortNumberForPath("mem:output");
     link::OpenComConfig(output, 115200);
-    live::Program.OpenComPortOutPutNum = output;
+    core::Program.OpenComPortOutPutNum = output;
 
     files::DataFileState& data = files::Files.data;
     data.SaveOutputDataHandle.setFileName("/dev/null");
     if (data.SaveOutputDataHandle.open(QIODevice::WriteOnly)) {
         data.SaveFileInterval = 99;
-        live::Program.OutputDataFileOpen = 1;
+        core::Program.OutputDataFileOpen = 1;
     }
     files::CaptureFileState& capture = files::Files.capture;
     capture.SaveAPIFrameDataHandle.setFileName("/dev/null");
     if (capture.SaveAPIFrameDataHandle.open(QIODevice::WriteOnly))
-        live::Program.APIFrameDataFileOpen = 1;
+        core::Program.APIFrameDataFileOpen = 1;
 }
 
 void Receive(int port, const std::uint8_t* data, std::size_t count) {
@@ -94,8 +94,8 @@ void Receive(int port, const std::uint8_t* data, std::size_t count) {
 void DiscardWritten(int port) {
     // What the program wrote back (commands, logged lines) is not looked at.
     (void)link::MemoryPortTakeWritten(port);
-    if (live::Program.OpenComPortOutPutNum != 0)
-        (void)link::MemoryPortTakeWritten(live::Program.OpenComPortOutPutNum);
+    if (core::Program.OpenComPortOutPutNum != 0)
+        (void)link::MemoryPortTakeWritten(core::Program.OpenComPortOutPutNum);
 }
 
 } // namespace undarix::fuzz

@@ -2,9 +2,9 @@
 #include "chart/TraceBinding.h"
 
 #include "chart/PlotPageRoles.h"
+#include "core/PanelRoles.h"
+#include "core/ProgramState.h"
 #include "files/Playback.h"
-#include "live/PanelRoles.h"
-#include "live/ProgramState.h"
 #include "support/FuzzProgram.h"
 #include "ui/Callbacks.h"
 #include "ui/Controls.h"
@@ -24,8 +24,8 @@ QString FilePath(const char* suffix) {
 }
 
 void SetSpeed(double kilobytesPerSecond) {
-    ui::SetReal(live::mainpanel::PlaybackSpeed, kilobytesPerSecond);
-    ui::Dispatch(live::mainpanel::PlaybackSpeed, ui::Event::Commit);
+    ui::SetReal(core::mainpanel::PlaybackSpeed, kilobytesPerSecond);
+    ui::Dispatch(core::mainpanel::PlaybackSpeed, ui::Event::Commit);
 }
 
 } // namespace
@@ -45,12 +45,12 @@ void PlayBackFile(const char* suffix, const std::uint8_t* data, std::size_t coun
 
     // Each block is read once forwards; a step back adds one block to read again.
     const std::size_t blocks = count / 1024 + 2;
-    for (std::size_t tick = 0; tick < 2 * blocks + 2 && live::Program.PlottingRunning; ++tick) {
-        ui::TickTimer(live::timer::ReadFile);
+    for (std::size_t tick = 0; tick < 2 * blocks + 2 && core::Program.PlottingRunning; ++tick) {
+        ui::TickTimer(core::timer::ReadFile);
         chart::BindTracesToHeardUnits();
         if (stepBack && tick % 4 == 3 && tick < blocks) {
             SetSpeed(-1.0);
-            ui::TickTimer(live::timer::ReadFile);
+            ui::TickTimer(core::timer::ReadFile);
             SetSpeed(1.0);
         }
     }

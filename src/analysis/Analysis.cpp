@@ -8,7 +8,7 @@
 #include "analysis/codec/SpectrumUnits.h"
 #include "analysis/codec/Windows.h"
 #include "chart/PlotPageRoles.h"
-#include "live/PanelRoles.h"
+#include "core/PanelRoles.h"
 #include "ui/Callbacks.h"
 #include "ui/Controls.h"
 
@@ -105,7 +105,7 @@ void BindAnalysis() {
     BindHelp();
     SetUpSpectrumGraphs();
 
-    using namespace live::menu;
+    using namespace core::menu;
     ui::OnCommit(PrintAll, PrintAllMenu);
     ui::OnCommit(PrintPlot, PrintOutputPlot);
     ui::OnCommit(PrintSpectral, PrintSpectralPlot);

@@ -5,7 +5,7 @@
 #include "analysis/SeaStatePage.h"
 #include "analysis/SeaStateRoles.h"
 #include "analysis/SeaStateSettings.h"
-#include "live/ProgramState.h"
+#include "core/ProgramState.h"
 #include "ui/Clock.h"
 #include "ui/Timers.h"
 
@@ -42,7 +42,7 @@ void RecordClosed(const codec::SeaStateRecord& record) {
 SeaStateState& SeaState = state;
 
 void FeedSeaState(int slot) {
-    if (live::Program.DataSource != live::kSourceSerialPort) return;
+    if (core::Program.DataSource != core::kSourceSerialPort) return;
     const FedSamples fed = FeedSeaStateFromTable(slot, SeaState.accumulator);
     if (!fed.fed) return;
     HeardClock& clock = SeaState.clocks[fed.address];

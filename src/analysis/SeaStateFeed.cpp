@@ -1,9 +1,9 @@
 #include "analysis/SeaStateFeed.h"
 
 #include "analysis/codec/CalendarSeconds.h"
+#include "core/FrameBuffers.h"
 #include "files/codec/DataLine.h"
 #include "live/DeviceTable.h"
-#include "live/FrameBuffers.h"
 
 #include <algorithm>
 
@@ -24,15 +24,15 @@ FedSamples FeedSeaStateFromTable(int slot, codec::SeaStateAccumulator& accumulat
         // Counted from the time record: the first sample after it is at the time it gives.
         const std::int64_t index = record.sampleCount - 1;
         accumulator.AddSample(record.address, record.deviceNumber, stamp, rate, index,
-                              files::codec::LoggedValue(live::WorkValue[0]));
+                              files::codec::LoggedValue(core::WorkValue[0]));
         fed.stamp = stamp + index / rate;
         fed.seconds = 1.0 / rate;
     } else {
-        const int count = std::clamp(record.sampleCount, 0, int(live::kWorkValues));
+        const int count = std::clamp(record.sampleCount, 0, int(core::kWorkValues));
         if (count == 0) return fed;
-        float values[live::kWorkValues];
+        float values[core::kWorkValues];
         for (int i = 0; i < count; ++i)
-            values[i] = files::codec::LoggedValue(live::WorkValue[i]);
+            values[i] = files::codec::LoggedValue(core::WorkValue[i]);
         accumulator.AddBlock(record.address, record.deviceNumber, stamp, rate, values, count);
         fed.stamp = stamp + count / rate;
         fed.seconds = double(count) / rate;

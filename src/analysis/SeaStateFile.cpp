@@ -1,10 +1,10 @@
 #include "analysis/SeaStateFile.h"
 
 #include "analysis/codec/SeaStateFormat.h"
+#include "core/PanelRoles.h"
+#include "core/ProgramState.h"
 #include "files/FileState.h"
 #include "files/FileSupport.h"
-#include "live/PanelRoles.h"
-#include "live/ProgramState.h"
 #include "ui/Controls.h"
 #include "ui/StatusMessage.h"
 
@@ -37,7 +37,7 @@ bool OpenFor(const QString& name) {
     }
     const std::string header = codec::SeaStateCsvHeader() + "\r\n";
     (void)files::WriteChecked(file, header.data(), qint64(header.size()), File().writeFailing,
-                              live::mainpanel::LoggingIndicator, ui::kGreen, "sea-state file");
+                              core::mainpanel::LoggingIndicator, ui::kGreen, "sea-state file");
     return true;
 }
 
@@ -52,17 +52,17 @@ QString SeaStateFileNameFor(const QString& dataFileName) {
 }
 
 void WriteSeaStateRecord(const codec::SeaStateRecord& record) {
-    if (!live::Program.OutputDataFileOpen) return;
+    if (!core::Program.OutputDataFileOpen) return;
     const QString name = SeaStateFileNameFor(files::Files.data.SaveOutputDataFileName);
     QFile& file = File().file;
     if ((!file.isOpen() || file.fileName() != name) && !OpenFor(name)) return;
     const std::string line = codec::SeaStateCsvLine(record) + "\r\n";
     (void)files::WriteChecked(file, line.data(), qint64(line.size()), File().writeFailing,
-                              live::mainpanel::LoggingIndicator, ui::kGreen, "sea-state file");
+                              core::mainpanel::LoggingIndicator, ui::kGreen, "sea-state file");
 }
 
 void CheckSeaStateFile() {
-    if (!live::Program.OutputDataFileOpen) CloseSeaStateFile();
+    if (!core::Program.OutputDataFileOpen) CloseSeaStateFile();
 }
 
 void CloseSeaStateFile() {

@@ -2,9 +2,9 @@
 
 #include "analysis/SeaState.h"
 #include "analysis/SeaStateRoles.h"
+#include "core/ProgramState.h"
+#include "core/UnitKind.h"
 #include "live/DeviceTable.h"
-#include "live/ProgramState.h"
-#include "live/UnitKind.h"
 #include "ui/Callbacks.h"
 #include "ui/Controls.h"
 #include "ui/StatusMessage.h"
@@ -125,8 +125,8 @@ codec::SeaStateSettings WithStaffLimits(const codec::SeaStateSettings& settings)
     codec::SeaStateSettings limited = settings;
     const bool userLimits =
         std::isfinite(settings.qc.rangeLow) || std::isfinite(settings.qc.rangeHigh);
-    const float staffMm = live::Program.WSAll.StaffLength;
-    if (userLimits || !live::IsWiredKind(live::Program.UnitType) || !(staffMm > 0.0f))
+    const float staffMm = core::Program.WSAll.StaffLength;
+    if (userLimits || !core::IsWiredKind(core::Program.UnitType) || !(staffMm > 0.0f))
         return limited;
     const double offset = WiredZeroOffset();
     limited.qc.rangeLow = -offset;

@@ -6,7 +6,7 @@
 #include "analysis/codec/SeriesAnalysis.h"
 #include "chart/ChartFifo.h"
 #include "chart/PlotPageRoles.h"
-#include "live/PanelRoles.h"
+#include "core/PanelRoles.h"
 #include "ui/Controls.h"
 #include "ui/StatusMessage.h"
 
@@ -122,7 +122,7 @@ PointRange AnalysisRange(int trace, bool betweenCursors, double leftSeconds, dou
 }
 
 void SelectTraceAnalyze(ui::Event event) {
-    using live::mainpanel::EditHint;
+    using core::mainpanel::EditHint;
     switch (event) {
     case ui::Event::Commit: {
         MarkResultsStale();

@@ -2,15 +2,15 @@
 
 #include "app/PanelGeometry.h"
 #include "app/Wiring.h"
+#include "core/FrameBuffers.h"
+#include "core/Hooks.h"
+#include "core/PanelRoles.h"
+#include "core/ProgramState.h"
+#include "core/UnitKind.h"
 #include "link/PortSelection.h"
 #include "link/ReceiveState.h"
 #include "link/SerialPort.h"
 #include "live/DeviceTable.h"
-#include "live/FrameBuffers.h"
-#include "live/Hooks.h"
-#include "live/PanelRoles.h"
-#include "live/ProgramState.h"
-#include "live/UnitKind.h"
 #include "ui/ControlRegistry.h"
 #include "ui/Controls.h"
 #include "ui/Delay.h"
@@ -34,7 +34,7 @@ MainWindow*& ShownPanel() {
 }
 
 void CloseOpenFiles() {
-    using live::Program;
+    using core::Program;
     if (Program.FileOpen) {
         Program.FileOpen = 0;
         ui::Delay(0.6); // lets a playback tick under way finish with the file
@@ -47,7 +47,8 @@ void CloseOpenFiles() {
 } // namespace
 
 std::unique_ptr<MainWindow> LoadMainPanel(const StartOptions& options) {
-    for (const QString& path : options.extraPorts) link::AddExtraPortPath(path);
+    for (const QString& path : options.extraPorts)
+        link::AddExtraPortPath(path);
 
     QRect screen(0, 0, 1366, 768);
     if (QScreen* primary = QGuiApplication::primaryScreen()) screen = primary->geometry();
@@ -74,16 +75,17 @@ std::unique_ptr<MainWindow> LoadMainPanel(const StartOptions& options) {
 }
 
 void Initialize() {
-    using live::Program;
+    using core::Program;
     Program.TimeScale = 1;
     Program.YRange = 6.0f;
     Program.YOffset = 0.0f;
-    Program.DataSource = live::kSourceSerialPort;
+    Program.DataSource = core::kSourceSerialPort;
     Program.PlottingRunning = 0;
     Program.NewChart = 1;
     InitializeSubsystems();
-    for (live::OutputLineRecord& record : live::OutputLine) record.sampleRate = 1;
-    ui::SetInt(live::mainpanel::BroadcastPowerRing, 0);
+    for (live::OutputLineRecord& record : live::OutputLine)
+        record.sampleRate = 1;
+    ui::SetInt(core::mainpanel::BroadcastPowerRing, 0);
 }
 
 void panelCB() {
@@ -97,9 +99,9 @@ void ExitRavoZerarXB() {
 }
 
 void SendRunToWiredUnit() {
-    const int unitType = live::Program.UnitType;
-    if (unitType >= 3 && unitType <= 7 && live::Program.OpenComPortNum != 0)
-        link::ComWrtByte(live::Program.OpenComPortNum, 'g');
+    const int unitType = core::Program.UnitType;
+    if (unitType >= 3 && unitType <= 7 && core::Program.OpenComPortNum != 0)
+        link::ComWrtByte(core::Program.OpenComPortNum, 'g');
 }
 
 int RunUndarix(int argc, char** argv) {
@@ -113,8 +115,10 @@ int RunUndarix(int argc, char** argv) {
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption portOption(
-        "port", "Add a serial device PATH that the system does not list (a pseudo-terminal) to "
-                "both port lists. Repeatable.", "PATH");
+        "port",
+        "Add a serial device PATH that the system does not list (a pseudo-terminal) to "
+        "both port lists. Repeatable.",
+        "PATH");
     parser.addOption(portOption);
     AddApplicationOptions(parser);
     parser.process(application);
@@ -135,11 +139,11 @@ int RunUndarix(int argc, char** argv) {
 
 void ResetAll() {
     ResetSubsystems();
-    live::ResetProgramState();
+    core::ResetProgramState();
     live::ResetDeviceTable();
-    live::ResetFrameBuffers();
+    core::ResetFrameBuffers();
     link::ResetReceiveState();
-    live::hooks = live::Hooks{};
+    core::hooks = core::Hooks{};
     link::ResetSerialPorts();
     ui::ClearTimers();
     ui::ClearRegistry();

@@ -1,11 +1,11 @@
 #include "app/DemoMode.h"
 
 #include "chart/PlotPageRoles.h"
+#include "core/PanelRoles.h"
+#include "core/ProgramState.h"
 #include "link/PortSelection.h"
 #include "link/SerialPort.h"
 #include "live/DeviceTable.h"
-#include "live/PanelRoles.h"
-#include "live/ProgramState.h"
 #include "sim/Simulator.h"
 #include "ui/ControlRegistry.h"
 #include "ui/Controls.h"
@@ -37,7 +37,7 @@ constexpr int kDemoTimeScale = 4; // 4 x 16 s
 // sees the chart move without knowing which numbers to type. Leaves the chart alone once the
 // user has started plotting or bound a trace.
 bool PutDemoUnitsOnTheChart() {
-    if (live::Program.PlottingRunning) return true;
+    if (core::Program.PlottingRunning) return true;
     std::vector<const live::OutputLineRecord*> heard;
     for (const live::OutputLineRecord& record : live::OutputLine)
         if (record.address != 0 && record.deviceNumber != 0) heard.push_back(&record);
@@ -88,11 +88,11 @@ int OpenSimulatedPort(const sim::Simulator& simulator, const QString& label) {
     link::GetComPortList();
     link::GetComPortOutPutList();
     const int kind = simulator.Kind();
-    live::Program.UnitType = kind;
-    ui::SetInt(live::mainpanel::UnitTypeRing, kind);
+    core::Program.UnitType = kind;
+    ui::SetInt(core::mainpanel::UnitTypeRing, kind);
     const int port = link::PortNumberForPath(path);
-    ui::SetInt(live::mainpanel::ComPortList, port);
-    ui::Dispatch(live::mainpanel::ComPortList, ui::Event::Commit);
+    ui::SetInt(core::mainpanel::ComPortList, port);
+    ui::Dispatch(core::mainpanel::ComPortList, ui::Event::Commit);
     return port;
 }
 

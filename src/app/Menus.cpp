@@ -2,7 +2,7 @@
 
 #include "app/Application.h"
 #include "app/MainWindow.h"
-#include "live/PanelRoles.h"
+#include "core/PanelRoles.h"
 #include "ui/Callbacks.h"
 #include "ui/Controls.h"
 #include "ui/Popups.h"
@@ -10,7 +10,7 @@
 namespace undarix::app {
 namespace {
 
-using namespace live;
+using namespace core;
 
 // Checked: the panel's text and controls grow and shrink with the window.
 void ApplyScaleContents() {

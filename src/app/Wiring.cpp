@@ -8,6 +8,8 @@
 #include "chart/ChartControls.h"
 #include "chart/ChartState.h"
 #include "chart/TracePlotting.h"
+#include "core/Hooks.h"
+#include "core/PanelRoles.h"
 #include "files/BindFiles.h"
 #include "files/CaptureFile.h"
 #include "files/DataFile.h"
@@ -18,9 +20,7 @@
 #include "link/ReceivePath.h"
 #include "live/DeviceTable.h"
 #include "live/FrameDispatch.h"
-#include "live/Hooks.h"
 #include "live/OutputStream.h"
-#include "live/PanelRoles.h"
 #include "live/PresenceTimer.h"
 #include "radiocfg/BindRadioConfig.h"
 #include "radiocfg/ConfigDisplay.h"
@@ -37,6 +37,7 @@
 namespace undarix::app {
 
 void WireSubsystems() {
+    using namespace core;
     using namespace live;
     // The panel's timers exist from the start, doing nothing until their subsystem binds them.
     for (ui::Role timerRole : {timer::DeviceDisplay, timer::Config, timer::WiredConnect,

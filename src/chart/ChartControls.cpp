@@ -6,11 +6,11 @@
 #include "chart/ChartState.h"
 #include "chart/PlotPageRoles.h"
 #include "chart/TracePlotting.h"
+#include "core/PanelRoles.h"
+#include "core/ProgramState.h"
+#include "core/UnitKind.h"
 #include "link/ReceiveState.h"
 #include "live/DeviceTable.h"
-#include "live/PanelRoles.h"
-#include "live/ProgramState.h"
-#include "live/UnitKind.h"
 #include "ui/Callbacks.h"
 #include "ui/Controls.h"
 #include "ui/Timers.h"
@@ -18,10 +18,10 @@
 namespace undarix::chart {
 namespace {
 
-using live::Program;
+using core::Program;
 
 void ShowEditHint(bool shown) {
-    ui::SetVisible(live::mainpanel::EditHint, shown);
+    ui::SetVisible(core::mainpanel::EditHint, shown);
 }
 
 // Both frame assemblers start again from an empty frame.
@@ -89,12 +89,12 @@ const QString kStartStopHelp = QStringLiteral("Note to display sample data:\n"
 void PlotSourceSelect(ui::Event event) {
     if (event != ui::Event::Commit) return;
     Program.DataSource =
-        ui::GetInt(roles::PlotSourceSelect) != 0 ? live::kSourceFile : live::kSourceSerialPort;
+        ui::GetInt(roles::PlotSourceSelect) != 0 ? core::kSourceFile : core::kSourceSerialPort;
     // The radio configuration session pauses while a file plays: its commands and replies
     // would go to units the table no longer shows.
-    const bool radioPortOpen = Program.OpenComPortNum != 0 && live::IsRadioKind(Program.UnitType);
-    ui::SetTimerEnabled(live::timer::Config,
-                        Program.DataSource == live::kSourceSerialPort && radioPortOpen);
+    const bool radioPortOpen = Program.OpenComPortNum != 0 && core::IsRadioKind(Program.UnitType);
+    ui::SetTimerEnabled(core::timer::Config,
+                        Program.DataSource == core::kSourceSerialPort && radioPortOpen);
     live::ClearAllOutputLines();
     Program.PlottingRunning = 0;
     ui::SetInt(roles::RawStartStop, 0);
@@ -106,8 +106,8 @@ void RawStartStop(ui::Event event) {
     if (event != ui::Event::Commit) return;
     Program.PlottingRunning = ui::GetInt(roles::RawStartStop) != 0 ? 1 : 0;
     if (Program.PlottingRunning) {
-        ui::SetDimmed(live::mainpanel::AirTempFile, true);
-        ui::DefaultCtrl(live::mainpanel::AirTempFile);
+        ui::SetDimmed(core::mainpanel::AirTempFile, true);
+        ui::DefaultCtrl(core::mainpanel::AirTempFile);
         ChartReset();
     }
     SetAssemblersIdle();
@@ -173,13 +173,13 @@ void RawPlotXAsis(ui::Event event) {
 
 void BindChart() {
     ui::ClearList(roles::PlotSourceSelect);
-    ui::InsertListItem(roles::PlotSourceSelect, "Serial Port", live::kSourceSerialPort);
-    ui::InsertListItem(roles::PlotSourceSelect, "File", live::kSourceFile);
+    ui::InsertListItem(roles::PlotSourceSelect, "Serial Port", core::kSourceSerialPort);
+    ui::InsertListItem(roles::PlotSourceSelect, "File", core::kSourceFile);
     ui::OnEvent(roles::PlotSourceSelect, PlotSourceSelect);
     ui::SetHelp(roles::PlotSourceSelect, "SELECT DATA SOURCE", kSourceHelp);
     ui::OnEvent(roles::RawStartStop, RawStartStop);
     ui::SetHelpProvider(roles::RawStartStop, []() -> std::optional<ui::HelpText> {
-        if (Program.UnitType != live::WiredRavoZerar402E) return std::nullopt;
+        if (Program.UnitType != core::WiredRavoZerar402E) return std::nullopt;
         return ui::HelpText{"RAVO ZERAR TYPE", kStartStopHelp};
     });
     ui::OnEvent(roles::StopWhenFull, StopWhenFull);

@@ -2,7 +2,7 @@
 
 #include "chart/ChartGraph.h"
 #include "chart/PlotPageRoles.h"
-#include "live/ProgramState.h"
+#include "core/ProgramState.h"
 #include "ui/Controls.h"
 
 #include <algorithm>
@@ -27,7 +27,7 @@ CursorPosition GetGraphCursor(int cursor) {
 }
 
 void UpdateCursors() {
-    using live::Program;
+    using core::Program;
     const ui::Role time[kCursorCount] = {roles::LeftXAxis, roles::RightXAxis};
     const ui::Role level[kCursorCount] = {roles::LeftYAxis, roles::RightYAxis};
     for (int c = 0; c < kCursorCount; ++c) {

@@ -4,7 +4,7 @@
 #include "chart/CursorDrag.h"
 #include "chart/PlotPageRoles.h"
 #include "chart/TraceLayer.h"
-#include "live/ProgramState.h"
+#include "core/ProgramState.h"
 #include "ui/Controls.h"
 
 #include <QPointer>
@@ -112,7 +112,7 @@ bool HasChartGraph() {
 void ApplyGraphAxes() {
     QCustomPlot* plot = Plot();
     if (!plot) return;
-    using live::Program;
+    using core::Program;
     plot->xAxis->setRange(0.0, kGraphWidth * Chart.xGain);
     plot->yAxis->setRange(Program.YOffset, double(Program.YOffset) + Program.YRange);
     plot->xAxis2->setRange(plot->xAxis->range());
@@ -125,7 +125,7 @@ void ApplyGraphAxes() {
 void ShowGraphCursors() {
     QCustomPlot* plot = Plot();
     if (!plot) return;
-    using live::Program;
+    using core::Program;
     GraphParts& parts = Parts();
     for (int c = 0; c < kCursorCount; ++c) {
         const double x = Chart.cursor[c].x * Chart.xGain;

@@ -2,7 +2,7 @@
 
 #include "chart/ChartCursors.h"
 #include "chart/PlotPageRoles.h"
-#include "live/ProgramState.h"
+#include "core/ProgramState.h"
 #include "ui/ControlRegistry.h"
 
 #include <qcustomplot.h>
@@ -15,7 +15,7 @@ namespace {
 constexpr double kGrabPixels = 6.0;
 
 QPointF PixelOf(QCustomPlot* plot, const CursorPosition& at) {
-    using live::Program;
+    using core::Program;
     return {plot->xAxis->coordToPixel(at.x * Chart.xGain),
             plot->yAxis->coordToPixel(at.y * double(Program.YRange) + double(Program.YOffset))};
 }
@@ -54,7 +54,7 @@ void CursorDrag::Press(QMouseEvent* event) {
 }
 
 void CursorDrag::Move(QMouseEvent* event) {
-    using live::Program;
+    using core::Program;
     if (grab_.cursor < 0) {
         const Grab hover = GrabAt(event->position());
         if (hover.time && hover.level)

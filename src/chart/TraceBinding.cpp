@@ -1,8 +1,8 @@
 #include "chart/TraceBinding.h"
 
 #include "chart/PlotPageRoles.h"
+#include "core/ProgramState.h"
 #include "live/DeviceTable.h"
-#include "live/ProgramState.h"
 #include "ui/Callbacks.h"
 #include "ui/Controls.h"
 
@@ -21,7 +21,7 @@ void BindTracesToHeardUnits() {
         ui::Dispatch(role, ui::Event::Commit);
         bound = true;
     }
-    if (bound && !live::Program.PlottingRunning) {
+    if (bound && !core::Program.PlottingRunning) {
         ui::SetInt(roles::RawStartStop, 1);
         ui::Dispatch(roles::RawStartStop, ui::Event::Commit);
     }

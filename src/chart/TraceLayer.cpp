@@ -3,7 +3,7 @@
 #include "chart/ChartFifo.h"
 #include "chart/ChartState.h"
 #include "chart/GraphPlots.h"
-#include "live/ProgramState.h"
+#include "core/ProgramState.h"
 
 #include <QPainter>
 
@@ -19,7 +19,7 @@ struct PixelMap {
 };
 
 PixelMap MapOf(QCPAxisRect* rect) {
-    using live::Program;
+    using core::Program;
     QCPAxis* x = rect->axis(QCPAxis::atBottom);
     QCPAxis* y = rect->axis(QCPAxis::atLeft);
     PixelMap map;

@@ -7,9 +7,9 @@
 #include "chart/GraphPlots.h"
 #include "chart/PlotPageRoles.h"
 #include "chart/codec/LocalCalendar.h"
+#include "core/FrameBuffers.h"
+#include "core/ProgramState.h"
 #include "live/DeviceTable.h"
-#include "live/FrameBuffers.h"
-#include "live/ProgramState.h"
 #include "ui/Controls.h"
 
 #include <algorithm>
@@ -19,8 +19,8 @@
 namespace undarix::chart {
 namespace {
 
+using core::Program;
 using live::OutputLineRecord;
-using live::Program;
 
 // Time stamps further than this from the start are held here (seconds).
 constexpr std::int64_t kLatestOffset = kTracePoints;
@@ -173,7 +173,7 @@ void PlotData(int slot) {
     if (t < 0 || record.sampleRate == 0) return;
     if (!MatchRate(t, record)) return;
     Trace& trace = ChartFifo[t];
-    const int count = std::min(record.sampleCount, int(live::kWorkValues));
+    const int count = std::min(record.sampleCount, int(core::kWorkValues));
     if (count <= 0) return;
 
     const std::int64_t stamp = AbsoluteTimeFromLocalCalendar(StampOf(record));
@@ -199,8 +199,8 @@ void PlotData(int slot) {
     const bool contiguous = trace.writeIndex == p;
     trace.writeIndex = p;
     for (int k = 0; k < count; ++k) {
-        trace.values[trace.writeIndex] = live::WorkValue[k];
-        trace.plotY[trace.writeIndex] = PlotY(live::WorkValue[k]);
+        trace.values[trace.writeIndex] = core::WorkValue[k];
+        trace.plotY[trace.writeIndex] = PlotY(core::WorkValue[k]);
         ++trace.writeIndex;
     }
     // A block right after the last one joins it; after a gap the line breaks. The point before
@@ -242,8 +242,8 @@ void PlotContData(int slot) {
 
     const bool contiguous = trace.writeIndex == p - 1;
     trace.writeIndex = p;
-    trace.values[p] = live::WorkValue[0];
-    trace.plotY[p] = PlotY(live::WorkValue[0]);
+    trace.values[p] = core::WorkValue[0];
+    trace.plotY[p] = PlotY(core::WorkValue[0]);
     if (p > 0 && contiguous && IsPointDrawn(t, p - 1))
         DrawSegment(t, p - 1, 2);
     else

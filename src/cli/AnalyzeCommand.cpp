@@ -10,10 +10,10 @@
 #include "cli/CommandLine.h"
 #include "cli/HeadlessProgram.h"
 #include "cli/InputFile.h"
+#include "core/Hooks.h"
+#include "core/ProgramState.h"
 #include "files/Playback.h"
 #include "live/DeviceTable.h"
-#include "live/Hooks.h"
-#include "live/ProgramState.h"
 #include "ui/Controls.h"
 
 #include <QFile>
@@ -67,7 +67,7 @@ Exit status: 0 success, 1 bad input (unreadable, no samples of the unit in the s
 
 namespace {
 
-using live::Program;
+using core::Program;
 namespace acodec = analysis::codec;
 
 // A time scale at which every trace holds the most points it can (16 s x 3456 x 1 Hz).
@@ -131,17 +131,17 @@ struct TraceBinding {
 // Plays the file through the chart until the unit's trace is full or the file ends.
 int PlaceSamples(QFile& in, const Request& request, InputKind kind, TraceBinding& binding,
                  const Console& console) {
-    Program.DataSource = live::kSourceFile;
+    Program.DataSource = core::kSourceFile;
     Program.OpenFileType = kind == InputKind::Capture ? 1 : 2;
     Program.FileOpen = 1;
     Program.StopWhenFull = 1;
     ui::SetInt(chart::roles::StopWhenFull, 1);
     ui::SetInt(chart::roles::RawPlotXAsis, kFullTimeScale);
-    live::hooks.PlotData = [&binding](int slot) {
+    core::hooks.PlotData = [&binding](int slot) {
         binding.Plotting(slot);
         chart::PlotData(slot);
     };
-    live::hooks.PlotContData = [&binding](int slot) {
+    core::hooks.PlotContData = [&binding](int slot) {
         binding.Plotting(slot);
         chart::PlotContData(slot);
     };

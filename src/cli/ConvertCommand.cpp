@@ -4,6 +4,9 @@
 #include "cli/HeadlessProgram.h"
 #include "cli/InputFile.h"
 #include "cli/codec/DataLineCheck.h"
+#include "core/Hooks.h"
+#include "core/ProgramState.h"
+#include "core/UnitKind.h"
 #include "files/DataFile.h"
 #include "files/FileState.h"
 #include "files/codec/DataLine.h"
@@ -11,9 +14,6 @@
 #include "link/SerialPort.h"
 #include "live/DeviceTable.h"
 #include "live/FrameDispatch.h"
-#include "live/Hooks.h"
-#include "live/ProgramState.h"
-#include "live/UnitKind.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -50,7 +50,7 @@ Exit status: 0 success, 1 bad input (unreadable, nothing usable, output not writ
 
 namespace {
 
-using live::Program;
+using core::Program;
 
 constexpr qint64 kChunk = 64 * 1024;
 constexpr qint64 kProgressFrom = 10 * 1000 * 1000;
@@ -121,12 +121,12 @@ void PrintSummary(const Console& console, const QString& input, const Report& re
 // Every byte of the capture through the unit port's receive callback, as if the radio
 // adapter delivered it, into the data file the program logs to.
 int ConvertCapture(QFile& in, const QString& input, const Console& console, Report& report) {
-    Program.UnitType = live::RavoZerarXB;
+    Program.UnitType = core::RavoZerarXB;
     const int port = link::PortNumberForPath("mem:undarix-cli-convert");
-    (void)link::OpenComConfig(port, live::BaudRateFor(Program.UnitType));
+    (void)link::OpenComConfig(port, core::BaudRateFor(Program.UnitType));
     link::InstallComCallback(port, link::kRxCharEvent, link::ComCallback);
-    live::hooks.RxDataService = live::RxDataService;
-    live::hooks.WriteOutputToFile = [&report](int slot) {
+    core::hooks.RxDataService = live::RxDataService;
+    core::hooks.WriteOutputToFile = [&report](int slot) {
         const std::uint64_t before = files::Files.data.linesWritten;
         files::WriteOutputToFile(slot);
         if (files::Files.data.linesWritten != before)

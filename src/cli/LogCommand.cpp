@@ -2,6 +2,10 @@
 
 #include "cli/CommandLine.h"
 #include "cli/HeadlessProgram.h"
+#include "core/Hooks.h"
+#include "core/PanelRoles.h"
+#include "core/ProgramState.h"
+#include "core/UnitKind.h"
 #include "files/CaptureFile.h"
 #include "files/DataFile.h"
 #include "files/FileState.h"
@@ -9,10 +13,6 @@
 #include "link/PortSelection.h"
 #include "link/SerialPort.h"
 #include "live/DeviceTable.h"
-#include "live/Hooks.h"
-#include "live/PanelRoles.h"
-#include "live/ProgramState.h"
-#include "live/UnitKind.h"
 #include "ui/Callbacks.h"
 #include "ui/Clock.h"
 #include "ui/Controls.h"
@@ -70,27 +70,27 @@ Exit status: 0 after a clean stop, 1 bad input (the port or a file cannot be ope
 
 namespace {
 
-using live::Program;
+using core::Program;
 
 struct KindName {
     std::string_view name;
     int kind;
 };
 
-constexpr std::array<KindName, 8> kKinds{{{"ravo-zerar-xb", live::RavoZerarXB},
-                                          {"rezav-ivir-erazud-xb", live::RezavIvirErazudXB},
-                                          {"rezav-ivir-erazud-rv", live::RezavIvirErazudRV},
-                                          {"ravo-zerar-402e", live::WiredRavoZerar402E},
-                                          {"ravo-zerar-408", live::WiredRavoZerar408},
-                                          {"deve-zuravi-404e", live::DeveZuravi404E},
-                                          {"deve-zuravi-410", live::DeveZuravi410},
-                                          {"vazavevezeze", live::Vazavevezeze}}};
+constexpr std::array<KindName, 8> kKinds{{{"ravo-zerar-xb", core::RavoZerarXB},
+                                          {"rezav-ivir-erazud-xb", core::RezavIvirErazudXB},
+                                          {"rezav-ivir-erazud-rv", core::RezavIvirErazudRV},
+                                          {"ravo-zerar-402e", core::WiredRavoZerar402E},
+                                          {"ravo-zerar-408", core::WiredRavoZerar408},
+                                          {"deve-zuravi-404e", core::DeveZuravi404E},
+                                          {"deve-zuravi-410", core::DeveZuravi410},
+                                          {"vazavevezeze", core::Vazavevezeze}}};
 
 std::optional<int> KindOf(const QString& text) {
     bool number = false;
     const int value = text.toInt(&number);
     if (number)
-        return value >= 0 && value < live::kUnitKindCount ? std::optional(value) : std::nullopt;
+        return value >= 0 && value < core::kUnitKindCount ? std::optional(value) : std::nullopt;
     const QByteArray name = text.trimmed().toLower().replace(' ', '-').toLatin1();
     for (const KindName& kind : kKinds)
         if (kind.name == std::string_view(name.constData(), std::size_t(name.size())))
@@ -162,13 +162,13 @@ private:
 // The unit port opened as the port selector opens it.
 int OpenUnitPort(HeadlessProgram& program, const LogRequest& request, const Console& console) {
     Program.UnitType = request.kind;
-    ui::SetInt(live::mainpanel::UnitTypeRing, request.kind);
+    ui::SetInt(core::mainpanel::UnitTypeRing, request.kind);
     link::AddExtraPortPath(request.port);
     const int port = link::PortNumberForPath(request.port);
-    ui::SetInt(live::mainpanel::ComPortList, port);
+    ui::SetInt(core::mainpanel::ComPortList, port);
     // A failure is told once, below, with the port's name.
     program.EchoStatus(false);
-    ui::Dispatch(live::mainpanel::ComPortList, ui::Event::Commit);
+    ui::Dispatch(core::mainpanel::ComPortList, ui::Event::Commit);
     program.EchoStatus(true);
     if (Program.OpenComPortNum == 0)
         return BadInput(console, request.port, "cannot be opened: " + link::LastComError());
@@ -207,7 +207,7 @@ int StartDataFile(const LogRequest& request, const Console& console) {
     data.SaveFileDayCounter = 0;
     data.SaveFileNameCounter = number;
     Program.OutputDataFileOpen = 1;
-    ui::SetTimerEnabled(live::timer::FileInterval, true);
+    ui::SetTimerEnabled(core::timer::FileInterval, true);
     return kExitOk;
 }
 
@@ -259,7 +259,7 @@ int RunLog(const LogRequest& request, const Console& console) {
         }
     // The board's staff-length table, as the user fills it in before opening the port.
     for (const StaffLength& length : request.staffLengths)
-        ui::SetTableCell(live::mainpanel::BoardStaffTable, length.staff, 1, length.meters);
+        ui::SetTableCell(core::mainpanel::BoardStaffTable, length.staff, 1, length.meters);
     if (const int status = OpenUnitPort(program, request, console)) {
         AbandonFiles(captureExisted);
         return status;
@@ -272,7 +272,7 @@ int RunLog(const LogRequest& request, const Console& console) {
                             .arg(captureExisted ? "continuing" : "writing", request.capture));
 
     std::uint64_t captured = 0;
-    live::hooks.CaptureByte = [&captured](std::uint8_t byte) {
+    core::hooks.CaptureByte = [&captured](std::uint8_t byte) {
         files::CaptureByte(byte);
         ++captured;
     };
@@ -362,9 +362,9 @@ int Log(const QStringList& arguments, const Console& console) {
                                   .arg(text));
         request.staffLengths.push_back(*length);
     }
-    if (!request.staffLengths.empty() && !live::IsBoard(request.kind))
+    if (!request.staffLengths.empty() && !core::IsBoard(request.kind))
         return UsageError(console, command, "--staff-length is for the Vazavevezeze's staffs");
-    if (!request.capture.isEmpty() && !live::IsRadioKind(request.kind))
+    if (!request.capture.isEmpty() && !core::IsRadioKind(request.kind))
         return UsageError(console, command,
                           "--capture records the radio adapter's bytes: radio kinds only");
     if (parser.isSet("interval") && request.csv.isEmpty())

@@ -7,14 +7,14 @@
 #include "cli/HeadlessProgram.h"
 #include "cli/InputFile.h"
 #include "cli/codec/SeaStateDataFeed.h"
+#include "core/Hooks.h"
+#include "core/ProgramState.h"
+#include "core/UnitKind.h"
 #include "link/ReceivePath.h"
 #include "link/ReceiveState.h"
 #include "link/SerialPort.h"
 #include "live/DeviceTable.h"
 #include "live/FrameDispatch.h"
-#include "live/Hooks.h"
-#include "live/ProgramState.h"
-#include "live/UnitKind.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -75,7 +75,7 @@ Exit status: 0 success, 1 bad input (unreadable, no samples), 2 usage error.
 namespace {
 
 namespace acodec = analysis::codec;
-using live::Program;
+using core::Program;
 
 constexpr qint64 kProgressFrom = 10 * 1000 * 1000;
 
@@ -116,12 +116,12 @@ public:
     CaptureReader(const Console& console, acodec::SeaStateAccumulator& accumulator, int device,
                   Totals& totals)
         : program_(console) {
-        Program.UnitType = live::RavoZerarXB;
+        Program.UnitType = core::RavoZerarXB;
         port_ = link::PortNumberForPath("mem:undarix-cli-seastate");
-        (void)link::OpenComConfig(port_, live::BaudRateFor(Program.UnitType));
+        (void)link::OpenComConfig(port_, core::BaudRateFor(Program.UnitType));
         link::InstallComCallback(port_, link::kRxCharEvent, link::ComCallback);
-        live::hooks.RxDataService = live::RxDataService;
-        live::hooks.SeaStateSamples = [&accumulator, &totals, device](int slot) {
+        core::hooks.RxDataService = live::RxDataService;
+        core::hooks.SeaStateSamples = [&accumulator, &totals, device](int slot) {
             const live::OutputLineRecord& record = live::OutputLine[std::size_t(slot)];
             if (device != 0 && record.deviceNumber != device) return;
             if (analysis::FeedSeaStateFromTable(slot, accumulator).fed)

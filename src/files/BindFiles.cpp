@@ -1,9 +1,9 @@
 #include "files/BindFiles.h"
 
+#include "core/PanelRoles.h"
 #include "files/CaptureFile.h"
 #include "files/DataFile.h"
 #include "files/Playback.h"
-#include "live/PanelRoles.h"
 #include "ui/Callbacks.h"
 #include "ui/Controls.h"
 #include "ui/Timers.h"
@@ -11,7 +11,7 @@
 namespace undarix::files {
 
 void BindFiles() {
-    using namespace live;
+    using namespace core;
     ui::OnCommit(menu::SaveOutputData, SaveOutputDataToFile);
     ui::OnCommit(menu::StopSavingOutputData, StopOutputDataToFile);
     ui::OnCommit(menu::HelpSaveOutput, HelpOnSaveOutput2File);

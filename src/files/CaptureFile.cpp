@@ -1,10 +1,10 @@
 #include "files/CaptureFile.h"
 
+#include "core/PanelRoles.h"
+#include "core/ProgramState.h"
+#include "core/UnitKind.h"
 #include "files/FileState.h"
 #include "files/FileSupport.h"
-#include "live/PanelRoles.h"
-#include "live/ProgramState.h"
-#include "live/UnitKind.h"
 #include "ui/Controls.h"
 #include "ui/Popups.h"
 #include "ui/StatusMessage.h"
@@ -12,9 +12,9 @@
 namespace undarix::files {
 namespace {
 
-using live::Program;
-namespace mainpanel = live::mainpanel;
-namespace menu = live::menu;
+using core::Program;
+namespace mainpanel = core::mainpanel;
+namespace menu = core::menu;
 
 constexpr std::uint32_t kCaptureColor = ui::kBlue;
 
@@ -60,7 +60,7 @@ void CloseCaptureFileNow() {
 }
 
 void CaptureByte(std::uint8_t byte) {
-    if (!Program.APIFrameDataFileOpen || !live::IsRadioKind(Program.UnitType)) return;
+    if (!Program.APIFrameDataFileOpen || !core::IsRadioKind(Program.UnitType)) return;
     CaptureFileState& capture = Files.capture;
     const char c = char(byte);
     WriteChecked(capture.SaveAPIFrameDataHandle, &c, 1, capture.writeFailing,

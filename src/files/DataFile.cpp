@@ -1,5 +1,8 @@
 #include "files/DataFile.h"
 
+#include "core/FrameBuffers.h"
+#include "core/PanelRoles.h"
+#include "core/ProgramState.h"
 #include "files/FileState.h"
 #include "files/FileSupport.h"
 #include "files/codec/DataFileName.h"
@@ -7,9 +10,6 @@
 #include "link/ReceiveState.h"
 #include "link/SerialPort.h"
 #include "live/DeviceTable.h"
-#include "live/FrameBuffers.h"
-#include "live/PanelRoles.h"
-#include "live/ProgramState.h"
 #include "ui/Clock.h"
 #include "ui/Controls.h"
 #include "ui/Popups.h"
@@ -23,9 +23,9 @@
 namespace undarix::files {
 namespace {
 
-using live::Program;
-namespace mainpanel = live::mainpanel;
-namespace menu = live::menu;
+using core::Program;
+namespace mainpanel = core::mainpanel;
+namespace menu = core::menu;
 
 constexpr std::uint32_t kLoggingColor = ui::kGreen;
 constexpr int kOneContinuousFile = 99;
@@ -47,7 +47,7 @@ void ShowLogging(bool on) {
     ui::SetDimmed(menu::StopSavingOutputData, !on);
     ui::SetTextColor(mainpanel::LoggingIndicator, kLoggingColor);
     ui::SetVisible(mainpanel::LoggingIndicator, on);
-    ui::SetTimerEnabled(live::timer::FileInterval, on);
+    ui::SetTimerEnabled(core::timer::FileInterval, on);
 }
 
 void LoggingOff() {
@@ -83,7 +83,7 @@ void WriteOutputToFile(int slot) {
     const std::size_t length =
         codec::BuildDataLine(live::OutputLine[slot].packetKind,
                              reinterpret_cast<const char*>(link::RxFrame + link::kPacketTextStart),
-                             std::size_t(textLength), live::WorkValue, line);
+                             std::size_t(textLength), core::WorkValue, line);
     if (length == 0) return;
 
     if (Program.OutputDataFileOpen) {

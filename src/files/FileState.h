@@ -2,7 +2,7 @@
 
 // The state of the data file, the capture file and playback. The flags that other
 // subsystems read (OutputDataFileOpen, APIFrameDataFileOpen, FileOpen, FileRxStatus, ...) are
-// in live::Program; what only this subsystem uses is here.
+// in core::Program; what only this subsystem uses is here.
 
 #include "link/codec/ApiFrame.h"
 

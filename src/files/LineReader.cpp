@@ -1,11 +1,11 @@
 #include "files/LineReader.h"
 
+#include "core/FrameBuffers.h"
+#include "core/Hooks.h"
+#include "core/ProgramState.h"
 #include "files/codec/DataLine.h"
 #include "live/DeviceTable.h"
-#include "live/FrameBuffers.h"
 #include "live/FrameDispatch.h"
-#include "live/Hooks.h"
-#include "live/ProgramState.h"
 
 #include <algorithm>
 #include <cstring>
@@ -16,8 +16,8 @@ char RxCSV[kRxCSVSize] = {};
 
 namespace {
 
+using core::Program;
 using live::OutputLineRecord;
-using live::Program;
 
 // The part of the line from `position` on (empty past its end).
 struct Field {
@@ -49,12 +49,12 @@ void ReadSingleValue(int slot, const char* line, std::size_t length) {
         record.sampleRate = std::uint8_t(IntAt(line, length, 9));
         const Field number = At(line, length, 12);
         const float value = codec::ParseLeadingReal(number.text, number.length);
-        live::WorkValue[0] = value;
+        core::WorkValue[0] = value;
         record.lastValue = value;
         record.sampleCount += 1;
         record.updated = 1;
         record.recordType = 1;
-        if (Program.PlottingRunning) live::CallHook(live::hooks.PlotContData, slot);
+        if (Program.PlottingRunning) core::CallHook(core::hooks.PlotContData, slot);
         break;
     }
     case '8':
@@ -105,13 +105,13 @@ void ReadBlock(int slot, char kind, const char* line, std::size_t length) {
     const int count = codec::BlockValueCount(kind);
     const bool complete = count != 0 && length == codec::BlockLineLength(kind);
     if (complete) {
-        codec::ReadBlockValues(line, count, live::WorkValue);
-        record.lastValue = live::WorkValue[count - 1];
+        codec::ReadBlockValues(line, count, core::WorkValue);
+        record.lastValue = core::WorkValue[count - 1];
         record.sampleCount = count;
         if (record.sampleRate != 0) record.offsetTime = count * 1000 / record.sampleRate;
     }
     live::WrLine2Display(slot);
-    if (complete && Program.PlottingRunning) live::CallHook(live::hooks.PlotData, slot);
+    if (complete && Program.PlottingRunning) core::CallHook(core::hooks.PlotData, slot);
 }
 
 } // namespace

@@ -1,13 +1,13 @@
 #include "files/Playback.h"
 
+#include "core/Hooks.h"
+#include "core/PanelRoles.h"
+#include "core/ProgramState.h"
 #include "files/FileState.h"
 #include "files/FileSupport.h"
 #include "files/LineReader.h"
 #include "link/ReceiveState.h"
 #include "live/DeviceTable.h"
-#include "live/Hooks.h"
-#include "live/PanelRoles.h"
-#include "live/ProgramState.h"
 #include "ui/Callbacks.h"
 #include "ui/Controls.h"
 #include "ui/Delay.h"
@@ -18,9 +18,9 @@
 namespace undarix::files {
 namespace {
 
+using core::Program;
 using link::codec::ApiFrameAssembler;
-using live::Program;
-namespace mainpanel = live::mainpanel;
+namespace mainpanel = core::mainpanel;
 
 constexpr qint64 kBlockSize = 1024;
 constexpr int kCaptureFile = 1;
@@ -58,7 +58,7 @@ void ShowPosition() {
 
 void StopPlotting() {
     Program.PlottingRunning = 0;
-    live::CallHook(live::hooks.StopPlotting);
+    core::CallHook(core::hooks.StopPlotting);
 }
 
 bool StartsLine(std::uint8_t byte) {
@@ -110,7 +110,7 @@ void FeedCaptureFileByte(std::uint8_t byte) {
     }
     link::UartXbee.frameLength = assembler.FrameLength();
     Program.FileRxStatus = kServing;
-    live::CallHook(live::hooks.RxDataService, std::uint8_t(0));
+    core::CallHook(core::hooks.RxDataService, std::uint8_t(0));
     assembler.Serve();
     Program.FileRxStatus = kIdle;
 }
@@ -133,12 +133,12 @@ void FeedPlaybackBytes(const std::uint8_t* bytes, std::size_t count) {
 }
 
 void ReadFileTimer() {
-    if (Program.DataSource != live::kSourceFile || !Program.PlottingRunning) return;
+    if (Program.DataSource != core::kSourceFile || !Program.PlottingRunning) return;
     QFile& file = Files.playback.OpenFileHandle;
     if (!Program.FileOpen || !file.isOpen()) return;
 
     if (Program.FileReadBackwards) {
-        live::CallHook(live::hooks.ChartReset);
+        core::CallHook(core::hooks.ChartReset);
         Program.FileLocation =
             Program.FileLocation >= kBlockSize ? Program.FileLocation - kBlockSize : 0;
         file.seek(Program.FileLocation);
@@ -169,16 +169,16 @@ void PlotSpeedCtr(ui::Event event) {
     if (backwards) speed = -speed;
     if (speed == 0.0) {
         // Pauses: the interval would be infinite.
-        ui::SetTimerEnabled(live::timer::ReadFile, false);
+        ui::SetTimerEnabled(core::timer::ReadFile, false);
         return;
     }
-    ui::SetTimerInterval(live::timer::ReadFile, 1.0 / speed);
-    if (Program.FileOpen) ui::SetTimerEnabled(live::timer::ReadFile, true);
+    ui::SetTimerInterval(core::timer::ReadFile, 1.0 / speed);
+    if (Program.FileOpen) ui::SetTimerEnabled(core::timer::ReadFile, true);
 }
 
 void FileKbPosition(ui::Event event) {
     if (event != ui::Event::Commit) return;
-    live::CallHook(live::hooks.ChartReset);
+    core::CallHook(core::hooks.ChartReset);
     Program.FileLocation = qint64(ui::GetInt(mainpanel::PlaybackPosition)) * kBlockSize;
     if (Program.FileOpen) Files.playback.OpenFileHandle.seek(Program.FileLocation);
     ResetAssembly();
@@ -215,9 +215,9 @@ void OpenFile2PlotPath(const QString& path) {
     playback.OpenFileName = path;
     Program.OpenFileType = fileType;
     Program.OpenCVSFileStatus = kNotLookedAt;
-    ui::SetDimmed(live::menu::CloseFile, false);
+    ui::SetDimmed(core::menu::CloseFile, false);
     ui::SetText(mainpanel::PlaybackFileName, path);
-    ui::SetTimerInterval(live::timer::ReadFile, 1.0);
+    ui::SetTimerInterval(core::timer::ReadFile, 1.0);
     ui::SetReal(mainpanel::PlaybackSpeed, 1.0);
     ui::SetDimmed(mainpanel::PlaybackSpeed, false);
     ui::SetDimmed(mainpanel::PlaybackPosition, false);
@@ -229,12 +229,12 @@ void OpenFile2PlotPath(const QString& path) {
     ui::SetInt(mainpanel::PlaybackPosition, 0);
     Program.FileLocation = 0;
     ResetAssembly();
-    ui::SetTimerEnabled(live::timer::ReadFile, true);
+    ui::SetTimerEnabled(core::timer::ReadFile, true);
 
-    if (Program.DataSource == live::kSourceFile) {
+    if (Program.DataSource == core::kSourceFile) {
         live::ClearAllOutputLines();
         StopPlotting();
-        live::CallHook(live::hooks.ChartReset);
+        core::CallHook(core::hooks.ChartReset);
     }
     ui::ShowStatus(QString("File open for playback: %1").arg(path));
 }
@@ -251,9 +251,9 @@ void ClosePlaybackFileNow() {
     playback.OpenFileHandle.close();
     playback.OpenFileName.clear();
     Program.FileOpen = 0;
-    ui::SetDimmed(live::menu::CloseFile, true);
+    ui::SetDimmed(core::menu::CloseFile, true);
     ui::SetText(mainpanel::PlaybackFileName, QString());
-    ui::SetTimerEnabled(live::timer::ReadFile, false);
+    ui::SetTimerEnabled(core::timer::ReadFile, false);
     ui::SetDimmed(mainpanel::PlaybackSpeed, true);
     ui::SetDimmed(mainpanel::PlaybackPosition, true);
     ui::SetRange(mainpanel::PlaybackPosition, 0, 100);

@@ -1,8 +1,8 @@
 #include "link/ApiTransmit.h"
 
+#include "core/ProgramState.h"
 #include "link/SerialPort.h"
 #include "link/codec/ApiFrame.h"
-#include "live/ProgramState.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -11,9 +11,9 @@
 namespace undarix::link {
 namespace {
 
-using live::Program;
+using core::Program;
 
-constexpr int kTxStrSize = int(std::size(live::ProgramState{}.TxStr));
+constexpr int kTxStrSize = int(std::size(core::ProgramState{}.TxStr));
 
 const std::uint8_t* TxText() {
     return reinterpret_cast<const std::uint8_t*>(Program.TxStr);

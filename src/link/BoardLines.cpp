@@ -2,15 +2,15 @@
 // its clock line after "r", and its data lines, one four-digit count per staff, each staff
 // converted with the length the user typed into the main panel's staff-length table.
 
+#include "core/PanelRoles.h"
+#include "core/ProgramState.h"
+#include "core/codec/ConfigBlock.h"
 #include "link/BoardReceive.h"
 #include "link/ReceiveState.h"
 #include "link/codec/DecimalText.h"
 #include "link/codec/SyntheticFrame.h"
-#include "live/PanelRoles.h"
-#include "live/ProgramState.h"
 #include "ui/Controls.h"
 #include "ui/StatusMessage.h"
-#include "wiredcfg/codec/ConfigBlock.h"
 
 #include <QStringList>
 
@@ -21,8 +21,8 @@
 namespace undarix::link {
 namespace {
 
-using live::Program;
-using wiredcfg::codec::DecStr2Byte;
+using core::Program;
+using core::codec::DecStr2Byte;
 
 constexpr int kLinesPerClock = 60;
 constexpr int kStaffFieldWidth = 5;
@@ -43,14 +43,14 @@ struct Line {
 };
 
 void ReportLine(const Line& line) {
-    wiredcfg::WiredConfigRecord& record = Program.WSAll;
+    core::WiredConfigRecord& record = Program.WSAll;
     const char lead = line.At(0);
     if (lead == '*') {
         Program.WSWLConnectTimer = 0; // keep-alive
     } else if (lead == 'S' && line.At(7) == 'N' && line.Holds(kIdentityStart, kIdentityLength)) {
         std::memcpy(record.Identity, line.text + kIdentityStart, kIdentityLength);
         record.Identity[kIdentityLength] = '\0';
-        ui::SetText(live::mainpanel::WiredIdentity, QString::fromLatin1(record.Identity));
+        ui::SetText(core::mainpanel::WiredIdentity, QString::fromLatin1(record.Identity));
         Program.WSWLConnectTimer = 0;
     } else if (lead == 'C' && line.At(5) == 'R' && line.Holds(kVersionStart, kVersionLength)) {
         std::memcpy(record.Version, line.text + kVersionStart, kVersionLength);
@@ -76,7 +76,7 @@ void ReportLine(const Line& line) {
 // "MM-DD-YY hh:mm:ss".
 void ClockLine(const Line& line) {
     if ((line.At(0) != '0' && line.At(0) != '1') || !line.Holds(15, 2)) return;
-    wiredcfg::WiredConfigRecord& record = Program.WSAll;
+    core::WiredConfigRecord& record = Program.WSAll;
     record.ClockMonth = DecStr2Byte(line.text + 0);
     record.ClockDay = DecStr2Byte(line.text + 3);
     record.ClockYear = 2000 + DecStr2Byte(line.text + 6);
@@ -89,7 +89,7 @@ void ClockLine(const Line& line) {
 // A staff's length in whole millimetres from its row of the table (meters). Rounded to the
 // micrometre first so that 9.999 m is 9999 mm, not 9998 from its binary fraction.
 int StaffLengthMm(int staff) {
-    const double meters = ui::GetTableCell(live::mainpanel::BoardStaffTable, staff + 1, 1);
+    const double meters = ui::GetTableCell(core::mainpanel::BoardStaffTable, staff + 1, 1);
     if (!std::isfinite(meters)) return 0;
     return int(std::trunc(std::round(meters * 1e6) / 1000.0));
 }

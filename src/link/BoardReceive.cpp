@@ -1,7 +1,7 @@
 #include "link/BoardReceive.h"
 
+#include "core/ProgramState.h"
 #include "link/ReceiveState.h"
-#include "live/ProgramState.h"
 
 namespace undarix::link {
 namespace {
@@ -16,7 +16,7 @@ void BoardReceiveByte(std::uint8_t byte) {
     rx.line[rx.index] = char(byte);
     if (byte != 0) ++rx.index;
 
-    if (live::Program.DataSource == live::kSourceFile) return;
+    if (core::Program.DataSource == core::kSourceFile) return;
     if (UartXbee.receiveState == 0) UartXbee.receiveState = 2;
     if (UartXbee.receiveState != 2) return;
     if (byte != '\n') return;

@@ -1,9 +1,9 @@
 #include "link/PanId.h"
 
+#include "core/FrameBuffers.h"
+#include "core/PanelRoles.h"
+#include "core/ProgramState.h"
 #include "link/ApiTransmit.h"
-#include "live/FrameBuffers.h"
-#include "live/PanelRoles.h"
-#include "live/ProgramState.h"
 #include "ui/Callbacks.h"
 #include "ui/Controls.h"
 #include "ui/Delay.h"
@@ -21,9 +21,9 @@ void ResetPanId() {
 
 namespace {
 
-using live::Program;
-namespace mainpanel = live::mainpanel;
-namespace configpage = live::configpage;
+using core::Program;
+namespace mainpanel = core::mainpanel;
+namespace configpage = core::configpage;
 
 constexpr int kNoRoute = 0;
 constexpr int kLocal = 1;
@@ -85,15 +85,15 @@ void SendRequest(int route, const char letters[2], const std::uint64_t* value = 
 }
 
 bool Is(const char* letters) {
-    return live::RxChars[0] == letters[0] && live::RxChars[1] == letters[1];
+    return core::RxChars[0] == letters[0] && core::RxChars[1] == letters[1];
 }
 int Status() {
-    return std::uint8_t(live::RxChars[2]);
+    return std::uint8_t(core::RxChars[2]);
 }
 std::uint64_t Value() {
     std::uint64_t value = 0;
     for (int i = 3; i < kValueResponseCount; ++i)
-        value = value << 8 | std::uint8_t(live::RxChars[i]);
+        value = value << 8 | std::uint8_t(core::RxChars[i]);
     return value;
 }
 

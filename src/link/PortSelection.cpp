@@ -1,12 +1,12 @@
 #include "link/PortSelection.h"
 
+#include "core/PanelRoles.h"
+#include "core/ProgramState.h"
+#include "core/UnitKind.h"
 #include "link/PanId.h"
 #include "link/ReceivePath.h"
 #include "link/SerialPort.h"
 #include "live/DeviceTable.h"
-#include "live/PanelRoles.h"
-#include "live/ProgramState.h"
-#include "live/UnitKind.h"
 #include "ui/Callbacks.h"
 #include "ui/Controls.h"
 #include "ui/Delay.h"
@@ -16,7 +16,7 @@
 namespace undarix::link {
 namespace {
 
-using namespace live;
+using namespace core;
 
 int FillPortList(ui::Role selector) {
     ui::ClearList(selector);
@@ -45,9 +45,13 @@ void SendRunBeforeClosing(int port) {
 
 } // namespace
 
-int GetComPortList() { return FillPortList(mainpanel::ComPortList); }
+int GetComPortList() {
+    return FillPortList(mainpanel::ComPortList);
+}
 
-int GetComPortOutPutList() { return FillPortList(mainpanel::OutputPortList); }
+int GetComPortOutPutList() {
+    return FillPortList(mainpanel::OutputPortList);
+}
 
 void ComPort(ui::Event event) {
     if (event != ui::Event::Commit) return;
@@ -75,7 +79,8 @@ void ComPort(ui::Event event) {
     ui::SetVisible(mainpanel::ChangeComPortButton, true);
     ui::SetVisible(mainpanel::PortOpenLed, true);
     ui::SetInt(mainpanel::PortOpenLed, 1);
-    ui::ShowStatus(QString("Port %1 open at %2 baud").arg(PortPathFor(port)).arg(BaudRateFor(unitType)));
+    ui::ShowStatus(
+        QString("Port %1 open at %2 baud").arg(PortPathFor(port)).arg(BaudRateFor(unitType)));
     InstallComCallback(port, kRxCharEvent, ComCallback);
     Program.WSWLConnectTimer = 0;
     if (radio) GetLocalPANID();

@@ -1,12 +1,12 @@
 #include "link/ReceivePath.h"
 
+#include "core/Hooks.h"
+#include "core/ProgramState.h"
+#include "core/UnitKind.h"
 #include "link/BoardReceive.h"
 #include "link/ReceiveState.h"
 #include "link/SerialPort.h"
 #include "link/WiredReceive.h"
-#include "live/Hooks.h"
-#include "live/ProgramState.h"
-#include "live/UnitKind.h"
 
 namespace undarix::link {
 
@@ -14,23 +14,23 @@ RadioReceiveState RadioRx;
 
 namespace {
 
-using live::Program;
+using core::Program;
 using Assembler = codec::ApiFrameAssembler;
 
 void ReceiveByte(std::uint8_t byte) {
     const int unitType = Program.UnitType;
-    if (live::IsRadioKind(unitType))
+    if (core::IsRadioKind(unitType))
         RadioReceiveByte(byte);
-    else if (live::IsWiredKind(unitType))
+    else if (core::IsWiredKind(unitType))
         WiredReceiveByte(byte);
-    else if (live::IsBoard(unitType))
+    else if (core::IsBoard(unitType))
         BoardReceiveByte(byte);
 }
 
 } // namespace
 
 void ComCallback(int port, int eventMask) {
-    if (!live::IsBoard(Program.UnitType) && !(eventMask & kRxCharEvent)) return;
+    if (!core::IsBoard(Program.UnitType) && !(eventMask & kRxCharEvent)) return;
     // Takes the bytes the queue reports, then asks again: one query per batch, not per byte.
     for (int waiting = GetInQLen(port); waiting > 0; waiting = GetInQLen(port)) {
         for (; waiting > 0; --waiting) {
@@ -42,8 +42,8 @@ void ComCallback(int port, int eventMask) {
 }
 
 void RadioReceiveByte(std::uint8_t byte) {
-    if (Program.APIFrameDataFileOpen) live::CallHook(live::hooks.CaptureByte, byte);
-    if (Program.DataSource == live::kSourceFile) return;
+    if (Program.APIFrameDataFileOpen) core::CallHook(core::hooks.CaptureByte, byte);
+    if (Program.DataSource == core::kSourceFile) return;
 
     Assembler& assembler = RadioRx.assembler;
     // A frame served elsewhere (played back from a file) sends the hunt back to the start.
@@ -57,7 +57,7 @@ void RadioReceiveByte(std::uint8_t byte) {
     ++RadioRx.framesGood;
 
     UartXbee.frameLength = assembler.FrameLength();
-    live::CallHook(live::hooks.RxDataService, std::uint8_t(0));
+    core::CallHook(core::hooks.RxDataService, std::uint8_t(0));
     // The frame has been served, whether or not a dispatcher took it.
     assembler.Serve();
     UartXbee.receiveState = Assembler::kHunting;

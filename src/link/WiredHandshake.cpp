@@ -3,21 +3,21 @@
 // configuration block to "r", "GOK," to "g". Each reply's lead letter restarts the line, and
 // its closing comma is recognised by the position it arrives at.
 
+#include "core/PanelRoles.h"
+#include "core/ProgramState.h"
+#include "core/codec/ConfigBlock.h"
+#include "core/codec/StaffTable.h"
 #include "link/WiredReceive.h"
-#include "live/PanelRoles.h"
-#include "live/ProgramState.h"
 #include "ui/Controls.h"
 #include "ui/StatusMessage.h"
-#include "wiredcfg/codec/ConfigBlock.h"
-#include "wiredcfg/codec/StaffTable.h"
 
 #include <cstring>
 
 namespace undarix::link {
 namespace {
 
-using live::Program;
-namespace block = wiredcfg::codec;
+using core::Program;
+namespace block = core::codec;
 
 constexpr int kLastLineIndex = 140;
 
@@ -67,7 +67,7 @@ void SerialNumberReceived(WiredReceiveState& rx, std::uint8_t byte) {
     char* identity = Program.WSAll.Identity;
     std::memcpy(identity, rx.line + kIdentityStart, kIdentityLength);
     identity[kIdentityLength] = '\0';
-    ui::SetText(live::mainpanel::WiredIdentity, QString::fromLatin1(identity));
+    ui::SetText(core::mainpanel::WiredIdentity, QString::fromLatin1(identity));
 }
 
 void RefuseBadBlock(WiredReceiveState& rx) {
@@ -94,7 +94,7 @@ void TakeBlock(WiredReceiveState& rx) {
     rx.badBlocks = 0;
     Program.WSWLConnectStatus = 6;
     Program.WiredSampleRate = block::ReadHexPair(raw, 7);
-    wiredcfg::WiredConfigRecord& record = Program.WSAll;
+    core::WiredConfigRecord& record = Program.WSAll;
     block::DecodeBlockPrescale(raw, record);
     record.StaffLength =
         block::StaffLengthForPrescale(unitType, record.PrescaleRange, record.Prescale);
@@ -136,12 +136,12 @@ void RecogniseHandshakeReply(WiredReceiveState& rx, std::uint8_t byte) {
 void ShowWiredStaffLength() {
     const float length = Program.WSAll.StaffLength;
     if (length > 0.0f) {
-        ui::SetReal(live::mainpanel::StaffLengthDisplay, double(length) / 1000.0);
-        ui::SetTextColor(live::mainpanel::StaffLengthDisplay, ui::kBlack);
+        ui::SetReal(core::mainpanel::StaffLengthDisplay, double(length) / 1000.0);
+        ui::SetTextColor(core::mainpanel::StaffLengthDisplay, ui::kBlack);
         return;
     }
-    ui::SetText(live::mainpanel::StaffLengthDisplay, "0 (unknown)");
-    ui::SetTextColor(live::mainpanel::StaffLengthDisplay, ui::kRed);
+    ui::SetText(core::mainpanel::StaffLengthDisplay, "0 (unknown)");
+    ui::SetTextColor(core::mainpanel::StaffLengthDisplay, ui::kRed);
     ui::ShowStatus("The unit's staff length is unknown (its prescale matches no staff length): "
                    "every sample reads 0. Set the staff length on the configuration page.");
 }

@@ -1,11 +1,11 @@
 #include "link/WiredReceive.h"
 
+#include "core/Hooks.h"
+#include "core/PanelRoles.h"
+#include "core/ProgramState.h"
 #include "link/ReceiveState.h"
 #include "link/codec/DecimalText.h"
 #include "link/codec/SyntheticFrame.h"
-#include "live/Hooks.h"
-#include "live/PanelRoles.h"
-#include "live/ProgramState.h"
 #include "ui/Clock.h"
 #include "ui/Controls.h"
 
@@ -17,7 +17,7 @@ WiredReceiveState WiredRx;
 
 namespace {
 
-using live::Program;
+using core::Program;
 
 constexpr int kLastLineIndex = 140;
 constexpr int kCountDigits = 4;
@@ -61,7 +61,7 @@ void LineEnd(WiredReceiveState& rx) {
             DispatchSyntheticFrame(length, 0);
         }
     }
-    ui::SetDimmed(live::mainpanel::AirTempLive, !hasTemperature);
+    ui::SetDimmed(core::mainpanel::AirTempLive, !hasTemperature);
 }
 
 void RunningByte(WiredReceiveState& rx, std::uint8_t byte) {
@@ -81,7 +81,7 @@ void WiredReceiveByte(std::uint8_t byte) {
     rx.line[rx.index] = char(byte);
     if (++rx.index > kLastLineIndex) rx.index = 1;
 
-    if (Program.DataSource == live::kSourceFile) return;
+    if (Program.DataSource == core::kSourceFile) return;
     if (UartXbee.receiveState == 0) UartXbee.receiveState = 2;
     if (UartXbee.receiveState != 2) return;
 
@@ -98,7 +98,7 @@ void WiredReceiveByte(std::uint8_t byte) {
 void DispatchSyntheticFrame(int frameLength, std::uint8_t tenthFlag) {
     UartXbee.frameLength = frameLength;
     UartXbee.receiveState = 3;
-    live::CallHook(live::hooks.RxDataService, tenthFlag);
+    core::CallHook(core::hooks.RxDataService, tenthFlag);
     UartXbee.receiveState = 0; // served, whether or not a dispatcher took it
 }
 

@@ -1,12 +1,13 @@
 #include "live/AutoTimeSync.h"
 
+#include "core/PanelRoles.h"
+#include "core/ProgramState.h"
 #include "live/DeviceTable.h"
-#include "live/PanelRoles.h"
-#include "live/ProgramState.h"
 #include "ui/Callbacks.h"
 #include "ui/Controls.h"
 
 namespace undarix::live {
+using namespace core;
 
 AutoSyncState AutoSync;
 

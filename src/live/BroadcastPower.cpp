@@ -1,14 +1,15 @@
 #include "live/BroadcastPower.h"
 
+#include "core/PanelRoles.h"
+#include "core/ProgramState.h"
 #include "link/ApiTransmit.h"
-#include "live/PanelRoles.h"
-#include "live/ProgramState.h"
 #include "ui/Callbacks.h"
 #include "ui/Controls.h"
 
 #include <cstdio>
 
 namespace undarix::live {
+using namespace core;
 namespace {
 
 constexpr const char* kBroadcastPowerHelp =

@@ -1,13 +1,14 @@
 #include "live/DeviceTable.h"
 
-#include "live/PanelRoles.h"
-#include "live/ProgramState.h"
+#include "core/PanelRoles.h"
+#include "core/ProgramState.h"
 #include "ui/Callbacks.h"
 #include "ui/Controls.h"
 
 #include <string>
 
 namespace undarix::live {
+using namespace core;
 
 std::array<OutputLineRecord, kTableSlots> OutputLine;
 
@@ -27,8 +28,8 @@ struct ColumnNames {
     std::array<std::string, 8> zeroAbs = ui::ArrayOfEight(mainpanel::ZeroAbsArray);
 
     template <class F> void ForRow(int row, F&& f) const {
-        for (const auto* column : {&power, &led, &address, &device, &rate, &dateTime, &offset,
-                                   &output, &zeroAbs})
+        for (const auto* column :
+             {&power, &led, &address, &device, &rate, &dateTime, &offset, &output, &zeroAbs})
             f((*column)[row]);
     }
 };
@@ -42,7 +43,9 @@ constexpr std::uint32_t kBatteryGood = 0x00CC00;
 constexpr std::uint32_t kBatteryLow = 0xFFFF00;
 constexpr std::uint32_t kBatteryBad = 0xFF0000;
 
-bool ValidRow(int row) { return row >= 0 && row < kTableSlots; }
+bool ValidRow(int row) {
+    return row >= 0 && row < kTableSlots;
+}
 
 } // namespace
 
@@ -126,7 +129,9 @@ void DrawRecord(int slot, bool redraw) {
 
 } // namespace
 
-void WrLine2Display(int slot) { DrawRecord(slot, false); }
+void WrLine2Display(int slot) {
+    DrawRecord(slot, false);
+}
 
 void DisplayAllOutputLines() {
     // A free slot would reset row 0, which an occupied record may be showing; free slots are
@@ -142,7 +147,8 @@ void DefaultOutputLine(int row) {
 }
 
 void ClearAllDisplayLines() {
-    for (int row = 0; row < kTableSlots; ++row) DefaultOutputLine(row);
+    for (int row = 0; row < kTableSlots; ++row)
+        DefaultOutputLine(row);
 }
 
 void DimLine(int row) {
@@ -163,7 +169,9 @@ void ClearAllOutputLines() {
     ClearAllDisplayLines();
 }
 
-void ResetDeviceTable() { OutputLine = {}; }
+void ResetDeviceTable() {
+    OutputLine = {};
+}
 
 void BindDeviceTableHelp() {
     ui::SetHelp("powerOnOffHead", "POWER ON",

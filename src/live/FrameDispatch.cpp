@@ -1,13 +1,13 @@
 #include "live/FrameDispatch.h"
 
+#include "core/FrameBuffers.h"
+#include "core/Hooks.h"
+#include "core/PanelRoles.h"
+#include "core/ProgramState.h"
 #include "link/PanId.h"
 #include "link/ReceiveState.h"
 #include "link/codec/ApiFrame.h"
 #include "live/DeviceTable.h"
-#include "live/FrameBuffers.h"
-#include "live/Hooks.h"
-#include "live/PanelRoles.h"
-#include "live/ProgramState.h"
 #include "live/TimeSync.h"
 #include "live/codec/SampleText.h"
 #include "ui/Controls.h"
@@ -18,6 +18,7 @@
 #include <string_view>
 
 namespace undarix::live {
+using namespace core;
 namespace {
 
 namespace api = link::codec;

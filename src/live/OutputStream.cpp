@@ -1,9 +1,9 @@
 #include "live/OutputStream.h"
 
+#include "core/PanelRoles.h"
+#include "core/ProgramState.h"
 #include "link/PortSelection.h"
 #include "link/SerialPort.h"
-#include "live/PanelRoles.h"
-#include "live/ProgramState.h"
 #include "live/ZeroDisplay.h"
 #include "ui/Callbacks.h"
 #include "ui/Controls.h"
@@ -11,6 +11,7 @@
 #include "ui/StatusMessage.h"
 
 namespace undarix::live {
+using namespace core;
 namespace {
 
 const char* const kOutputHelp =

@@ -1,13 +1,14 @@
 #include "live/PresenceTimer.h"
 
+#include "core/PanelRoles.h"
+#include "core/ProgramState.h"
 #include "live/AutoTimeSync.h"
 #include "live/BroadcastPower.h"
 #include "live/DeviceTable.h"
-#include "live/PanelRoles.h"
-#include "live/ProgramState.h"
 #include "ui/Timers.h"
 
 namespace undarix::live {
+using namespace core;
 namespace {
 
 constexpr int kSingleSampleLimit = 6;

@@ -1,8 +1,8 @@
 #include "live/TimeSync.h"
 
+#include "core/FrameBuffers.h"
+#include "core/PanelRoles.h"
 #include "link/ApiTransmit.h"
-#include "live/FrameBuffers.h"
-#include "live/PanelRoles.h"
 #include "live/codec/SyncMessage.h"
 #include "ui/Clock.h"
 #include "ui/Controls.h"
@@ -10,6 +10,7 @@
 #include <QDateTime>
 
 namespace undarix::live {
+using namespace core;
 
 void AutoSyncRavoZerarXB(std::uint64_t address) {
     // One reading of the clock gives both the second named and the ticks until it begins.

@@ -1,11 +1,12 @@
 #include "live/ZeroDisplay.h"
 
+#include "core/PanelRoles.h"
 #include "live/DeviceTable.h"
-#include "live/PanelRoles.h"
 #include "ui/Callbacks.h"
 #include "ui/Controls.h"
 
 namespace undarix::live {
+using namespace core;
 namespace {
 
 void OnCommitOfRow(ui::Event event, int row) {

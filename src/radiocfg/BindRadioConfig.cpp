@@ -1,9 +1,9 @@
 #include "radiocfg/BindRadioConfig.h"
 
+#include "core/ConfigPageRoles.h"
+#include "core/PanelRoles.h"
+#include "core/ProgramState.h"
 #include "link/PanId.h"
-#include "live/ConfigPageRoles.h"
-#include "live/PanelRoles.h"
-#include "live/ProgramState.h"
 #include "radiocfg/CalibrationCallbacks.h"
 #include "radiocfg/ClockCallbacks.h"
 #include "radiocfg/ConfigDisplay.h"
@@ -19,8 +19,8 @@
 namespace undarix::radiocfg {
 namespace {
 
-using namespace live::configpage;
-namespace mainpanel = live::mainpanel;
+using namespace core::configpage;
+namespace mainpanel = core::mainpanel;
 
 const char* const kDeviceNumberHelp =
     "To configure a Ravo Zerar or Rezav Ivir Erazud select a device \n"
@@ -47,7 +47,7 @@ const char* const kRavoZerarTypeHelp = "Note to display sample data:\n"
 } // namespace
 
 void BindRadioConfig() {
-    ui::CreateTimer(live::timer::Config, kConfigTimerSeconds, ConfigTimer);
+    ui::CreateTimer(core::timer::Config, kConfigTimerSeconds, ConfigTimer);
     FillConfigRings();
     if (auto* address = ui::Widget<ui::HexField>(NetworkAddressField)) address->setPadded(true);
 
@@ -59,7 +59,7 @@ void BindRadioConfig() {
     ui::SetHelp(NetworkAddressField, "SELECT NETWORK ADDRESS TO CONFIGURE", kNetworkAddressHelp);
     ui::SetHelp(ReScanButton, "RE-SCAN", kReScanHelp);
     ui::SetHelpProvider(mainpanel::UnitTypeRing, []() -> std::optional<ui::HelpText> {
-        if (live::Program.UnitType != 3) return std::nullopt;
+        if (core::Program.UnitType != 3) return std::nullopt;
         return ui::HelpText{"RAVO ZERAR TYPE", kRavoZerarTypeHelp};
     });
     link::BindPanId();

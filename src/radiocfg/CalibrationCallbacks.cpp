@@ -1,13 +1,13 @@
 #include "radiocfg/CalibrationCallbacks.h"
 
-#include "live/ConfigPageRoles.h"
-#include "live/ProgramState.h"
-#include "live/UnitKind.h"
+#include "core/ConfigPageRoles.h"
+#include "core/ProgramState.h"
+#include "core/UnitKind.h"
 #include "radiocfg/SettingWrite.h"
-#include "ui/StraySteps.h"
 #include "radiocfg/codec/UnitCommand.h"
 #include "ui/Controls.h"
 #include "ui/Popups.h"
+#include "ui/StraySteps.h"
 #include "wiredcfg/Calibration.h"
 #include "wiredcfg/WiredSettings.h"
 
@@ -16,8 +16,8 @@
 namespace undarix::radiocfg {
 namespace {
 
-using namespace live::configpage;
-using live::Program;
+using namespace core::configpage;
+using core::Program;
 
 constexpr int kReReadFrom = 17; // the session reads on from number 18
 constexpr int kReading = 2;
@@ -27,7 +27,7 @@ const std::initializer_list<ui::Role> kPointControls = {
     CalibrateMetersField, CalSetButton, CalClearPointButton, CalClearAllButton, CalPointsTable};
 
 bool Radio() {
-    return live::IsRadioKind(Program.UnitType);
+    return core::IsRadioKind(Program.UnitType);
 }
 
 void Dim(std::initializer_list<ui::Role> roles) {
@@ -128,7 +128,7 @@ const char* const kClearAllQuestion =
 
 void SelCurrentMode(ui::Event event) {
     // The sonic kinds have one current mode only; the switch is a Ravo Zerar XB's.
-    if (event != ui::Event::Commit || Program.UnitType != live::RavoZerarXB) return;
+    if (event != ui::Event::Commit || Program.UnitType != core::RavoZerarXB) return;
     const bool sent =
         WriteSetting(CurrentModeSwitch, codec::FormatInt("WW", ui::GetInt(CurrentModeSwitch)));
     DimCalibrationSet();

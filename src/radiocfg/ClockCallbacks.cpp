@@ -1,15 +1,15 @@
 #include "radiocfg/ClockCallbacks.h"
 
-#include "live/ConfigPageRoles.h"
-#include "live/ProgramState.h"
-#include "live/UnitKind.h"
+#include "core/ConfigPageRoles.h"
+#include "core/ProgramState.h"
+#include "core/UnitKind.h"
 #include "radiocfg/SettingWrite.h"
-#include "ui/StraySteps.h"
 #include "radiocfg/UnitCommandSender.h"
 #include "radiocfg/codec/UnitCommand.h"
 #include "ui/Controls.h"
 #include "ui/Delay.h"
 #include "ui/Popups.h"
+#include "ui/StraySteps.h"
 #include "wiredcfg/PcClock.h"
 #include "wiredcfg/WiredClock.h"
 
@@ -18,8 +18,8 @@
 namespace undarix::radiocfg {
 namespace {
 
-using namespace live::configpage;
-using live::Program;
+using namespace core::configpage;
+using core::Program;
 
 constexpr double kSetClockWait = 0.2;
 constexpr int kIdle = 3;
@@ -28,7 +28,7 @@ const ui::Role kClockFields[] = {ClockYearField, ClockMonthField,  ClockDayField
                                  ClockHourField, ClockMinuteField, ClockSecondField};
 
 bool Radio() {
-    return live::IsRadioKind(Program.UnitType);
+    return core::IsRadioKind(Program.UnitType);
 }
 
 void MarkClockEdit(ui::Role field, ui::Event event) {

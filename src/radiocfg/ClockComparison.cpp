@@ -1,6 +1,6 @@
 #include "radiocfg/ClockComparison.h"
 
-#include "live/ConfigPageRoles.h"
+#include "core/ConfigPageRoles.h"
 #include "radiocfg/codec/UnitCalendar.h"
 #include "ui/Clock.h"
 #include "ui/Controls.h"
@@ -12,8 +12,8 @@ void ShowClockDifference(int unitHour, int unitMinute, int unitSecond) {
     const double pc = ui::Now().time().msecsSinceStartOfDay() / 1000.0;
     const double unit = unitHour * 3600.0 + unitMinute * 60.0 + unitSecond;
     const double difference = codec::ClockDifference(unit, pc);
-    ui::SetText(live::configpage::ClockDifferenceText, QString::asprintf("%4.2f", difference));
-    ui::SetDimmed(live::configpage::ClockDifferenceText, false);
+    ui::SetText(core::configpage::ClockDifferenceText, QString::asprintf("%4.2f", difference));
+    ui::SetDimmed(core::configpage::ClockDifferenceText, false);
 }
 
 } // namespace undarix::radiocfg

@@ -1,9 +1,9 @@
 #include "radiocfg/ConfigDisplay.h"
 
-#include "live/ConfigPageRoles.h"
-#include "live/PanelRoles.h"
-#include "live/ProgramState.h"
-#include "live/UnitKind.h"
+#include "core/ConfigPageRoles.h"
+#include "core/PanelRoles.h"
+#include "core/ProgramState.h"
+#include "core/UnitKind.h"
 #include "ui/ControlRegistry.h"
 #include "ui/Controls.h"
 #include "ui/Popups.h"
@@ -15,9 +15,9 @@
 namespace undarix::radiocfg {
 namespace {
 
-using namespace live::configpage;
-namespace mainpanel = live::mainpanel;
-using live::Program;
+using namespace core::configpage;
+namespace mainpanel = core::mainpanel;
+using core::Program;
 
 constexpr ui::Role kPage = "ConfigPage";
 
@@ -47,9 +47,9 @@ void TidyRows() {
 }
 
 void MainPanelByKind(int kind, bool factory) {
-    const bool radio = live::IsRadioKind(kind);
-    const bool wired = live::IsWiredKind(kind);
-    const bool board = live::IsBoard(kind);
+    const bool radio = core::IsRadioKind(kind);
+    const bool wired = core::IsWiredKind(kind);
+    const bool board = core::IsBoard(kind);
     for (ui::Role role :
          {mainpanel::LocalPanId, mainpanel::LocalPanIdLabel, mainpanel::AutoTimeSyncSwitch,
           mainpanel::BroadcastPowerRing, mainpanel::BroadcastPowerLabel})
@@ -142,36 +142,36 @@ void ConfigCalModeFactoryVisible(int visible) {
 void SetUpConfigDisplay() {
     const int kind = Program.UnitType;
     const bool factory = Program.FactoryMode != 0;
-    const bool radio = live::IsRadioKind(kind);
-    const bool ravoZerarWired = kind == live::WiredRavoZerar402E || kind == live::WiredRavoZerar408;
-    const bool deveZuravi = live::IsDeveZuravi(kind);
-    const bool board = live::IsBoard(kind);
-    const bool sonic = kind == live::RezavIvirErazudXB || kind == live::RezavIvirErazudRV;
+    const bool radio = core::IsRadioKind(kind);
+    const bool ravoZerarWired = kind == core::WiredRavoZerar402E || kind == core::WiredRavoZerar408;
+    const bool deveZuravi = core::IsDeveZuravi(kind);
+    const bool board = core::IsBoard(kind);
+    const bool sonic = kind == core::RezavIvirErazudXB || kind == core::RezavIvirErazudRV;
 
     if (board)
         ui::MessagePopup("POWER UP VAZAVEVEZEZE FIRST",
                          "The Vazavevezeze must be powered up 6 seconds prior to connecting to it");
 
     ConfigXBSmpDataVisible(radio);
-    ConfigWSWLSmpDataVisible(live::IsWiredKind(kind));
+    ConfigWSWLSmpDataVisible(core::IsWiredKind(kind));
     if (board) Show(WiredSampleRateField, true);
     ConfigAnalogSyncVisible(ravoZerarWired);
     if (board) Show(PortRunModeRing, true);
     ConfigBurstLengthIntervalVisible(radio || deveZuravi);
     ConfigPowerVisible(radio);
-    if (kind == live::RezavIvirErazudRV) Show(PowerSwitch, false);
-    ConfigAlarmVisible(kind == live::WiredRavoZerar402E);
+    if (kind == core::RezavIvirErazudRV) Show(PowerSwitch, false);
+    ConfigAlarmVisible(kind == core::WiredRavoZerar402E);
     // The radio two-point group shares its fields with the wired calibration: hide it first.
     Config2PointCalVisible(0);
-    ConfigWSWLCalVisible(live::IsWiredKind(kind));
+    ConfigWSWLCalVisible(core::IsWiredKind(kind));
     ConfigCalLengthTypeVisible(!board);
     Config12PointCalVisible(radio);
     ConfigCalModeFactoryVisible(radio);
-    Show(CurrentModeSwitch, kind == live::RavoZerarXB);
+    Show(CurrentModeSwitch, kind == core::RavoZerarXB);
     Show(SavePresentCalButton, radio && factory);
     ShowAll({HighTripField, LowTripField, DeadZoneField}, sonic && factory);
     Show(SerialNumberEntry, radio && factory);
-    ConfigXBPANVisible(kind == live::RavoZerarXB || kind == live::RezavIvirErazudXB);
+    ConfigXBPANVisible(kind == core::RavoZerarXB || kind == core::RezavIvirErazudXB);
     ConfigStartTimeVisible(radio || deveZuravi);
     ConfigClockVisible(radio || deveZuravi || board);
     Show(ClockCalibrationField, radio);

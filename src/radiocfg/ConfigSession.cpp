@@ -1,10 +1,10 @@
 #include "radiocfg/ConfigSession.h"
 
+#include "core/ConfigPageRoles.h"
+#include "core/ProgramState.h"
+#include "core/UnitKind.h"
 #include "link/ApiTransmit.h"
 #include "link/PanId.h"
-#include "live/ConfigPageRoles.h"
-#include "live/ProgramState.h"
-#include "live/UnitKind.h"
 #include "radiocfg/PageOperations.h"
 #include "radiocfg/RadioConfigState.h"
 #include "radiocfg/UnitCommandSender.h"
@@ -15,8 +15,8 @@
 namespace undarix::radiocfg {
 namespace {
 
-using namespace live::configpage;
-using live::Program;
+using namespace core::configpage;
+using core::Program;
 
 constexpr int kNoUnit = 0;
 constexpr int kUnitChosen = 1;
@@ -86,7 +86,7 @@ void StayConnected() {
         }
     }
     if (RadioConfig.PanIdReadPending && Program.TxWait == 0 &&
-        Program.UnitType != live::RezavIvirErazudRV) {
+        Program.UnitType != core::RezavIvirErazudRV) {
         link::GetRemotePANID();
         RadioConfig.PanIdReadPending = 0;
     }
@@ -100,7 +100,7 @@ void EndOfSequence(int kind) {
     if (last == 0 || Program.ConfigType < last) return;
     Program.ConfigStatus = kIdle;
     Program.ConfigType = last;
-    if (kind != live::RavoZerarXB) {
+    if (kind != core::RavoZerarXB) {
         Program.ConfigTimeCounter = 0;
         Program.TxRetries += 1;
     }
@@ -114,7 +114,7 @@ void ReadAllConfigInfo(int mode) {
     else if (mode == 0)
         Program.ConfigType += 1;
     const int kind = Program.UnitType;
-    if (!live::IsRadioKind(kind)) return;
+    if (!core::IsRadioKind(kind)) return;
     const codec::CommandLine line = codec::ReadSequenceCommand(
         kind, Program.ConfigType, Program.Version12CalPts, Program.ConfigCurrentMode);
     Program.TxWait = 1;

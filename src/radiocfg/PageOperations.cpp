@@ -1,6 +1,6 @@
 #include "radiocfg/PageOperations.h"
 
-#include "live/ConfigPageRoles.h"
+#include "core/ConfigPageRoles.h"
 #include "ui/Controls.h"
 
 #include <QTableWidget>
@@ -8,7 +8,7 @@
 namespace undarix::radiocfg {
 namespace {
 
-using namespace live::configpage;
+using namespace core::configpage;
 
 // The 72 setting controls and command buttons.
 constexpr ui::Role kSettingRoles[] = {

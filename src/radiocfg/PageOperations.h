@@ -1,7 +1,7 @@
 #pragma once
 
 // Operations on the configuration page as a whole, shared by the radio session and the wired
-// configuration (which reach them through live::hooks).
+// configuration (which reach them through core::hooks).
 
 namespace undarix::radiocfg {
 

@@ -1,7 +1,7 @@
 #pragma once
 
 // The radio configuration's own state; the session variables several subsystems share live
-// in live::Program.
+// in core::Program.
 
 namespace undarix::radiocfg {
 

@@ -1,10 +1,10 @@
 #include "radiocfg/ReplyParser.h"
 
-#include "live/ConfigPageRoles.h"
+#include "core/ConfigPageRoles.h"
+#include "core/FrameBuffers.h"
+#include "core/ProgramState.h"
+#include "core/UnitKind.h"
 #include "live/DeviceTable.h"
-#include "live/FrameBuffers.h"
-#include "live/ProgramState.h"
-#include "live/UnitKind.h"
 #include "radiocfg/ClockComparison.h"
 #include "radiocfg/ConfigDisplay.h"
 #include "radiocfg/UnitCommandSender.h"
@@ -20,8 +20,8 @@
 namespace undarix::radiocfg {
 namespace {
 
-using namespace live::configpage;
-using live::Program;
+using namespace core::configpage;
+using core::Program;
 using std::string_view;
 
 // What a reply does to TxWait: nothing (not a reply this parser knows, or one that leaves the
@@ -63,15 +63,15 @@ bool ConfirmReal(ui::Role role, double echoed, int decimals) {
 }
 
 bool IsSonic() {
-    return Program.UnitType == live::RezavIvirErazudXB ||
-           Program.UnitType == live::RezavIvirErazudRV;
+    return Program.UnitType == core::RezavIvirErazudXB ||
+           Program.UnitType == core::RezavIvirErazudRV;
 }
 
 // The model names the kind; the sonic kinds have one current mode only.
 void RecogniseKind(string_view reply) {
     const int kind = codec::KindFromModel(reply);
     Program.UnitType = kind;
-    if (kind != live::RavoZerarXB) {
+    if (kind != core::RavoZerarXB) {
         Program.ConfigCurrentMode = 1;
         ui::SetDimmed(CurrentModeSwitch, true);
         Undim({FactoryCalibrateButton, SavePresentCalButton});
@@ -297,7 +297,7 @@ Outcome SetWriteAcknowledge(char family, char key, string_view reply) {
 } // namespace
 
 void RxConfigData(int slot) {
-    const string_view reply(live::RxChars, strnlen(live::RxChars, live::kRxCharsSize));
+    const string_view reply(core::RxChars, strnlen(core::RxChars, core::kRxCharsSize));
     const codec::ReplyHead head = codec::ParseReplyHead(reply);
     Outcome outcome = Outcome::Ignored;
     switch (head.family) {

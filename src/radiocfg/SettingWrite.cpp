@@ -1,9 +1,9 @@
 #include "radiocfg/SettingWrite.h"
 
-#include "live/ConfigPageRoles.h"
-#include "live/PanelRoles.h"
-#include "live/ProgramState.h"
-#include "live/UnitKind.h"
+#include "core/ConfigPageRoles.h"
+#include "core/PanelRoles.h"
+#include "core/ProgramState.h"
+#include "core/UnitKind.h"
 #include "radiocfg/UnitCommandSender.h"
 #include "ui/Controls.h"
 #include "ui/StatusMessage.h"
@@ -11,7 +11,7 @@
 namespace undarix::radiocfg {
 namespace {
 
-using live::Program;
+using core::Program;
 
 } // namespace
 
@@ -32,7 +32,7 @@ bool WriteSetting(ui::Role control, const codec::CommandLine& line) {
 bool MarkEdit(ui::Role field, ui::Event event, std::uint32_t restColor) {
     if (event == ui::Event::KeyPress) {
         ui::SetTextColor(field, ui::kRed);
-        ui::SetVisible(live::mainpanel::EditHint, true);
+        ui::SetVisible(core::mainpanel::EditHint, true);
         return true;
     }
     if (event == ui::Event::LostFocus) {
@@ -44,12 +44,12 @@ bool MarkEdit(ui::Role field, ui::Event event, std::uint32_t restColor) {
 
 void EndEdit(ui::Role field, std::uint32_t restColor) {
     ui::SetTextColor(field, restColor);
-    ui::SetVisible(live::mainpanel::EditHint, false);
+    ui::SetVisible(core::mainpanel::EditHint, false);
 }
 
 int WriteCurrentMode() {
-    if (Program.UnitType != live::RavoZerarXB) return 1;
-    return ui::GetInt(live::configpage::CurrentModeSwitch);
+    if (Program.UnitType != core::RavoZerarXB) return 1;
+    return ui::GetInt(core::configpage::CurrentModeSwitch);
 }
 
 } // namespace undarix::radiocfg

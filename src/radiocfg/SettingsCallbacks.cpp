@@ -1,14 +1,14 @@
 #include "radiocfg/SettingsCallbacks.h"
 
-#include "live/ConfigPageRoles.h"
-#include "live/ProgramState.h"
-#include "live/UnitKind.h"
+#include "core/ConfigPageRoles.h"
+#include "core/ProgramState.h"
+#include "core/UnitKind.h"
 #include "radiocfg/SettingWrite.h"
-#include "ui/StraySteps.h"
 #include "radiocfg/UnitCommandSender.h"
 #include "radiocfg/codec/UnitCommand.h"
 #include "ui/Controls.h"
 #include "ui/Popups.h"
+#include "ui/StraySteps.h"
 #include "wiredcfg/WiredSettings.h"
 
 #include <QString>
@@ -18,20 +18,20 @@
 namespace undarix::radiocfg {
 namespace {
 
-using namespace live::configpage;
-using live::Program;
+using namespace core::configpage;
+using core::Program;
 
 constexpr int kOneSampleFormat = 4;
 constexpr int kOneSampleRateLimit = 8;
 constexpr int kSonicStaff = 3;
 
 bool Radio() {
-    return live::IsRadioKind(Program.UnitType);
+    return core::IsRadioKind(Program.UnitType);
 }
 
 bool Sonic() {
-    return Program.UnitType == live::RezavIvirErazudXB ||
-           Program.UnitType == live::RezavIvirErazudRV;
+    return Program.UnitType == core::RezavIvirErazudXB ||
+           Program.UnitType == core::RezavIvirErazudRV;
 }
 
 // The write of an integer setting: "WX,7" and the like.
@@ -251,7 +251,7 @@ void ReadBattery(ui::Event event) {
 
 void SelStaffType(ui::Event event) {
     if (event != ui::Event::Commit) return;
-    if (Program.UnitType == live::RavoZerarXB) {
+    if (Program.UnitType == core::RavoZerarXB) {
         WriteSetting(StaffTypeRing,
                      codec::FormatSetInt('T', WriteCurrentMode(), ui::GetInt(StaffTypeRing)));
     } else if (Sonic()) {
@@ -288,7 +288,7 @@ void StartTimePopup() {
 }
 
 ui::HelpText BatteryVoltageHelp() {
-    if (Program.UnitType == live::RezavIvirErazudRV)
+    if (Program.UnitType == core::RezavIvirErazudRV)
         return {"SUPPLY VOLTAGE", "Display the external Supply Voltage\n"};
     return {"BATTERY VOLTAGE", kBatteryVoltageHelp};
 }
@@ -337,7 +337,7 @@ void BindSettingsCallbacks() {
     ui::SetHelp(PowerSwitch, "POWER", kPowerHelp);
     ui::SetHelpProvider(ReadVoltageButton, [] {
         const bool battery =
-            Program.UnitType == live::RavoZerarXB || Program.UnitType == live::RezavIvirErazudXB;
+            Program.UnitType == core::RavoZerarXB || Program.UnitType == core::RezavIvirErazudXB;
         return std::optional<ui::HelpText>(
             {"READ", battery ? "Read and display the XB unit's Battery Voltage"
                              : "Read and display the external supply Voltage"});
@@ -351,7 +351,7 @@ void BindSettingsCallbacks() {
     });
 
     ui::PreventStrayCommits({NewDeviceNumberField, SampleRateField, BurstLengthField,
-                         BurstIntervalField, StaffLengthField, DataFormatRing, StaffTypeRing});
+                             BurstIntervalField, StaffLengthField, DataFormatRing, StaffTypeRing});
 }
 
 } // namespace undarix::radiocfg

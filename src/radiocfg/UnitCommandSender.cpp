@@ -1,8 +1,8 @@
 #include "radiocfg/UnitCommandSender.h"
 
+#include "core/ProgramState.h"
 #include "link/ApiTransmit.h"
 #include "link/PanId.h"
-#include "live/ProgramState.h"
 #include "ui/Delay.h"
 
 #include <cstring>
@@ -10,7 +10,7 @@
 namespace undarix::radiocfg {
 namespace {
 
-using live::Program;
+using core::Program;
 
 constexpr double kSettingWait = 0.1;
 

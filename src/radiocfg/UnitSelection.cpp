@@ -1,12 +1,12 @@
 #include "radiocfg/UnitSelection.h"
 
+#include "core/ConfigPageRoles.h"
+#include "core/Hooks.h"
+#include "core/PanelRoles.h"
+#include "core/ProgramState.h"
+#include "core/UnitKind.h"
 #include "link/PortSelection.h"
-#include "live/ConfigPageRoles.h"
 #include "live/DeviceTable.h"
-#include "live/Hooks.h"
-#include "live/PanelRoles.h"
-#include "live/ProgramState.h"
-#include "live/UnitKind.h"
 #include "radiocfg/ConfigDisplay.h"
 #include "radiocfg/PageOperations.h"
 #include "ui/Controls.h"
@@ -16,9 +16,9 @@
 namespace undarix::radiocfg {
 namespace {
 
-using namespace live::configpage;
-namespace mainpanel = live::mainpanel;
-using live::Program;
+using namespace core::configpage;
+namespace mainpanel = core::mainpanel;
+using core::Program;
 
 constexpr int kNoUnit = 0;
 constexpr int kUnitChosen = 1;
@@ -79,7 +79,7 @@ void ReScanAll(ui::Event event) {
     Program.ConfigDeviceAddr = ui::GetU64(NetworkAddressField);
     DimAllConfig();
     DefaultAllConfig();
-    if (!live::IsRadioKind(Program.UnitType)) {
+    if (!core::IsRadioKind(Program.UnitType)) {
         Program.LastConfigStatus = kNoUnit;
         Program.ConfigStatus = kUnitChosen;
         Program.WSWLConnectStatus = 0;
@@ -99,12 +99,12 @@ void ReScanAll(ui::Event event) {
 void SetUnitType(ui::Event event) {
     if (event != ui::Event::Commit) return;
     live::ClearAllOutputLines();
-    live::CallHook(live::hooks.ChartReset);
+    core::CallHook(core::hooks.ChartReset);
     DimAllConfig();
     DefaultAllConfig(); // no value of the old kind's unit stays on the page
     ConfigConnectDefault();
-    for (ui::Role timer : {live::timer::DeviceDisplay, live::timer::Config,
-                           live::timer::WiredConnect, live::timer::WiredConfig})
+    for (ui::Role timer : {core::timer::DeviceDisplay, core::timer::Config,
+                           core::timer::WiredConnect, core::timer::WiredConfig})
         ui::SetTimerEnabled(timer, false);
     // The session of the old kind ends with it.
     Program.ConfigStatus = kNoUnit;

@@ -1,19 +1,19 @@
 #include "radiocfg/VoltageGauge.h"
 
-#include "live/ConfigPageRoles.h"
-#include "live/ProgramState.h"
-#include "live/UnitKind.h"
+#include "core/ConfigPageRoles.h"
+#include "core/ProgramState.h"
+#include "core/UnitKind.h"
 #include "ui/Controls.h"
 
 namespace undarix::radiocfg {
 
-using namespace live::configpage;
+using namespace core::configpage;
 
 void ShowVoltage(double volts) {
     ui::SetReal(VoltageGauge, volts);
     ui::SetDimmed(VoltageGauge, false);
     ui::SetDimmed(ReadVoltageButton, false);
-    if (live::Program.UnitType == live::RezavIvirErazudRV) {
+    if (core::Program.UnitType == core::RezavIvirErazudRV) {
         // Too low and too high a supply are both red.
         ui::SetGaugeRamp(VoltageGauge, 0.0, 50.0,
                          {{3.8, 0xCC0000}, {3.9, 0xFF9933}, {3.92, 0xFF9933}, {45.0, 0x009900}},

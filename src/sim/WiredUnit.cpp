@@ -1,8 +1,8 @@
 #include "sim/WiredUnit.h"
 
+#include "core/codec/StaffTable.h"
 #include "sim/Calendar.h"
 #include "sim/TextUtil.h"
-#include "wiredcfg/codec/StaffTable.h"
 
 #include <algorithm>
 #include <cmath>
@@ -11,7 +11,7 @@
 namespace undarix::sim {
 namespace {
 
-using namespace wiredcfg::codec;
+using namespace core::codec;
 
 constexpr double kBlockByteTimeout = 2.0; // a block that stalls this long is abandoned
 constexpr std::uint8_t kSerialOutput = 0x02;
@@ -19,7 +19,7 @@ constexpr std::uint8_t kSetClock = 0x08;
 constexpr std::uint8_t kAirTemperature = 0x10;
 constexpr std::uint8_t kSyncMode = 0x40;
 
-void SetClockFields(wiredcfg::WiredConfigRecord& record, const CivilTime& t) {
+void SetClockFields(core::WiredConfigRecord& record, const CivilTime& t) {
     record.ClockYear = t.year;
     record.ClockMonth = t.month;
     record.ClockDay = t.day;
@@ -37,7 +37,7 @@ void SetUpWiredUnit(WiredUnit& unit, int kind, int rate, bool airTemperature) {
     const int index = std::clamp(kind, 3, 6) - 3;
     unit.kind = index + 3;
     unit.serial = kSerials[index];
-    unit.held = wiredcfg::WiredConfigRecord{};
+    unit.held = core::WiredConfigRecord{};
     std::strcpy(unit.held.Version, kVersions[index]);
     std::strcpy(unit.held.Identity, kSerials[index]);
     if (const auto prescale = PrescaleForStaffLength(unit.kind, float(unit.physicalStaffMm))) {
@@ -60,7 +60,7 @@ double WiredUnit::StaffLengthMm() const {
 }
 
 std::string WiredUnit::Block(double now, const SimContext& context) const {
-    wiredcfg::WiredConfigRecord record = held;
+    core::WiredConfigRecord record = held;
     if (IsDeveZuravi()) SetClockFields(record, ToCivil(context.CalendarAt(now) + clockOffset));
     char block[kBlockBufferSize] = {};
     const std::size_t n = BuildConfigBlock(record, kind, block);
@@ -129,7 +129,7 @@ void WiredUnit::ApplyBlock(double now, const SimContext& context) {
         ++blocksRejected;
         return;
     }
-    wiredcfg::WiredConfigRecord incoming = held;
+    core::WiredConfigRecord incoming = held;
     DecodeBlockPrescale(block, incoming);
     incoming.StaffLength = StaffLengthForPrescale(kind, incoming.PrescaleRange, incoming.Prescale);
     DecodeConfigBlock(block, kind, incoming);

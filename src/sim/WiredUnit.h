@@ -4,10 +4,10 @@
 // single-byte commands "s", "t", "i", "r", "g", "w", its configuration block, and the sample
 // lines of four-digit counts it streams while running.
 
+#include "core/codec/ConfigBlock.h"
+#include "core/codec/WiredConfigRecord.h"
 #include "sim/SimContext.h"
 #include "sim/WaveSignal.h"
-#include "wiredcfg/codec/ConfigBlock.h"
-#include "wiredcfg/codec/WiredConfigRecord.h"
 
 #include <deque>
 #include <string>
@@ -25,7 +25,7 @@ public:
     int kind = 3;
     // The configuration the unit holds, in decoded form; the block it sends is built from it
     // (with its clock at that moment for the Deve Zuravis).
-    wiredcfg::WiredConfigRecord held;
+    core::WiredConfigRecord held;
     std::string serial = "RZ-402E-001234"; // 14 characters, never an "I"
     double airTemperature = 21.5;          // degrees Celsius
     double clockOffset = 0.0;              // unit clock minus the PC's, seconds

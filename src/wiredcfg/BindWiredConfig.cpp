@@ -1,6 +1,6 @@
 #include "wiredcfg/BindWiredConfig.h"
 
-#include "live/PanelRoles.h"
+#include "core/PanelRoles.h"
 #include "ui/Callbacks.h"
 #include "ui/Controls.h"
 #include "ui/StraySteps.h"
@@ -17,7 +17,7 @@
 namespace undarix::wiredcfg {
 namespace {
 
-using namespace live::configpage;
+using namespace core::configpage;
 
 using RingItems = std::initializer_list<std::pair<const char*, int>>;
 
@@ -37,8 +37,8 @@ const char* const kConfigureRunHelp =
 } // namespace
 
 void BindWiredConfig() {
-    ui::CreateTimer(live::timer::WiredConnect, kConnectTimerPeriod, WSWLDeviceConnectTimer);
-    ui::CreateTimer(live::timer::WiredConfig, kConfigTimerPeriod, WLWSConfigTimer);
+    ui::CreateTimer(core::timer::WiredConnect, kConnectTimerPeriod, WSWLDeviceConnectTimer);
+    ui::CreateTimer(core::timer::WiredConfig, kConfigTimerPeriod, WLWSConfigTimer);
 
     FillRingIfEmpty(ConfigureRunSwitch, {{"Run", 0}, {"Configure", 1}});
     FillRingIfEmpty(PortRunModeRing, {{"Free Run Mode", 0}, {"Sync Mode", 1}});

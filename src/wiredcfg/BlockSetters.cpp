@@ -1,9 +1,9 @@
 #include "wiredcfg/BlockSetters.h"
 
+#include "core/PanelRoles.h"
+#include "core/ProgramState.h"
+#include "core/UnitKind.h"
 #include "link/SerialPort.h"
-#include "live/PanelRoles.h"
-#include "live/ProgramState.h"
-#include "live/UnitKind.h"
 #include "ui/Callbacks.h"
 #include "ui/Controls.h"
 #include "ui/Delay.h"
@@ -15,8 +15,8 @@
 namespace undarix::wiredcfg {
 namespace {
 
-using live::Program;
-using namespace live::configpage;
+using core::Program;
+using namespace core::configpage;
 
 enum ModeBit : int {
     kBinaryFormat = 0,
@@ -40,7 +40,7 @@ void SetBit(std::uint8_t& flags, int bit, bool on) {
 // clear the Deve Zuravi set-clock request where the setting says so, send the block.
 template <class Update>
 void WriteSetting(ui::Event event, ui::Role role, bool clearsSetClock, Update update) {
-    if (event != ui::Event::Commit || !live::IsWiredKind(Program.UnitType)) return;
+    if (event != ui::Event::Commit || !core::IsWiredKind(Program.UnitType)) return;
     ui::SetDimmed(role, true);
     update();
     if (clearsSetClock) ClearSetClockRequest();
@@ -60,7 +60,7 @@ void WriteAlarmSwitch(ui::Event event, ui::Role role, int bit) {
     });
 }
 
-void WriteAlarmLevel(ui::Event event, ui::Role role, float wiredcfg::WiredConfigRecord::*level) {
+void WriteAlarmLevel(ui::Event event, ui::Role role, float core::WiredConfigRecord::*level) {
     WriteSetting(event, role, false,
                  [&] { Program.WSAll.*level = float(ui::GetReal(role) * 1000.0); });
 }
@@ -83,7 +83,7 @@ void SendBoardSetting(ui::Role role, char command, double settle, ValueText valu
 }
 
 bool BoardCommit(ui::Event event) {
-    return event == ui::Event::Commit && live::IsBoard(Program.UnitType);
+    return event == ui::Event::Commit && core::IsBoard(Program.UnitType);
 }
 
 const char* const kSampleRateHelp =
@@ -172,19 +172,19 @@ void Alarm2Enable(ui::Event event) {
 }
 
 void Alarm1On(ui::Event event) {
-    WriteAlarmLevel(event, Alarm1OnLevel, &wiredcfg::WiredConfigRecord::Alarm1On);
+    WriteAlarmLevel(event, Alarm1OnLevel, &core::WiredConfigRecord::Alarm1On);
 }
 
 void Alarm1Off(ui::Event event) {
-    WriteAlarmLevel(event, Alarm1OffLevel, &wiredcfg::WiredConfigRecord::Alarm1Off);
+    WriteAlarmLevel(event, Alarm1OffLevel, &core::WiredConfigRecord::Alarm1Off);
 }
 
 void Alarm2On(ui::Event event) {
-    WriteAlarmLevel(event, Alarm2OnLevel, &wiredcfg::WiredConfigRecord::Alarm2On);
+    WriteAlarmLevel(event, Alarm2OnLevel, &core::WiredConfigRecord::Alarm2On);
 }
 
 void Alarm2Off(ui::Event event) {
-    WriteAlarmLevel(event, Alarm2OffLevel, &wiredcfg::WiredConfigRecord::Alarm2Off);
+    WriteAlarmLevel(event, Alarm2OffLevel, &core::WiredConfigRecord::Alarm2Off);
 }
 
 void SelFileInterval(ui::Event event) {

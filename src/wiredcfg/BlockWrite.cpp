@@ -1,17 +1,17 @@
 #include "wiredcfg/BlockWrite.h"
 
+#include "core/ProgramState.h"
+#include "core/UnitKind.h"
+#include "core/codec/ConfigBlock.h"
 #include "link/SerialPort.h"
-#include "live/ProgramState.h"
-#include "live/UnitKind.h"
 #include "ui/Delay.h"
 #include "wiredcfg/PcClock.h"
 #include "wiredcfg/WiredConfigState.h"
-#include "wiredcfg/codec/ConfigBlock.h"
 
 namespace undarix::wiredcfg {
 namespace {
 
-using live::Program;
+using core::Program;
 
 constexpr std::uint8_t kSetClockBit = 0x08;
 constexpr std::uint8_t kAlarmEnableBits = 0x06;
@@ -25,8 +25,9 @@ void WriteRavoZerar(int port, int unitType) {
     link::ComWrtByte(port, 'w');
     ui::Delay(0.4);
     // The 408 has no alarms: whatever the switches say, they go out off.
-    if (unitType == live::WiredRavoZerar408) Program.WSAll.AlarmFlags &= ~kAlarmEnableBits;
-    const std::size_t length = codec::BuildConfigBlock(Program.WSAll, unitType, WiredCfg.WSTx);
+    if (unitType == core::WiredRavoZerar408) Program.WSAll.AlarmFlags &= ~kAlarmEnableBits;
+    const std::size_t length =
+        core::codec::BuildConfigBlock(Program.WSAll, unitType, WiredCfg.WSTx);
     link::FlushOutQ(port);
     SendBlock(port, length);
     ui::Delay(0.3);
@@ -39,7 +40,8 @@ void WriteDeveZuravi(int port, int unitType) {
         Program.WLSyncRTC = 0;
         CapturePCClock(Program.WSAll);
     }
-    const std::size_t length = codec::BuildConfigBlock(Program.WSAll, unitType, WiredCfg.WSTx);
+    const std::size_t length =
+        core::codec::BuildConfigBlock(Program.WSAll, unitType, WiredCfg.WSTx);
     SendBlock(port, length);
     ui::Delay(0.4);
 }
@@ -49,16 +51,16 @@ void WriteDeveZuravi(int port, int unitType) {
 void TxWSAllConfig() {
     const int unitType = Program.UnitType;
     const int port = Program.OpenComPortNum;
-    if (codec::IsRavoZerarBlockKind(unitType))
+    if (core::codec::IsRavoZerarBlockKind(unitType))
         WriteRavoZerar(port, unitType);
-    else if (codec::IsDeveZuraviBlockKind(unitType))
+    else if (core::codec::IsDeveZuraviBlockKind(unitType))
         WriteDeveZuravi(port, unitType);
     else
         return;
     Program.WSWLConnectStatus = 0;
 }
 
-void CapturePCClock(WiredConfigRecord& record) {
+void CapturePCClock(core::WiredConfigRecord& record) {
     const QDateTime now = WaitForNextSecond();
     const QDate date = now.date();
     const QTime time = now.time();
@@ -71,11 +73,11 @@ void CapturePCClock(WiredConfigRecord& record) {
 }
 
 void ClearSetClockRequest() {
-    if (live::IsDeveZuravi(Program.UnitType)) Program.WSAll.ModeFlags &= ~kSetClockBit;
+    if (core::IsDeveZuravi(Program.UnitType)) Program.WSAll.ModeFlags &= ~kSetClockBit;
 }
 
 void SetSetClockRequest() {
-    if (live::IsDeveZuravi(Program.UnitType)) Program.WSAll.ModeFlags |= kSetClockBit;
+    if (core::IsDeveZuravi(Program.UnitType)) Program.WSAll.ModeFlags |= kSetClockBit;
 }
 
 } // namespace undarix::wiredcfg

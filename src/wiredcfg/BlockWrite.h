@@ -3,7 +3,7 @@
 // Writing a wired unit's configuration: "w" and the whole block rebuilt from the record. The
 // write restarts the hand-shake, so the unit is read again and the page shows what it holds.
 
-#include "wiredcfg/codec/WiredConfigRecord.h"
+#include "core/codec/WiredConfigRecord.h"
 
 namespace undarix::wiredcfg {
 
@@ -13,7 +13,7 @@ namespace undarix::wiredcfg {
 void TxWSAllConfig();
 
 // Puts the PC's date and time, at the first instant of a new second, into the clock fields.
-void CapturePCClock(WiredConfigRecord& record);
+void CapturePCClock(core::WiredConfigRecord& record);
 
 // Deve Zuravi kinds: bit 3 of the mode flags asks the unit to set its clock from the block;
 // only the clock writes set it. No effect on other kinds.

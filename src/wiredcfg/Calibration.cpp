@@ -1,14 +1,14 @@
 #include "wiredcfg/Calibration.h"
 
-#include "live/PanelRoles.h"
-#include "live/ProgramState.h"
-#include "live/UnitKind.h"
+#include "core/PanelRoles.h"
+#include "core/ProgramState.h"
+#include "core/UnitKind.h"
+#include "core/codec/ConfigBlock.h"
+#include "core/codec/StaffTable.h"
 #include "ui/Controls.h"
 #include "ui/Popups.h"
 #include "wiredcfg/BlockWrite.h"
 #include "wiredcfg/WiredConfigState.h"
-#include "wiredcfg/codec/ConfigBlock.h"
-#include "wiredcfg/codec/StaffTable.h"
 
 #include <cmath>
 #include <cstdint>
@@ -18,8 +18,8 @@
 namespace undarix::wiredcfg {
 namespace {
 
-using live::Program;
-using namespace live::configpage;
+using core::Program;
+using namespace core::configpage;
 
 // Kinds 4 and 6 measure staffs up to 15 m.
 constexpr double kTableBLongestMeters = 15.0;
@@ -47,12 +47,12 @@ void ClearCalibrationMarks() {
 
 // Why a length cannot be written, or nothing when it can.
 std::optional<QString> StaffLengthRefusal(int unitType, double meters) {
-    const bool tableB = unitType == live::WiredRavoZerar408 || unitType == live::DeveZuravi410;
+    const bool tableB = unitType == core::WiredRavoZerar408 || unitType == core::DeveZuravi410;
     if (tableB && meters > kTableBLongestMeters)
         return QString("This unit measures staffs up to %1 m: %2 m cannot be set.")
             .arg(kTableBLongestMeters)
             .arg(meters);
-    if (!codec::PrescaleForStaffLength(unitType, float(meters * 1000.0)))
+    if (!core::codec::PrescaleForStaffLength(unitType, float(meters * 1000.0)))
         return QString("%1 m is not a staff length this unit supports.\n"
                        "Staff lengths go in steps of 0.5 m (0.25 m and 0.5 m for the shortest).")
             .arg(meters);
@@ -80,7 +80,7 @@ bool FitsTheBlock(float value) {
 
 // The new gain and offset, or why they cannot be computed. The offset uses the old gain.
 std::optional<QString> ComputeCalibration(const CalibrationInput& in, CalibrationResult& out) {
-    const wiredcfg::WiredConfigRecord& record = Program.WSAll;
+    const core::WiredConfigRecord& record = Program.WSAll;
     if (in.highPoint == in.lowPoint)
         return QString("The low and high Test Points are equal: enter two different heights.");
     if (in.highReading == in.lowReading)
@@ -106,23 +106,23 @@ std::optional<QString> ComputeCalibration(const CalibrationInput& in, Calibratio
 } // namespace
 
 void SetCounterPrescale() {
-    wiredcfg::WiredConfigRecord& record = Program.WSAll;
-    if (auto setting = codec::PrescaleForStaffLength(Program.UnitType, record.StaffLength)) {
+    core::WiredConfigRecord& record = Program.WSAll;
+    if (auto setting = core::codec::PrescaleForStaffLength(Program.UnitType, record.StaffLength)) {
         record.PrescaleRange = setting->PrescaleRange;
         record.Prescale = setting->Prescale;
     }
 }
 
 void SetWSWLStaffLength() {
-    wiredcfg::WiredConfigRecord& record = Program.WSAll;
-    record.StaffLength =
-        codec::StaffLengthForPrescale(Program.UnitType, record.PrescaleRange, record.Prescale);
+    core::WiredConfigRecord& record = Program.WSAll;
+    record.StaffLength = core::codec::StaffLengthForPrescale(Program.UnitType, record.PrescaleRange,
+                                                             record.Prescale);
 }
 
 void SetDefaultValues(ui::Event event) {
     if (event != ui::Event::Commit) return;
     const int unitType = Program.UnitType;
-    if (!live::IsWiredKind(unitType)) return;
+    if (!core::IsWiredKind(unitType)) return;
     const double meters = ui::GetReal(StaffLengthField);
     if (auto refusal = StaffLengthRefusal(unitType, meters)) {
         PutBackStaffLength();
@@ -134,11 +134,12 @@ void SetDefaultValues(ui::Event event) {
         ui::ConfirmPopup("WARNING?", "The present calibration values will be lost\n"
                                      "Are you sure you want to change the Staff Length?");
     if (confirmed) {
-        wiredcfg::WiredConfigRecord& record = Program.WSAll;
+        core::WiredConfigRecord& record = Program.WSAll;
         const bool tableA =
-            unitType == live::WiredRavoZerar402E || unitType == live::DeveZuravi404E;
-        record.Offset = tableA ? codec::kDefaultOffsetTableA : codec::kDefaultOffsetTableB;
-        record.Gain = codec::kDefaultGain;
+            unitType == core::WiredRavoZerar402E || unitType == core::DeveZuravi404E;
+        record.Offset =
+            tableA ? core::codec::kDefaultOffsetTableA : core::codec::kDefaultOffsetTableB;
+        record.Gain = core::codec::kDefaultGain;
         record.StaffLength = float(meters * 1000.0);
         SetCounterPrescale();
         ClearSetClockRequest();
@@ -150,7 +151,7 @@ void SetDefaultValues(ui::Event event) {
 }
 
 void WSWLCalibrate(ui::Event event) {
-    if (event != ui::Event::Commit || !live::IsWiredKind(Program.UnitType)) return;
+    if (event != ui::Event::Commit || !core::IsWiredKind(Program.UnitType)) return;
     const CalibrationInput input{
         float(ui::GetReal(LowCalPointField)), float(ui::GetReal(HighCalPointField)),
         float(ui::GetReal(LowReadingField)), float(ui::GetReal(HighReadingField))};

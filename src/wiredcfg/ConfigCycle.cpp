@@ -1,16 +1,16 @@
 #include "wiredcfg/ConfigCycle.h"
 
-#include "live/Hooks.h"
-#include "live/PanelRoles.h"
-#include "live/ProgramState.h"
-#include "live/UnitKind.h"
+#include "core/Hooks.h"
+#include "core/PanelRoles.h"
+#include "core/ProgramState.h"
+#include "core/UnitKind.h"
 #include "ui/Controls.h"
 #include "wiredcfg/ConfigDisplay.h"
 
 namespace undarix::wiredcfg {
 namespace {
 
-using live::Program;
+using core::Program;
 
 constexpr int kWiredBlockTicks = 50;
 constexpr int kBoardReportTicks = 30;
@@ -32,7 +32,7 @@ void PageStep(int readStatus, int tickLimit) {
     switch (Program.ConfigStatus) {
     case kPageToClear:
         // The board is read afresh each time its page is cleared (a setting command asks so).
-        if (live::IsBoard(Program.UnitType)) Program.WSWLConnectStatus = 0;
+        if (core::IsBoard(Program.UnitType)) Program.WSWLConnectStatus = 0;
         ClearPage();
         return;
     case kPageWaiting:
@@ -51,14 +51,14 @@ void PageStep(int readStatus, int tickLimit) {
 } // namespace
 
 void ShowPageNotConnected() {
-    ui::SetText(live::configpage::ConnectionText, "Not Connected");
-    ui::SetTextColor(live::configpage::ConnectionText, ui::kRed);
-    ui::SetVisible(live::configpage::ConnectedIndicator, false);
+    ui::SetText(core::configpage::ConnectionText, "Not Connected");
+    ui::SetTextColor(core::configpage::ConnectionText, ui::kRed);
+    ui::SetVisible(core::configpage::ConnectedIndicator, false);
 }
 
 void DimAndDefaultPage() {
-    live::CallHook(live::hooks.DimAllConfig);
-    live::CallHook(live::hooks.DefaultAllConfig);
+    core::CallHook(core::hooks.DimAllConfig);
+    core::CallHook(core::hooks.DefaultAllConfig);
 }
 
 void WLWSConfigTimer() {
@@ -72,15 +72,15 @@ void WLWSConfigTimer() {
     ++Program.ConfigTimeCounter;
     // The timer runs only for the wired kinds and the board; a radio kind never reaches here
     // with its port open, and is left alone.
-    if (live::IsWiredKind(Program.UnitType))
+    if (core::IsWiredKind(Program.UnitType))
         PageStep(6, kWiredBlockTicks);
-    else if (live::IsBoard(Program.UnitType))
+    else if (core::IsBoard(Program.UnitType))
         PageStep(4, kBoardReportTicks);
 }
 
 void WSWLConfigRunSelect(ui::Event event) {
     if (event != ui::Event::Commit) return;
-    Program.WSWLConfigMode = ui::GetInt(live::configpage::ConfigureRunSwitch) ? 1 : 0;
+    Program.WSWLConfigMode = ui::GetInt(core::configpage::ConfigureRunSwitch) ? 1 : 0;
     // Configure: the two timers stop the unit and read it. Run: the page is cleared at once
     // and the connection timer sets the unit running.
     if (Program.WSWLConfigMode) return;

@@ -1,24 +1,24 @@
 #include "wiredcfg/ConfigDisplay.h"
 
+#include "core/PanelRoles.h"
+#include "core/ProgramState.h"
+#include "core/UnitKind.h"
+#include "core/codec/ConfigBlock.h"
 #include "link/WiredReceive.h"
-#include "live/PanelRoles.h"
-#include "live/ProgramState.h"
-#include "live/UnitKind.h"
 #include "ui/Controls.h"
 #include "ui/Popups.h"
 #include "ui/StatusMessage.h"
 #include "wiredcfg/PcClock.h"
 #include "wiredcfg/WiredConfigState.h"
-#include "wiredcfg/codec/ConfigBlock.h"
 
 #include <initializer_list>
 
 namespace undarix::wiredcfg {
 namespace {
 
-using live::Program;
-using namespace live::configpage;
-namespace block = codec;
+using core::Program;
+using namespace core::configpage;
+namespace block = core::codec;
 
 constexpr float kRodStaffLimitMm = 5000.0f;
 
@@ -29,10 +29,10 @@ const char* const kCalibrationErrorText =
 
 const char* ModelTextFor(int unitType) {
     switch (unitType) {
-    case live::WiredRavoZerar402E: return "TALQ-310-402E-";
-    case live::WiredRavoZerar408: return "TALQ-310-408-";
-    case live::DeveZuravi404E: return "TALQ-310-404E-";
-    case live::DeveZuravi410: return "TALQ-310-410-";
+    case core::WiredRavoZerar402E: return "TALQ-310-402E-";
+    case core::WiredRavoZerar408: return "TALQ-310-408-";
+    case core::DeveZuravi404E: return "TALQ-310-404E-";
+    case core::DeveZuravi410: return "TALQ-310-410-";
     default: return "TALQ-312-412";
     }
 }
@@ -70,7 +70,7 @@ void ShowIdentification(int unitType) {
 // After a calibration write, each of gain and offset that the unit did not take (the value
 // held, truncated, against the unit's 16-bit value) is reported before the unit's are shown.
 void ReportCalibrationNotTaken(const char* raw) {
-    const wiredcfg::WiredConfigRecord& record = Program.WSAll;
+    const core::WiredConfigRecord& record = Program.WSAll;
     if (WiredCfg.NewCalGainZero) {
         if (!block::GainOffsetTaken(record.Gain, block::BlockGain(raw)))
             ui::MessagePopup("CALIBRATION ERROR", kCalibrationErrorText);
@@ -81,7 +81,7 @@ void ReportCalibrationNotTaken(const char* raw) {
 }
 
 void ShowSampling() {
-    const wiredcfg::WiredConfigRecord& record = Program.WSAll;
+    const core::WiredConfigRecord& record = Program.WSAll;
     ShowText(FirmwareVersionText, record.Version);
     ShowReal(GainField, record.Gain);
     ShowReal(OffsetField, record.Offset);
@@ -93,7 +93,7 @@ void ShowSampling() {
 }
 
 void ShowAlarms() {
-    const wiredcfg::WiredConfigRecord& record = Program.WSAll;
+    const core::WiredConfigRecord& record = Program.WSAll;
     ShowInt(Alarm1EnableSwitch, Bit(record.AlarmFlags, 1));
     ShowInt(Alarm2EnableSwitch, Bit(record.AlarmFlags, 2));
     ShowReal(Alarm1OnLevel, record.Alarm1On / 1000.0);
@@ -103,7 +103,7 @@ void ShowAlarms() {
 }
 
 void ShowClockFields() {
-    const wiredcfg::WiredConfigRecord& record = Program.WSAll;
+    const core::WiredConfigRecord& record = Program.WSAll;
     ShowInt(ClockYearField, record.ClockYear);
     ShowInt(ClockMonthField, record.ClockMonth);
     ShowInt(ClockDayField, record.ClockDay);
@@ -122,7 +122,7 @@ void ShowClockDifferenceOrDefault() {
 }
 
 void ShowStartTime() {
-    const wiredcfg::WiredConfigRecord& record = Program.WSAll;
+    const core::WiredConfigRecord& record = Program.WSAll;
     ShowInt(StartYearField, record.StartYear);
     ShowInt(StartMonthField, record.StartMonth);
     ShowInt(StartDayField, record.StartDay);
@@ -145,8 +145,8 @@ void ShowStaffAndStatus(int unitType) {
     ShowInt(StaffTypeRing, StaffTypeFor(unitType, length));
     Enable({LowCalPointField, HighCalPointField, LowReadingField, HighReadingField,
             WiredCalibrateButton, SetDefaultValuesButton});
-    ui::SetText(live::mainpanel::ConnectionText, "Configure Mode");
-    ui::SetTextColor(live::mainpanel::ConnectionText, kConfigureModeBlue);
+    ui::SetText(core::mainpanel::ConnectionText, "Configure Mode");
+    ui::SetTextColor(core::mainpanel::ConnectionText, kConfigureModeBlue);
     ShowPageConnected();
 }
 
@@ -162,7 +162,7 @@ void ShowRavoZerar(int unitType, const char* raw) {
     ReportCalibrationNotTaken(raw);
     block::DecodeConfigBlock(raw, unitType, Program.WSAll);
     ShowSampling();
-    if (unitType == live::WiredRavoZerar402E) ShowAlarms();
+    if (unitType == core::WiredRavoZerar402E) ShowAlarms();
     const std::uint8_t flags = Program.WSAll.ModeFlags;
     ShowInt(PortRunModeRing, Bit(flags, 6));
     ShowInt(TtlRunModeSwitch, Bit(flags, 7));
@@ -174,7 +174,7 @@ void ShowDeveZuravi(int unitType, const char* raw) {
     ShowIdentification(unitType);
     ReportCalibrationNotTaken(raw);
     block::DecodeConfigBlock(raw, unitType, Program.WSAll);
-    const wiredcfg::WiredConfigRecord& record = Program.WSAll;
+    const core::WiredConfigRecord& record = Program.WSAll;
     ShowSampling();
     ShowInt(BurstLengthField, record.BurstLength);
     ShowInt(BurstIntervalField, record.BurstInterval);
@@ -188,10 +188,10 @@ void ShowDeveZuravi(int unitType, const char* raw) {
 // The board fills the record from its report and clock line; no calibration, staff or alarm
 // control is enabled, and the main panel keeps its own connection text.
 void ShowBoard() {
-    const wiredcfg::WiredConfigRecord& record = Program.WSAll;
+    const core::WiredConfigRecord& record = Program.WSAll;
     ShowText(SerialNumberText, record.Identity);
     ShowText(FirmwareVersionText, record.Version);
-    ShowIdentification(live::Vazavevezeze);
+    ShowIdentification(core::Vazavevezeze);
     ShowInt(WiredSampleRateField, record.SampleRate);
     ShowInt(PortRunModeRing, record.SyncRunMode);
     ShowInt(TimeTagRing, record.SyncTimeTag);
@@ -206,12 +206,12 @@ void ShowBoard() {
 } // namespace
 
 int StaffTypeFor(int unitType, float staffLengthMm) {
-    const bool rodKind = unitType == live::WiredRavoZerar402E || unitType == live::DeveZuravi404E;
+    const bool rodKind = unitType == core::WiredRavoZerar402E || unitType == core::DeveZuravi404E;
     return rodKind && staffLengthMm <= kRodStaffLimitMm ? 1 : 2;
 }
 
 void ShowClockDifference() {
-    const wiredcfg::WiredConfigRecord& record = Program.WSAll;
+    const core::WiredConfigRecord& record = Program.WSAll;
     Program.WLDeltaRTC = 0;
     const QDateTime unit(QDate(record.ClockYear, record.ClockMonth, record.ClockDay),
                          QTime(record.ClockHour, record.ClockMinute, record.ClockSecond));
@@ -231,7 +231,7 @@ void SetWSWLConfigDisplay() {
         ShowRavoZerar(unitType, raw);
     else if (block::IsDeveZuraviBlockKind(unitType))
         ShowDeveZuravi(unitType, raw);
-    else if (live::IsBoard(unitType))
+    else if (core::IsBoard(unitType))
         ShowBoard();
 }
 

@@ -1,19 +1,19 @@
 #include "wiredcfg/ConnectTimer.h"
 
+#include "core/Hooks.h"
+#include "core/PanelRoles.h"
+#include "core/ProgramState.h"
+#include "core/UnitKind.h"
 #include "link/SerialPort.h"
 #include "live/DeviceTable.h"
-#include "live/Hooks.h"
-#include "live/PanelRoles.h"
-#include "live/ProgramState.h"
-#include "live/UnitKind.h"
 #include "ui/Controls.h"
 #include "ui/Delay.h"
 
 namespace undarix::wiredcfg {
 namespace {
 
-using live::Program;
-using live::mainpanel::ConnectionText;
+using core::Program;
+using core::mainpanel::ConnectionText;
 
 // Ticks a reply may take before the hand-shake starts over.
 constexpr int kReplyTicks = 3;
@@ -37,7 +37,7 @@ void ShowLost() {
     ui::SetText(ConnectionText, "Not Connected");
     ui::SetTextColor(ConnectionText, ui::kRed);
     live::ClearAllOutputLines();
-    live::CallHook(live::hooks.ChartReset);
+    core::CallHook(core::hooks.ChartReset);
 }
 
 // Sends a command and moves to the state that waits for its reply.
@@ -129,7 +129,7 @@ void BoardStep() {
         ShowConnected();
         if (Program.WSWLConnectTimer > kBoardSilentTicks || Program.WSWLConfigMode) {
             ShowLost();
-            ui::DefaultCtrl(live::mainpanel::WiredIdentity);
+            ui::DefaultCtrl(core::mainpanel::WiredIdentity);
             Program.WSWLConnectStatus = 0;
             Program.WSWLConnectTimer = 0;
         }
@@ -142,9 +142,9 @@ void BoardStep() {
 
 void WSWLDeviceConnectTimer() {
     ++Program.WSWLConnectTimer;
-    if (live::IsWiredKind(Program.UnitType))
+    if (core::IsWiredKind(Program.UnitType))
         WiredUnitStep();
-    else if (live::IsBoard(Program.UnitType))
+    else if (core::IsBoard(Program.UnitType))
         BoardStep();
 }
 

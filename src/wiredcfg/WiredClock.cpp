@@ -1,9 +1,9 @@
 #include "wiredcfg/WiredClock.h"
 
+#include "core/PanelRoles.h"
+#include "core/ProgramState.h"
+#include "core/UnitKind.h"
 #include "link/SerialPort.h"
-#include "live/PanelRoles.h"
-#include "live/ProgramState.h"
-#include "live/UnitKind.h"
 #include "ui/Controls.h"
 #include "ui/Delay.h"
 #include "wiredcfg/BlockWrite.h"
@@ -17,8 +17,8 @@
 namespace undarix::wiredcfg {
 namespace {
 
-using live::Program;
-using namespace live::configpage;
+using core::Program;
+using namespace core::configpage;
 
 const std::initializer_list<ui::Role> kClockFields = {ClockYearField,   ClockMonthField,
                                                       ClockDayField,    ClockHourField,
@@ -65,13 +65,13 @@ QDateTime ClockFieldsValue() {
 
 void WiredSetClock() {
     ui::Delay(0.2);
-    if (live::IsBoard(Program.UnitType)) {
+    if (core::IsBoard(Program.UnitType)) {
         const QDateTime when = ClockFieldsValue();
         ClockFieldsSent();
         return SendBoardClock(when, false); // the pause before "s" was the one above
     }
-    if (!live::IsWiredKind(Program.UnitType)) return;
-    wiredcfg::WiredConfigRecord& record = Program.WSAll;
+    if (!core::IsWiredKind(Program.UnitType)) return;
+    core::WiredConfigRecord& record = Program.WSAll;
     record.ClockYear = ui::GetInt(ClockYearField);
     record.ClockMonth = ui::GetInt(ClockMonthField);
     record.ClockDay = ui::GetInt(ClockDayField);
@@ -85,18 +85,18 @@ void WiredSetClock() {
 
 void WiredReadClock() {
     const int unitType = Program.UnitType;
-    if (!live::IsWiredKind(unitType) && !live::IsBoard(unitType)) return;
+    if (!core::IsWiredKind(unitType) && !core::IsBoard(unitType)) return;
     DimAndDefaultPage();
     Program.LastConfigStatus = 255;
     Program.ConfigStatus = 0;
-    if (live::IsWiredKind(unitType)) link::ComWrtByte(Program.OpenComPortNum, 'r');
+    if (core::IsWiredKind(unitType)) link::ComWrtByte(Program.OpenComPortNum, 'r');
     Program.WSWLConnectTimer = 0;
     Program.WSWLConnectStatus = 5;
 }
 
 void WiredSyncToPC() {
-    if (live::IsBoard(Program.UnitType)) return SendBoardClock(WaitForNextSecond(), true);
-    if (!live::IsWiredKind(Program.UnitType)) return;
+    if (core::IsBoard(Program.UnitType)) return SendBoardClock(WaitForNextSecond(), true);
+    if (!core::IsWiredKind(Program.UnitType)) return;
     ClockFieldsSent();
     Program.WLSyncRTC = 1; // the block takes the PC clock as it is built
     SetSetClockRequest();
@@ -105,10 +105,10 @@ void WiredSyncToPC() {
 
 void WiredCompClock() {
     const int unitType = Program.UnitType;
-    if (!live::IsWiredKind(unitType) && !live::IsBoard(unitType)) return;
+    if (!core::IsWiredKind(unitType) && !core::IsBoard(unitType)) return;
     ui::SetDimmed(ClockDifferenceText, true);
     Program.WLDeltaRTC = 1; // the read-back shows the difference
-    if (live::IsBoard(unitType)) {
+    if (core::IsBoard(unitType)) {
         ui::Delay(0.4);
         Program.ConfigStatus = 0;
         return;

@@ -2,7 +2,7 @@
 
 // The wired configuration's own state: what the program-wide state does not already hold.
 
-#include "wiredcfg/codec/ConfigBlock.h"
+#include "core/codec/ConfigBlock.h"
 
 #include <cstdint>
 
@@ -12,7 +12,7 @@ struct WiredConfigState {
     // 1 from a calibration write until the next read-back compares gain and offset.
     std::uint8_t NewCalGainZero = 0;
     // The block being sent and its terminating NUL.
-    char WSTx[codec::kBlockBufferSize] = {};
+    char WSTx[core::codec::kBlockBufferSize] = {};
 };
 extern WiredConfigState WiredCfg;
 

@@ -1,7 +1,7 @@
 #include "wiredcfg/WiredSettings.h"
 
-#include "live/PanelRoles.h"
-#include "live/ProgramState.h"
+#include "core/PanelRoles.h"
+#include "core/ProgramState.h"
 #include "ui/Controls.h"
 #include "wiredcfg/BlockWrite.h"
 #include "wiredcfg/ConfigDisplay.h"
@@ -11,8 +11,8 @@
 namespace undarix::wiredcfg {
 namespace {
 
-using live::Program;
-using namespace live::configpage;
+using core::Program;
+using namespace core::configpage;
 
 constexpr std::uint8_t kStartTimeBit = 0x20;
 constexpr int kWiredDeviceNumber = 1;
@@ -56,7 +56,7 @@ void WiredWriteStartTime() {
     }
     ui::SetButtonMark(WriteStartTimeButton, 0);
     ui::SetDimmed(WriteStartTimeButton, true);
-    wiredcfg::WiredConfigRecord& record = Program.WSAll;
+    core::WiredConfigRecord& record = Program.WSAll;
     record.StartYear = ui::GetInt(StartYearField);
     record.StartMonth = ui::GetInt(StartMonthField);
     record.StartDay = ui::GetInt(StartDayField);

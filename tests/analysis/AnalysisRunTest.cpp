@@ -8,7 +8,7 @@
 #include "analysis/codec/SeriesAnalysis.h"
 #include "chart/ChartFifo.h"
 #include "chart/PlotPageRoles.h"
-#include "live/PanelRoles.h"
+#include "core/PanelRoles.h"
 #include "support/Fixtures.h"
 #include "ui/Callbacks.h"
 #include "ui/Controls.h"
@@ -361,14 +361,14 @@ TEST_F(AnalysisRunTest, SelectingATraceTakesItsUnitAndClearsTheGraphs) {
     ASSERT_GT(DrawnPoints(ShownGraph()), 0);
     EXPECT_EQ(ui::GetInt(roles::DeviceNumber), 21);
 
-    ui::SetVisible(live::mainpanel::EditHint, true);
+    ui::SetVisible(core::mainpanel::EditHint, true);
     ui::SetTextColor(roles::TraceSelect, ui::kRed);
     ui::SetInt(ui::ArrayItemName(chart::roles::TraceSelectArray, 6), 44);
     Select(7);
     EXPECT_EQ(Analysis.AnalyzeCtr, 6);
     EXPECT_EQ(Analysis.SelectedUnit, 44);
     EXPECT_EQ(ui::GetButtonMark(roles::AnalyzeButton), ui::kRed);
-    EXPECT_FALSE(ui::IsVisible(live::mainpanel::EditHint));
+    EXPECT_FALSE(ui::IsVisible(core::mainpanel::EditHint));
     EXPECT_EQ(ui::GetTextColor(roles::TraceSelect), ui::kBlack);
     for (int g = 0; g < kSpectrumGraphCount; ++g)
         EXPECT_EQ(DrawnPoints(g), -1);
@@ -379,10 +379,10 @@ TEST_F(AnalysisRunTest, SelectingATraceTakesItsUnitAndClearsTheGraphs) {
 
     ui::Dispatch(roles::TraceSelect, ui::Event::KeyPress);
     EXPECT_EQ(ui::GetTextColor(roles::TraceSelect), ui::kRed);
-    EXPECT_TRUE(ui::IsVisible(live::mainpanel::EditHint));
+    EXPECT_TRUE(ui::IsVisible(core::mainpanel::EditHint));
     ui::Dispatch(roles::TraceSelect, ui::Event::LostFocus);
     EXPECT_EQ(ui::GetTextColor(roles::TraceSelect), ui::kBlack);
-    EXPECT_FALSE(ui::IsVisible(live::mainpanel::EditHint));
+    EXPECT_FALSE(ui::IsVisible(core::mainpanel::EditHint));
 }
 
 TEST_F(AnalysisRunTest, OptionChangesMarkTheResultsStaleExceptTheTideFilter) {

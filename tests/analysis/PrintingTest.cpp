@@ -1,7 +1,7 @@
 // Printing the panels through the print path into PDF files, without a dialog.
 
 #include "analysis/Printing.h"
-#include "live/PanelRoles.h"
+#include "core/PanelRoles.h"
 #include "support/Fixtures.h"
 #include "ui/ControlRegistry.h"
 
@@ -31,8 +31,8 @@ protected:
 
 TEST_F(PrintingTest, EachMenuItemPrintsItsPanelIntoANonEmptyPdf) {
     ASSERT_TRUE(dir.isValid());
-    const ui::Role items[] = {live::menu::PrintAll, live::menu::PrintPlot,
-                              live::menu::PrintSpectral, live::menu::PrintConfig};
+    const ui::Role items[] = {core::menu::PrintAll, core::menu::PrintPlot,
+                              core::menu::PrintSpectral, core::menu::PrintConfig};
     for (ui::Role item : items) {
         const QString path = dir.filePath(QString::fromLatin1(item.data(), item.size()) + ".pdf");
         PrintTo(path);
@@ -50,7 +50,7 @@ TEST_F(PrintingTest, EachMenuItemPrintsItsPanelIntoANonEmptyPdf) {
 TEST_F(PrintingTest, CancelledDialogPrintsNothing) {
     const QString path = dir.filePath("cancelled.pdf");
     PrintTo(path, false);
-    ui::Dispatch(live::menu::PrintSpectral, ui::Event::Commit);
+    ui::Dispatch(core::menu::PrintSpectral, ui::Event::Commit);
     EXPECT_EQ(dialogs, 1);
     EXPECT_FALSE(QFile::exists(path));
 }
@@ -58,13 +58,13 @@ TEST_F(PrintingTest, CancelledDialogPrintsNothing) {
 TEST_F(PrintingTest, AnOutputFileThatCannotBeWrittenIsReported) {
     PrintTo(dir.filePath("no/such/folder/panel.pdf"));
     popups->ExpectMessage("PRINT");
-    ui::Dispatch(live::menu::PrintAll, ui::Event::Commit);
+    ui::Dispatch(core::menu::PrintAll, ui::Event::Commit);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 TEST_F(PrintingTest, WithoutAScreenTheDialogIsNotWaitedFor) {
     analysis::SetPrintDialogStep({}); // Qt's dialog, which nobody could answer offscreen
-    ui::Dispatch(live::menu::PrintPlot, ui::Event::Commit);
+    ui::Dispatch(core::menu::PrintPlot, ui::Event::Commit);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 

@@ -10,14 +10,14 @@
 #include "analysis/SeaStateSettings.h"
 #include "analysis/codec/CalendarSeconds.h"
 #include "analysis/codec/SeaStateFormat.h"
+#include "core/PanelRoles.h"
+#include "core/ProgramState.h"
+#include "core/UnitKind.h"
 #include "files/DataFile.h"
 #include "files/FileState.h"
 #include "link/ReceiveState.h"
 #include "live/DeviceTable.h"
 #include "live/FrameDispatch.h"
-#include "live/PanelRoles.h"
-#include "live/ProgramState.h"
-#include "live/UnitKind.h"
 #include "support/Fixtures.h"
 #include "ui/Callbacks.h"
 #include "ui/Controls.h"
@@ -38,6 +38,7 @@
 namespace undarix::testing {
 namespace {
 
+using namespace core;
 using namespace live;
 namespace seastate = analysis::seastate;
 

@@ -5,47 +5,78 @@
 #include "app/FactoryMode.h"
 #include "app/Menus.h"
 
-#include <QAction>
+#include "core/Hooks.h"
+#include "core/PanelRoles.h"
+#include "core/ProgramState.h"
 #include "link/SerialPort.h"
-#include "live/Hooks.h"
-#include "live/PanelRoles.h"
-#include "live/ProgramState.h"
 #include "support/Fixtures.h"
 #include "ui/Callbacks.h"
 #include "ui/ControlRegistry.h"
 #include "ui/Controls.h"
 #include "ui/Timers.h"
+#include <QAction>
 
 namespace undarix::testing {
 namespace {
 
-using namespace live;
+using namespace core;
 
 class ShellTest : public PanelTest {};
 
 TEST_F(ShellTest, EveryRoleTheProgramNamesExistsOnThePanel) {
-    const ui::Role roles[] = {
-        mainpanel::UnitTypeRing, mainpanel::ComPortList, mainpanel::ChangeComPortButton,
-        mainpanel::PortOpenLed, mainpanel::ConnectionText, mainpanel::EditHint,
-        mainpanel::LocalPanId, mainpanel::AutoTimeSyncSwitch, mainpanel::BroadcastPowerRing,
-        mainpanel::BroadcastIndicator, mainpanel::SyncIndicator, mainpanel::SyncDiagnostic,
-        mainpanel::LoggingIndicator, mainpanel::CaptureIndicator, mainpanel::OutputPortList,
-        mainpanel::StopOutputPortButton, mainpanel::WiredGroup, mainpanel::WiredIdentity,
-        mainpanel::StaffLengthDisplay, mainpanel::AirTempLive, mainpanel::AirTempFile,
-        mainpanel::BoardStaffTable, mainpanel::PlaybackFileName, mainpanel::PlaybackSpeed,
-        mainpanel::PlaybackPosition, mainpanel::MainTabs, menu::OpenFileToPlot, menu::CloseFile,
-        menu::SaveOutputData, menu::StopSavingOutputData, menu::SaveApiFrameData,
-        menu::StopSavingApiFrameData, menu::PrintAll, menu::PrintPlot, menu::PrintSpectral,
-        menu::PrintConfig, menu::Exit, menu::ScaleOnResize, menu::HelpSaveOutput,
-        menu::HelpSaveApi, menu::HelpOpenFile, menu::About, configpage::ConnectionText,
-        configpage::FactoryButton};
-    for (ui::Role role : roles) EXPECT_TRUE(ui::IsRegistered(role)) << role;
-    for (ui::Role role : configpage::kAllRoles) EXPECT_TRUE(ui::IsRegistered(role)) << role;
+    const ui::Role roles[] = {mainpanel::UnitTypeRing,
+                              mainpanel::ComPortList,
+                              mainpanel::ChangeComPortButton,
+                              mainpanel::PortOpenLed,
+                              mainpanel::ConnectionText,
+                              mainpanel::EditHint,
+                              mainpanel::LocalPanId,
+                              mainpanel::AutoTimeSyncSwitch,
+                              mainpanel::BroadcastPowerRing,
+                              mainpanel::BroadcastIndicator,
+                              mainpanel::SyncIndicator,
+                              mainpanel::SyncDiagnostic,
+                              mainpanel::LoggingIndicator,
+                              mainpanel::CaptureIndicator,
+                              mainpanel::OutputPortList,
+                              mainpanel::StopOutputPortButton,
+                              mainpanel::WiredGroup,
+                              mainpanel::WiredIdentity,
+                              mainpanel::StaffLengthDisplay,
+                              mainpanel::AirTempLive,
+                              mainpanel::AirTempFile,
+                              mainpanel::BoardStaffTable,
+                              mainpanel::PlaybackFileName,
+                              mainpanel::PlaybackSpeed,
+                              mainpanel::PlaybackPosition,
+                              mainpanel::MainTabs,
+                              menu::OpenFileToPlot,
+                              menu::CloseFile,
+                              menu::SaveOutputData,
+                              menu::StopSavingOutputData,
+                              menu::SaveApiFrameData,
+                              menu::StopSavingApiFrameData,
+                              menu::PrintAll,
+                              menu::PrintPlot,
+                              menu::PrintSpectral,
+                              menu::PrintConfig,
+                              menu::Exit,
+                              menu::ScaleOnResize,
+                              menu::HelpSaveOutput,
+                              menu::HelpSaveApi,
+                              menu::HelpOpenFile,
+                              menu::About,
+                              configpage::ConnectionText,
+                              configpage::FactoryButton};
+    for (ui::Role role : roles)
+        EXPECT_TRUE(ui::IsRegistered(role)) << role;
+    for (ui::Role role : configpage::kAllRoles)
+        EXPECT_TRUE(ui::IsRegistered(role)) << role;
     for (ui::Role array : {mainpanel::PowerArray, mainpanel::LEDArray, mainpanel::AddressArray,
                            mainpanel::DeviceArray, mainpanel::RateArray, mainpanel::DateTimeArray,
-                           mainpanel::OffsetArray, mainpanel::OutputArray,
-                           mainpanel::ZeroAbsArray})
-        for (int i = 0; i < 8; ++i) EXPECT_TRUE(ui::IsRegistered(ui::ArrayItemName(array, i)));
+                           mainpanel::OffsetArray, mainpanel::OutputArray, mainpanel::ZeroAbsArray})
+        for (int i = 0; i < 8; ++i)
+            EXPECT_TRUE(ui::IsRegistered(ui::ArrayItemName(array, i)));
 }
 
 TEST_F(ShellTest, StartsWithTheInitialValues) {
@@ -57,8 +88,8 @@ TEST_F(ShellTest, StartsWithTheInitialValues) {
     EXPECT_EQ(ui::GetListLabel(mainpanel::ComPortList, 0), "Select COM? port");
     EXPECT_EQ(ui::GetListValue(mainpanel::ComPortList, 0), 0);
     EXPECT_EQ(ui::GetListLabel(mainpanel::OutputPortList, 0), "Select COM? port");
-    for (ui::Role t : {timer::DeviceDisplay, timer::Config, timer::WiredConnect,
-                       timer::WiredConfig})
+    for (ui::Role t :
+         {timer::DeviceDisplay, timer::Config, timer::WiredConnect, timer::WiredConfig})
         EXPECT_FALSE(ui::IsTimerEnabled(t)) << t;
 }
 

@@ -4,9 +4,9 @@
 #include "chart/ChartState.h"
 #include "chart/GraphPlots.h"
 #include "chart/PacketFeed.h"
+#include "core/PanelRoles.h"
+#include "core/ProgramState.h"
 #include "link/ReceiveState.h"
-#include "live/PanelRoles.h"
-#include "live/ProgramState.h"
 #include "support/Fixtures.h"
 #include "ui/Callbacks.h"
 #include "ui/ControlRegistry.h"
@@ -20,7 +20,7 @@ namespace {
 
 using chart::DrawnRuns;
 using chart::PointRun;
-using live::Program;
+using core::Program;
 using Runs = std::vector<PointRun>;
 namespace roles = chart::roles;
 
@@ -48,7 +48,7 @@ TEST_F(ChartControlsTest, StartsWithTheControlsShowingTheChartSettings) {
     EXPECT_EQ(ui::GetInt(roles::RawPlotXAsis), 1);
     EXPECT_DOUBLE_EQ(ui::GetReal(roles::YAxisRange), 6.0);
     EXPECT_DOUBLE_EQ(ui::GetReal(roles::YAxisOffset), 0.0);
-    EXPECT_EQ(ui::GetInt(roles::PlotSourceSelect), live::kSourceSerialPort);
+    EXPECT_EQ(ui::GetInt(roles::PlotSourceSelect), core::kSourceSerialPort);
     EXPECT_EQ(ui::GetInt(roles::RawStartStop), 0);
     EXPECT_EQ(ui::GetInt(roles::StopWhenFull), 0);
     EXPECT_EQ(ui::GetText(roles::StartTimeText), "YYYY-MM-DDThh:mm:ss");
@@ -63,12 +63,12 @@ TEST_F(ChartControlsTest, SwitchingTheSourceEmptiesTableAndChartAndStopsPlotting
     Program.FileRxStatus = 1;
 
     Press(roles::PlotSourceSelect, 1);
-    EXPECT_EQ(Program.DataSource, live::kSourceFile);
+    EXPECT_EQ(Program.DataSource, core::kSourceFile);
     for (const live::OutputLineRecord& record : live::OutputLine) {
         EXPECT_EQ(record.address, 0u);
         EXPECT_EQ(record.deviceNumber, 0);
     }
-    EXPECT_TRUE(ui::IsDimmed(ui::ArrayItemName(live::mainpanel::AddressArray, 0)));
+    EXPECT_TRUE(ui::IsDimmed(ui::ArrayItemName(core::mainpanel::AddressArray, 0)));
     EXPECT_EQ(Program.PlottingRunning, 0);
     EXPECT_EQ(ui::GetInt(roles::RawStartStop), 0);
     EXPECT_EQ(DrawnRuns(0), Runs{});
@@ -90,26 +90,26 @@ TEST_F(ChartControlsTest, TheSourceSwitchPausesTheRadioSessionTimerWhileAFilePla
         SCOPED_TRACE(::testing::Message() << c.source << " " << c.unitType << " " << c.port);
         Program.UnitType = c.unitType;
         Program.OpenComPortNum = c.port;
-        ui::SetTimerEnabled(live::timer::Config, !c.enabled);
+        ui::SetTimerEnabled(core::timer::Config, !c.enabled);
         Press(roles::PlotSourceSelect, c.source);
-        EXPECT_EQ(ui::IsTimerEnabled(live::timer::Config), c.enabled);
+        EXPECT_EQ(ui::IsTimerEnabled(core::timer::Config), c.enabled);
     }
     // The other timers are not the source switch's business.
-    ui::SetTimerEnabled(live::timer::DeviceDisplay, true);
+    ui::SetTimerEnabled(core::timer::DeviceDisplay, true);
     Press(roles::PlotSourceSelect, 1);
-    EXPECT_TRUE(ui::IsTimerEnabled(live::timer::DeviceDisplay));
+    EXPECT_TRUE(ui::IsTimerEnabled(core::timer::DeviceDisplay));
 }
 
 TEST_F(ChartControlsTest, ATraceDeviceNumberNotInTheTableShowsZero) {
     AddUnit(0, 7, 32);
     ChooseDevice(2, 9);
     ui::Dispatch(TraceNumeric(2), ui::Event::KeyPress);
-    EXPECT_TRUE(ui::IsVisible(live::mainpanel::EditHint));
+    EXPECT_TRUE(ui::IsVisible(core::mainpanel::EditHint));
     Commit(TraceNumeric(2));
     EXPECT_EQ(ui::GetInt(TraceNumeric(2)), 0);
     EXPECT_EQ(chart::ChartFifo[2].deviceNumber, 0);
     EXPECT_EQ(chart::ChartFifo[2].tableIndex, chart::kNotInTable);
-    EXPECT_FALSE(ui::IsVisible(live::mainpanel::EditHint));
+    EXPECT_FALSE(ui::IsVisible(core::mainpanel::EditHint));
     // A unit in the table binds.
     ChooseDevice(2, 7);
     Commit(TraceNumeric(2));
@@ -128,7 +128,7 @@ TEST_F(ChartControlsTest, StartingTwiceGivesTwoFreshChartsAndStoppingKeepsTheCha
     EXPECT_EQ(Program.PlottingRunning, 1);
     EXPECT_EQ(DrawnRuns(0), Runs{});
     EXPECT_EQ(ui::GetText(roles::StartTimeText), "YYYY-MM-DDThh:mm:ss");
-    EXPECT_TRUE(ui::IsDimmed(live::mainpanel::AirTempFile));
+    EXPECT_TRUE(ui::IsDimmed(core::mainpanel::AirTempFile));
     SendBlock(0, At(5), 32, 1.0f);
     EXPECT_EQ(ui::GetText(roles::StartTimeText), "2026-12-07T12:00:05");
     EXPECT_EQ(DrawnRuns(0), (Runs{{0, 31}}));
@@ -179,15 +179,15 @@ TEST_F(ChartControlsTest, NumericsTurnRedWhileTypedAndShowTheEditHint) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.role);
         ui::Dispatch(c.role, ui::Event::KeyPress);
-        EXPECT_TRUE(ui::IsVisible(live::mainpanel::EditHint));
+        EXPECT_TRUE(ui::IsVisible(core::mainpanel::EditHint));
         EXPECT_EQ(ui::GetTextColor(c.role), c.turnsRed ? ui::kRed : ui::kBlack);
         ui::Dispatch(c.role, ui::Event::LostFocus);
-        EXPECT_FALSE(ui::IsVisible(live::mainpanel::EditHint));
+        EXPECT_FALSE(ui::IsVisible(core::mainpanel::EditHint));
         EXPECT_EQ(ui::GetTextColor(c.role), ui::kBlack);
         // Committing after typing also ends the feedback.
         ui::Dispatch(c.role, ui::Event::KeyPress);
         Commit(c.role);
-        EXPECT_FALSE(ui::IsVisible(live::mainpanel::EditHint));
+        EXPECT_FALSE(ui::IsVisible(core::mainpanel::EditHint));
         EXPECT_EQ(ui::GetTextColor(c.role), ui::kBlack);
     }
 }

@@ -6,7 +6,7 @@
 #include "chart/ChartState.h"
 #include "chart/GraphPlots.h"
 #include "chart/PacketFeed.h"
-#include "live/ProgramState.h"
+#include "core/ProgramState.h"
 #include "support/Fixtures.h"
 #include "ui/ControlRegistry.h"
 
@@ -17,7 +17,7 @@
 namespace undarix::testing {
 namespace {
 
-using live::Program;
+using core::Program;
 namespace roles = chart::roles;
 
 class ChartGraphTest : public PanelTest {

@@ -6,8 +6,8 @@
 #include "chart/ChartFifo.h"
 #include "chart/PlotPageRoles.h"
 #include "chart/TracePlotting.h"
+#include "core/FrameBuffers.h"
 #include "live/DeviceTable.h"
-#include "live/FrameBuffers.h"
 #include "ui/Controls.h"
 
 namespace undarix::testing {
@@ -46,8 +46,8 @@ inline void SendBlock(int slot, const Stamp& t, int n, float first, float step =
     SetStamp(record, t);
     record.sampleCount = n;
     record.recordType = 0;
-    for (int k = 0; k < n && k < int(live::kWorkValues); ++k)
-        live::WorkValue[k] = first + step * k;
+    for (int k = 0; k < n && k < int(core::kWorkValues); ++k)
+        core::WorkValue[k] = first + step * k;
     chart::PlotData(slot);
 }
 
@@ -57,7 +57,7 @@ inline void SendSample(int slot, const Stamp& t, int count, float value) {
     SetStamp(record, t);
     record.sampleCount = count;
     record.recordType = 1;
-    live::WorkValue[0] = value;
+    core::WorkValue[0] = value;
     chart::PlotContData(slot);
 }
 

@@ -4,7 +4,7 @@
 #include "chart/ChartState.h"
 #include "chart/GraphPlots.h"
 #include "chart/PacketFeed.h"
-#include "live/ProgramState.h"
+#include "core/ProgramState.h"
 #include "support/Fixtures.h"
 #include "ui/ControlRegistry.h"
 
@@ -17,7 +17,7 @@ using chart::ChartFifo;
 using chart::DrawnRuns;
 using chart::kNoSample;
 using chart::PointRun;
-using live::Program;
+using core::Program;
 using Runs = std::vector<PointRun>;
 
 class TracePlottingTest : public PanelTest {

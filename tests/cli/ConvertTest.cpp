@@ -3,12 +3,12 @@
 
 #include "CliFixture.h"
 #include "app/DemoMode.h"
+#include "core/PanelRoles.h"
+#include "core/ProgramState.h"
+#include "core/UnitKind.h"
 #include "files/FileState.h"
 #include "link/ReceivePath.h"
 #include "link/SerialPort.h"
-#include "live/PanelRoles.h"
-#include "live/ProgramState.h"
-#include "live/UnitKind.h"
 #include "sim/Simulator.h"
 #include "ui/Callbacks.h"
 
@@ -20,7 +20,7 @@
 namespace undarix::testing {
 namespace {
 
-using namespace live;
+using namespace core;
 
 constexpr std::uint64_t kUnitA = 0x0013A20040A1B2C3ull; // address bytes that travel escaped
 constexpr std::uint64_t kUnitB = 0x0013A2004000117Dull;

@@ -3,8 +3,8 @@
 
 #include "CliFixture.h"
 #include "cli/LogCommand.h"
+#include "core/PanelRoles.h"
 #include "link/SerialPort.h"
-#include "live/PanelRoles.h"
 #include "sim/Simulator.h"
 #include "support/Pty.h"
 #include "ui/Timers.h"
@@ -157,10 +157,10 @@ TEST_F(LogTest, TheDataFileStartsAnewAfterTheIntervalWithTheNextNumber) {
         send(0);
         send(1);
         SetNow(QDateTime(QDate(2026, 12, 8), QTime(0, 0, 1)));
-        ui::TickTimer(live::timer::FileInterval); // one change of date: not yet
+        ui::TickTimer(core::timer::FileInterval); // one change of date: not yet
         send(2);
         SetNow(QDateTime(QDate(2026, 12, 9), QTime(0, 0, 1)));
-        ui::TickTimer(live::timer::FileInterval); // the second: site001.csv
+        ui::TickTimer(core::timer::FileInterval); // the second: site001.csv
         linesBefore = int(ReadFile(Path("site000.csv")).count('\n'));
         send(3);
         cli::RequestLogStop();

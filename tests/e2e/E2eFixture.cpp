@@ -1,13 +1,13 @@
 #include "e2e/E2eFixture.h"
 
 #include "app/DemoMode.h"
+#include "core/Hooks.h"
+#include "core/PanelRoles.h"
+#include "core/ProgramState.h"
 #include "link/ReceiveState.h"
 #include "link/SerialPort.h"
 #include "live/DeviceTable.h"
-#include "live/Hooks.h"
-#include "live/PanelRoles.h"
 #include "live/PresenceTimer.h"
-#include "live/ProgramState.h"
 #include "ui/Clock.h"
 #include "ui/Controls.h"
 #include "ui/Delay.h"
@@ -24,6 +24,7 @@
 namespace undarix::testing {
 namespace {
 
+using namespace core;
 using namespace live;
 
 constexpr int kPumpSliceMs = 5;

@@ -3,10 +3,10 @@
 // the session timer, every control showing the unit's value, and both PAN IDs read.
 
 #include "app/DemoMode.h"
-#include "live/ConfigPageRoles.h"
+#include "core/ConfigPageRoles.h"
+#include "core/PanelRoles.h"
+#include "core/ProgramState.h"
 #include "live/DeviceTable.h"
-#include "live/PanelRoles.h"
-#include "live/ProgramState.h"
 #include "radiocfg/RadioConfigState.h"
 #include "radiocfg/codec/UnitCalendar.h"
 #include "sim/Calendar.h"
@@ -21,9 +21,9 @@
 namespace undarix::testing {
 namespace {
 
-using namespace live::configpage;
-namespace mainpanel = live::mainpanel;
-using live::Program;
+using namespace core::configpage;
+namespace mainpanel = core::mainpanel;
+using core::Program;
 
 class RadioConfigEndToEndTest : public PanelTest {};
 

@@ -2,11 +2,11 @@
 // when changed, the unit's echo undims it, and the unit's store holds the new value; a write
 // whose acknowledge is lost is resent six times and its control stays dimmed.
 
+#include "core/ConfigPageRoles.h"
+#include "core/PanelRoles.h"
+#include "core/ProgramState.h"
 #include "e2e/E2eFixture.h"
-#include "live/ConfigPageRoles.h"
 #include "live/DeviceTable.h"
-#include "live/PanelRoles.h"
-#include "live/ProgramState.h"
 #include "radiocfg/ConfigSession.h"
 #include "radiocfg/RadioConfigState.h"
 #include "ui/Callbacks.h"
@@ -20,8 +20,8 @@
 namespace undarix::testing {
 namespace {
 
-using namespace live::configpage;
-using live::Program;
+using namespace core::configpage;
+using core::Program;
 
 class RadioSettingsEndToEnd : public E2eTest {
 protected:
@@ -124,13 +124,13 @@ TEST_F(RadioSettingsEndToEnd, ALostAcknowledgeIsResentSixTimesThenTheControlStay
     // The session timer by hand: a resend every 43 ticks, six at most, then the write is given
     // up.
     for (int tick = 0; tick < 10 * radiocfg::kWriteReplyTicks && Program.TxWait != 0; ++tick) {
-        ui::TickTimer(live::timer::Config);
+        ui::TickTimer(core::timer::Config);
         if (tick % 10 == 0) WaitFor([] { return false; }, 0.01);
         sent += Received("WS");
     }
     EXPECT_EQ(Program.TxWait, 0);
     for (int tick = 0; tick < 3 * radiocfg::kWriteReplyTicks; ++tick)
-        ui::TickTimer(live::timer::Config);
+        ui::TickTimer(core::timer::Config);
     WaitFor([] { return false; }, 0.5);
     sent += Received("WS");
     EXPECT_EQ(sent, 1 + radiocfg::kWriteResends);

@@ -8,9 +8,9 @@
 #include "analysis/codec/CalendarSeconds.h"
 #include "analysis/codec/SeaStateFormat.h"
 #include "cli/Cli.h"
+#include "core/PanelRoles.h"
+#include "core/ProgramState.h"
 #include "e2e/E2eFixture.h"
-#include "live/PanelRoles.h"
-#include "live/ProgramState.h"
 #include "sim/Calendar.h"
 #include "ui/Callbacks.h"
 #include "ui/Controls.h"
@@ -70,18 +70,18 @@ TEST_F(SeaStateEndToEnd, TheLiveTabAndTheCompanionFindTheSameRecordsAndWhatWasIn
         [&live](const analysis::codec::SeaStateRecord& r) { live.push_back(r); });
 
     // The units keep their own clocks: no time sync.
-    ui::SetInt(live::mainpanel::AutoTimeSyncSwitch, 0);
-    ui::Dispatch(live::mainpanel::AutoTimeSyncSwitch, ui::Event::Commit);
+    ui::SetInt(core::mainpanel::AutoTimeSyncSwitch, 0);
+    ui::Dispatch(core::mainpanel::AutoTimeSyncSwitch, ui::Event::Commit);
     // Logging and capturing from before the first byte.
     popups->ExpectPrompt("SAVE FILE INTERVAL", "99");
     popups->ExpectFile("Save Output Data To:",
                        {ui::FileSelection::Status::NewFile, dir.filePath("site.csv")});
-    ui::Dispatch(live::menu::SaveOutputData, ui::Event::Commit);
+    ui::Dispatch(core::menu::SaveOutputData, ui::Event::Commit);
     popups->ExpectFile("Save API Frame Data To:",
                        {ui::FileSelection::Status::NewFile, dir.filePath("site.api")});
-    ui::Dispatch(live::menu::SaveApiFrameData, ui::Event::Commit);
-    ASSERT_EQ(live::Program.OutputDataFileOpen, 1);
-    ASSERT_EQ(live::Program.APIFrameDataFileOpen, 1);
+    ui::Dispatch(core::menu::SaveApiFrameData, ui::Event::Commit);
+    ASSERT_EQ(core::Program.OutputDataFileOpen, 1);
+    ASSERT_EQ(core::Program.APIFrameDataFileOpen, 1);
 
     sim::SimOptions options;
     options.units = 2;
@@ -104,8 +104,8 @@ TEST_F(SeaStateEndToEnd, TheLiveTabAndTheCompanionFindTheSameRecordsAndWhatWasIn
     ASSERT_TRUE(WaitFor([&] { return live.size() >= 2; }, 60.0)) << live.size();
     EXPECT_EQ(table->rowCount(), int(live.size()));
 
-    ui::Dispatch(live::menu::StopSavingOutputData, ui::Event::Commit);
-    ui::Dispatch(live::menu::StopSavingApiFrameData, ui::Event::Commit);
+    ui::Dispatch(core::menu::StopSavingOutputData, ui::Event::Commit);
+    ui::Dispatch(core::menu::StopSavingApiFrameData, ui::Event::Commit);
     const std::vector<analysis::codec::SeaStateRecord> closed = live; // closed while logging
 
     // What the page found of the injected faults in the day's last interval.

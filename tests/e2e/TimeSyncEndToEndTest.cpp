@@ -2,9 +2,9 @@
 // timer walks the table, each unit's next packet is answered with a sync message, and the
 // unit sets its clock from it.
 
+#include "core/PanelRoles.h"
 #include "e2e/E2eFixture.h"
 #include "link/codec/ApiFrame.h"
-#include "live/PanelRoles.h"
 #include "ui/Controls.h"
 
 #include <cmath>

@@ -2,11 +2,11 @@
 // timers and the configuration page, as a user meets them.
 
 #include "app/DemoMode.h"
+#include "core/PanelRoles.h"
+#include "core/ProgramState.h"
+#include "core/UnitKind.h"
 #include "link/SerialPort.h"
 #include "live/DeviceTable.h"
-#include "live/PanelRoles.h"
-#include "live/ProgramState.h"
-#include "live/UnitKind.h"
 #include "sim/Simulator.h"
 #include "support/Fixtures.h"
 #include "ui/ControlRegistry.h"
@@ -21,6 +21,7 @@
 namespace undarix::testing {
 namespace {
 
+using namespace core;
 using namespace live;
 
 constexpr int kTimeoutMs = 15000;

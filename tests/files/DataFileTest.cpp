@@ -1,8 +1,8 @@
 #include "files/DataFile.h"
 
+#include "core/Hooks.h"
 #include "files/FileFixture.h"
 #include "files/LineReader.h"
-#include "live/Hooks.h"
 #include "ui/Clock.h"
 #include "ui/Controls.h"
 #include "ui/StatusMessage.h"
@@ -14,6 +14,7 @@
 namespace undarix::testing {
 namespace {
 
+using namespace core;
 using namespace live;
 using files::Files;
 

@@ -3,13 +3,13 @@
 // What the tests of the data file, the capture file and playback share: a temporary folder,
 // packets placed as the dispatcher leaves them, and the menu steps with their pop-ups.
 
+#include "core/FrameBuffers.h"
+#include "core/PanelRoles.h"
+#include "core/ProgramState.h"
 #include "files/FileState.h"
 #include "files/Playback.h"
 #include "link/ReceiveState.h"
 #include "live/DeviceTable.h"
-#include "live/FrameBuffers.h"
-#include "live/PanelRoles.h"
-#include "live/ProgramState.h"
 #include "support/Fixtures.h"
 #include "ui/Callbacks.h"
 #include "ui/Popups.h"
@@ -53,7 +53,7 @@ protected:
         link::RxFrame[0] = 0x90;
         std::memcpy(link::RxFrame + link::kPacketTextStart, text.data(), text.size());
         link::UartXbee.frameLength = int(link::kPacketTextStart + text.size());
-        std::copy(values.begin(), values.end(), live::WorkValue);
+        std::copy(values.begin(), values.end(), core::WorkValue);
         return slot;
     }
 
@@ -66,20 +66,20 @@ protected:
     void StartLogging(const QString& name, const QString& interval = "1",
                       ui::FileSelection::Status status = ui::FileSelection::Status::NewFile) {
         ExpectStart(name, interval, status);
-        ui::Dispatch(live::menu::SaveOutputData, ui::Event::Commit);
+        ui::Dispatch(core::menu::SaveOutputData, ui::Event::Commit);
     }
 
     // Opens a file for playback with the chart playing the file.
     static void Play(const QString& path) {
-        live::Program.DataSource = live::kSourceFile;
+        core::Program.DataSource = core::kSourceFile;
         files::OpenFile2PlotPath(path);
-        live::Program.PlottingRunning = 1;
+        core::Program.PlottingRunning = 1;
     }
     // Reads on until the end of the file stops plotting; returns the number of ticks.
     static int PlayToEnd() {
         int ticks = 0;
-        while (live::Program.PlottingRunning && ticks < 100000) {
-            ui::TickTimer(live::timer::ReadFile);
+        while (core::Program.PlottingRunning && ticks < 100000) {
+            ui::TickTimer(core::timer::ReadFile);
             ++ticks;
         }
         return ticks;

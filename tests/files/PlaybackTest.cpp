@@ -1,9 +1,9 @@
 #include "app/Wiring.h"
+#include "core/Hooks.h"
 #include "files/CaptureFile.h"
 #include "files/FileFixture.h"
 #include "files/LineReader.h"
 #include "link/codec/ApiFrame.h"
-#include "live/Hooks.h"
 #include "ui/Controls.h"
 #include "ui/Timers.h"
 
@@ -12,6 +12,7 @@
 namespace undarix::testing {
 namespace {
 
+using namespace core;
 using namespace live;
 using Bytes = std::vector<std::uint8_t>;
 

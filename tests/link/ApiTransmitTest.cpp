@@ -1,8 +1,8 @@
 // API frames written to the radio adapter: framing, escaping, checksum and the TxStr bounds.
 
 #include "link/ApiTransmit.h"
+#include "core/ProgramState.h"
 #include "link/SerialPort.h"
-#include "live/ProgramState.h"
 #include "support/Fixtures.h"
 
 #include <cstring>
@@ -11,7 +11,7 @@
 namespace undarix::testing {
 namespace {
 
-using live::Program;
+using core::Program;
 
 std::string Bytes(std::initializer_list<int> bytes) {
     std::string s;

@@ -1,9 +1,9 @@
 // A transmit request with the caller's own text: the same frame as from TxStr, and TxStr
 // untouched.
 
+#include "core/ProgramState.h"
 #include "link/ApiTransmit.h"
 #include "link/SerialPort.h"
-#include "live/ProgramState.h"
 #include "support/Fixtures.h"
 
 #include <cstring>
@@ -11,7 +11,7 @@
 namespace undarix::testing {
 namespace {
 
-using live::Program;
+using core::Program;
 
 constexpr std::uint64_t kUnit = 0x0013A20040A1B2C3ull;
 

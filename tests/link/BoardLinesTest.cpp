@@ -1,13 +1,13 @@
 // The board's report, clock and data lines, as the receive path takes them.
 
+#include "core/Hooks.h"
+#include "core/PanelRoles.h"
+#include "core/ProgramState.h"
+#include "core/UnitKind.h"
 #include "link/BoardReceive.h"
 #include "link/ReceivePath.h"
 #include "link/ReceiveState.h"
 #include "link/SerialPort.h"
-#include "live/Hooks.h"
-#include "live/PanelRoles.h"
-#include "live/ProgramState.h"
-#include "live/UnitKind.h"
 #include "support/Fixtures.h"
 #include "ui/Controls.h"
 #include "ui/StatusMessage.h"
@@ -18,7 +18,7 @@
 namespace undarix::testing {
 namespace {
 
-using live::Program;
+using core::Program;
 
 struct Record {
     int unit; // low byte of the source address
@@ -30,19 +30,19 @@ class BoardLinesTest : public HeadlessTest {
 protected:
     void SetUp() override {
         HeadlessTest::SetUp();
-        Program.UnitType = live::Vazavevezeze;
+        Program.UnitType = core::Vazavevezeze;
         Program.WiredSampleRate = 16;
         port = link::PortNumberForPath("mem:board");
         ASSERT_EQ(link::OpenComConfig(port, 38400), 0);
         link::InstallComCallback(port, link::kRxCharEvent, link::ComCallback);
-        live::hooks.RxDataService = [this](std::uint8_t tenth) {
+        core::hooks.RxDataService = [this](std::uint8_t tenth) {
             const char* frame = reinterpret_cast<const char*>(link::RxFrame);
             records.push_back(
                 {link::RxFrame[8],
                  std::string(frame + 12, std::size_t(link::UartXbee.frameLength - 12)), tenth});
         };
         for (int row = 1; row <= 8; ++row)
-            ui::SetTableCell(live::mainpanel::BoardStaffTable, row, 1, 2.0);
+            ui::SetTableCell(core::mainpanel::BoardStaffTable, row, 1, 2.0);
     }
     void Receive(const std::string& bytes) { link::MemoryPortReceive(port, bytes); }
     // The value field of a sample record.
@@ -60,7 +60,7 @@ TEST_F(BoardLinesTest, TheReportFillsTheRecordAndEndsWithItsStatusLine) {
     Receive("Serial Number: VZ-312-412-0000123\r\n");
     EXPECT_EQ(Program.WSWLConnectTimer, 0);
     EXPECT_EQ(std::string(Program.WSAll.Identity), "VZ-312-412-0000123");
-    EXPECT_EQ(ui::GetText(live::mainpanel::WiredIdentity), "VZ-312-412-0000123");
+    EXPECT_EQ(ui::GetText(core::mainpanel::WiredIdentity), "VZ-312-412-0000123");
     Receive("Code Rev: 2.14a\r\nFsample Frequency: 32\r\n");
     EXPECT_EQ(std::string(Program.WSAll.Version), "2.14a");
     EXPECT_EQ(Program.WSAll.SampleRate, 32);
@@ -143,7 +143,7 @@ TEST_F(BoardLinesTest, EachStaffIsConvertedWithItsOwnRowOfTheTable) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.meters);
         records.clear();
-        ui::SetTableCell(live::mainpanel::BoardStaffTable, 3, 1, c.meters);
+        ui::SetTableCell(core::mainpanel::BoardStaffTable, 3, 1, c.meters);
         Receive("0000,0000,2048,0000,0000,0000\r\n");
         ASSERT_EQ(records.size(), 6u);
         EXPECT_EQ(Value(records[2]), c.value);
@@ -151,7 +151,7 @@ TEST_F(BoardLinesTest, EachStaffIsConvertedWithItsOwnRowOfTheTable) {
     }
     // Full count: 9.999 m is 9999 mm, never 9998 from its binary fraction.
     records.clear();
-    ui::SetTableCell(live::mainpanel::BoardStaffTable, 1, 1, 9.999);
+    ui::SetTableCell(core::mainpanel::BoardStaffTable, 1, 1, 9.999);
     Receive("4095,0000,0000,0000,0000,0000\r\n");
     EXPECT_EQ(Value(records[0]), "99990");
 }
@@ -164,7 +164,7 @@ TEST_F(BoardLinesTest, ChangingARowChangesOnlyThatStaffsNextValue) {
     for (const Record& r : records)
         before.push_back(Value(r));
     records.clear();
-    ui::SetTableCell(live::mainpanel::BoardStaffTable, 2, 1, 3.0);
+    ui::SetTableCell(core::mainpanel::BoardStaffTable, 2, 1, 3.0);
     Receive(line);
     ASSERT_EQ(records.size(), 8u);
     for (int s = 0; s < 8; ++s) {
@@ -198,8 +198,8 @@ TEST_F(BoardLinesTest, EverySixtiethLineBringsTheDateAndTimeForEachStaff) {
 
 TEST_F(BoardLinesTest, AStaffWithoutALengthIsSaidOnce) {
     Program.WSWLConnectStatus = 5;
-    ui::SetTableCell(live::mainpanel::BoardStaffTable, 2, 1, 0.0);
-    ui::SetTableCell(live::mainpanel::BoardStaffTable, 5, 1, 0.0);
+    ui::SetTableCell(core::mainpanel::BoardStaffTable, 2, 1, 0.0);
+    ui::SetTableCell(core::mainpanel::BoardStaffTable, 5, 1, 0.0);
     Receive("1000,1000,1000,1000,1000,1000\r\n");
     EXPECT_EQ(Value(records[1]), "00000");
     EXPECT_TRUE(ui::LastStatus().contains("staff 2, 5")) << ui::LastStatus().toStdString();

@@ -1,17 +1,17 @@
 // Leaving a wired unit or the board: "g" before the port is closed, so that a unit stopped for
 // its configuration is not left stopped in the field.
 
+#include "core/ProgramState.h"
+#include "core/UnitKind.h"
 #include "link/PortSelection.h"
 #include "link/SerialPort.h"
-#include "live/ProgramState.h"
-#include "live/UnitKind.h"
 #include "support/Fixtures.h"
 #include "support/Pty.h"
 
 namespace undarix::testing {
 namespace {
 
-using live::Program;
+using core::Program;
 
 class CloseUnitPortTest : public HeadlessTest {};
 
@@ -22,16 +22,16 @@ TEST_F(CloseUnitPortTest, AWiredPortOrTheBoardsIsSentRunBeforeItCloses) {
         std::string sent;
     };
     const Case cases[] = {
-        {live::WiredRavoZerar402E, live::WiredRavoZerar402E, "g"}, // change of port
-        {live::DeveZuravi410, live::RavoZerarXB, "g"},             // change of kind
-        {live::Vazavevezeze, live::DeveZuravi404E, "g"},
-        {live::RavoZerarXB, live::Vazavevezeze, ""}, // the radio adapter is not a unit
+        {core::WiredRavoZerar402E, core::WiredRavoZerar402E, "g"}, // change of port
+        {core::DeveZuravi410, core::RavoZerarXB, "g"},             // change of kind
+        {core::Vazavevezeze, core::DeveZuravi404E, "g"},
+        {core::RavoZerarXB, core::Vazavevezeze, ""}, // the radio adapter is not a unit
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.openedFor);
         Pty pty;
         const int port = link::PortNumberForPath(pty.SlavePath());
-        ASSERT_EQ(link::OpenComConfig(port, live::BaudRateFor(c.openedFor)), 0);
+        ASSERT_EQ(link::OpenComConfig(port, core::BaudRateFor(c.openedFor)), 0);
         Program.OpenComPortNum = port;
         Program.UnitType = c.kindNow;
         link::CloseUnitPort();

@@ -2,13 +2,13 @@
 // questions and the colours that show an unsaved change.
 
 #include "link/PanId.h"
+#include "core/ConfigPageRoles.h"
+#include "core/PanelRoles.h"
+#include "core/ProgramState.h"
 #include "link/ApiTransmit.h"
 #include "link/ReceivePath.h"
 #include "link/SerialPort.h"
 #include "link/codec/ApiFrame.h"
-#include "live/ConfigPageRoles.h"
-#include "live/PanelRoles.h"
-#include "live/ProgramState.h"
 #include "support/Fixtures.h"
 #include "ui/Callbacks.h"
 #include "ui/Controls.h"
@@ -20,9 +20,9 @@
 namespace undarix::testing {
 namespace {
 
-using live::Program;
-namespace mainpanel = live::mainpanel;
-namespace configpage = live::configpage;
+using core::Program;
+namespace mainpanel = core::mainpanel;
+namespace configpage = core::configpage;
 
 constexpr std::uint64_t kUnit = 0x0013A20040A1B2C3ull;
 

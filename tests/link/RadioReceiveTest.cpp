@@ -1,13 +1,13 @@
 // The radio receive path: escaped API frames from the unit port into RxFrame, one dispatcher
 // call per good frame.
 
+#include "core/Hooks.h"
+#include "core/ProgramState.h"
+#include "core/UnitKind.h"
 #include "link/ReceivePath.h"
 #include "link/ReceiveState.h"
 #include "link/SerialPort.h"
 #include "link/codec/ApiFrame.h"
-#include "live/Hooks.h"
-#include "live/ProgramState.h"
-#include "live/UnitKind.h"
 #include "support/Fixtures.h"
 
 #include <vector>
@@ -15,7 +15,7 @@
 namespace undarix::testing {
 namespace {
 
-using live::Program;
+using core::Program;
 
 // The escaped wire bytes of a frame whose data is `data`.
 std::string Wire(const std::string& data) {
@@ -44,12 +44,12 @@ class RadioReceiveTest : public HeadlessTest {
 protected:
     void SetUp() override {
         HeadlessTest::SetUp();
-        Program.UnitType = live::RavoZerarXB;
+        Program.UnitType = core::RavoZerarXB;
         port = link::PortNumberForPath("mem:adapter");
         ASSERT_EQ(link::OpenComConfig(port, 115200), 0);
         link::InstallComCallback(port, link::kRxCharEvent, link::ComCallback);
         Program.OpenComPortNum = port;
-        live::hooks.RxDataService = [this](std::uint8_t tenth) {
+        core::hooks.RxDataService = [this](std::uint8_t tenth) {
             EXPECT_EQ(tenth, 0);
             EXPECT_EQ(link::UartXbee.receiveState, 3);
             const int n = link::UartXbee.frameLength;
@@ -103,8 +103,8 @@ TEST_F(RadioReceiveTest, BytesArrivingWhileAFrameIsServedWaitTheirTurn) {
     // A pop-up raised by the dispatcher runs the event loop, and more bytes arrive meanwhile.
     const std::string first = Packet("$DN,003\r\n");
     const std::string second = Packet("C003,D1,S08,01234\r\n");
-    auto record = live::hooks.RxDataService;
-    live::hooks.RxDataService = [&](std::uint8_t tenth) {
+    auto record = core::hooks.RxDataService;
+    core::hooks.RxDataService = [&](std::uint8_t tenth) {
         if (frames.empty()) {
             Receive(Wire(second));
             EXPECT_EQ(std::string(reinterpret_cast<const char*>(link::RxFrame), first.size()),
@@ -142,19 +142,19 @@ TEST_F(RadioReceiveTest, EscapedBytesAreRestoredAndAFrameMayArriveByteByByte) {
 
 TEST_F(RadioReceiveTest, InFileModeBytesReachTheCaptureFileButNotTheDispatcher) {
     std::string captured;
-    live::hooks.CaptureByte = [&](std::uint8_t byte) {
+    core::hooks.CaptureByte = [&](std::uint8_t byte) {
         EXPECT_TRUE(frames.empty()) << "captured before anything else";
         captured += char(byte);
     };
     const std::string wire = "\x01" + Wire(Packet("C001,D1,S08,00001\r\n"));
 
-    Program.DataSource = live::kSourceFile;
+    Program.DataSource = core::kSourceFile;
     Program.APIFrameDataFileOpen = 1;
     Receive(wire);
     EXPECT_EQ(captured, wire);
     EXPECT_TRUE(frames.empty());
 
-    Program.DataSource = live::kSourceSerialPort;
+    Program.DataSource = core::kSourceSerialPort;
     captured.clear();
     Program.APIFrameDataFileOpen = 0;
     Receive(wire);
@@ -163,13 +163,13 @@ TEST_F(RadioReceiveTest, InFileModeBytesReachTheCaptureFileButNotTheDispatcher) 
 
     // A wired kind's bytes are never captured.
     Program.APIFrameDataFileOpen = 1;
-    Program.UnitType = live::WiredRavoZerar402E;
+    Program.UnitType = core::WiredRavoZerar402E;
     Receive("2047\r\n");
     EXPECT_EQ(captured, "");
 }
 
 TEST_F(RadioReceiveTest, FramesKeepComingWithoutADispatcherAndAfterAPlaybackFrame) {
-    live::hooks.RxDataService = nullptr;
+    core::hooks.RxDataService = nullptr;
     Receive(Wire(Packet("first")));
     EXPECT_EQ(link::UartXbee.receiveState, 0);
     Receive(Wire(Packet("second")));
@@ -193,10 +193,10 @@ TEST_F(RadioReceiveTest, OnlyTheBoardReadsWithoutTheCharacterEvent) {
     ASSERT_GT(queued, 0);
     link::ComCallback(port, 0);
     EXPECT_EQ(link::GetInQLen(port), queued);
-    Program.UnitType = live::WiredRavoZerar402E;
+    Program.UnitType = core::WiredRavoZerar402E;
     link::ComCallback(port, 0);
     EXPECT_EQ(link::GetInQLen(port), queued);
-    Program.UnitType = live::Vazavevezeze;
+    Program.UnitType = core::Vazavevezeze;
     link::ComCallback(port, 0);
     EXPECT_EQ(link::GetInQLen(port), 0);
 }

@@ -1,13 +1,13 @@
 // The serial facade and the unit-port selector over real pseudo-terminals.
 
-#include "link/PortSelection.h"
 #include "link/SerialPort.h"
-#include "live/PanelRoles.h"
-#include "live/ProgramState.h"
-#include "live/UnitKind.h"
-#include "ui/ControlRegistry.h"
+#include "core/PanelRoles.h"
+#include "core/ProgramState.h"
+#include "core/UnitKind.h"
+#include "link/PortSelection.h"
 #include "support/Fixtures.h"
 #include "support/Pty.h"
+#include "ui/ControlRegistry.h"
 #include "ui/Controls.h"
 #include "ui/StatusMessage.h"
 #include "ui/Timers.h"
@@ -19,7 +19,7 @@
 namespace undarix::testing {
 namespace {
 
-using namespace live;
+using namespace core;
 
 speed_t LineSpeedOf(const QString& path) {
     const int fd = ::open(path.toLocal8Bit().constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
@@ -59,7 +59,8 @@ TEST_F(SerialPortTest, OpensAPseudoTerminalAtTheSpeedOfEachKindAndCarriesBytes) 
         SCOPED_TRACE(c.unitType);
         Pty pty;
         const int port = link::PortNumberForPath(pty.SlavePath());
-        ASSERT_EQ(link::OpenComConfig(port, BaudRateFor(c.unitType)), 0) << qPrintable(link::LastComError());
+        ASSERT_EQ(link::OpenComConfig(port, BaudRateFor(c.unitType)), 0)
+            << qPrintable(link::LastComError());
         EXPECT_EQ(LineSpeedOf(pty.SlavePath()), c.speed);
 
         link::ComWrt(port, "\x7E\x00\x04", 3);
@@ -68,7 +69,8 @@ TEST_F(SerialPortTest, OpensAPseudoTerminalAtTheSpeedOfEachKindAndCarriesBytes) 
 
         std::string received;
         link::InstallComCallback(port, link::kRxCharEvent, [&](int p, int) {
-            while (link::GetInQLen(p) > 0) received += char(link::ComRdByte(p));
+            while (link::GetInQLen(p) > 0)
+                received += char(link::ComRdByte(p));
         });
         pty.Write(std::string("C001,D1\r\n\0\xFF", 11));
         EXPECT_TRUE(WaitUntil([&] { return received.size() == 11; }));

@@ -1,16 +1,16 @@
 // The replies of wired units to the connection timer, as the receive path recognises them.
 
+#include "core/Hooks.h"
+#include "core/PanelRoles.h"
+#include "core/ProgramState.h"
+#include "core/UnitKind.h"
+#include "core/codec/ConfigBlock.h"
 #include "link/ReceivePath.h"
 #include "link/SerialPort.h"
 #include "link/WiredReceive.h"
-#include "live/Hooks.h"
-#include "live/PanelRoles.h"
-#include "live/ProgramState.h"
-#include "live/UnitKind.h"
 #include "support/Fixtures.h"
 #include "ui/Controls.h"
 #include "ui/StatusMessage.h"
-#include "wiredcfg/codec/ConfigBlock.h"
 
 #include <cstring>
 #include <string>
@@ -18,12 +18,12 @@
 namespace undarix::testing {
 namespace {
 
-using live::Program;
-namespace block = wiredcfg::codec;
+using core::Program;
+namespace block = core::codec;
 
 // A block with the given prescale (range, count) and sample rate, checksum included.
 std::string Block(int unitType, std::uint8_t range, std::uint8_t count, std::uint8_t rate) {
-    wiredcfg::WiredConfigRecord record;
+    core::WiredConfigRecord record;
     std::memcpy(record.Version, "23.00", 6);
     record.PrescaleRange = range;
     record.Prescale = count;
@@ -46,7 +46,7 @@ class WiredHandshakeTest : public HeadlessTest {
 protected:
     void SetUp() override {
         HeadlessTest::SetUp();
-        Program.UnitType = live::WiredRavoZerar402E;
+        Program.UnitType = core::WiredRavoZerar402E;
         port = link::PortNumberForPath("mem:handshake");
         ASSERT_EQ(link::OpenComConfig(port, 9600), 0);
         link::InstallComCallback(port, link::kRxCharEvent, link::ComCallback);
@@ -78,7 +78,7 @@ TEST_F(WiredHandshakeTest, TheSerialNumberGoesToTheRecordAndTheMainPanel) {
     Receive("IOK,WS2611-0042175,");
     EXPECT_EQ(Program.WSWLConnectStatus, 4);
     EXPECT_EQ(std::string(Program.WSAll.Identity), "WS2611-0042175");
-    EXPECT_EQ(ui::GetText(live::mainpanel::WiredIdentity), "WS2611-0042175");
+    EXPECT_EQ(ui::GetText(core::mainpanel::WiredIdentity), "WS2611-0042175");
 
     // Fourteen characters exactly; a shorter reply ends at the wrong place and is ignored.
     link::ResetWiredReceive();
@@ -99,7 +99,7 @@ TEST_F(WiredHandshakeTest, AGoodBlockSetsRatePrescaleAndStaffLength) {
     EXPECT_EQ(Program.WSAll.Prescale, 148);
     EXPECT_EQ(Program.WSAll.PrescaleRange, 0);
     EXPECT_EQ(Program.WSAll.StaffLength, 3000.0f);
-    EXPECT_EQ(ui::GetReal(live::mainpanel::StaffLengthDisplay), 3.0);
+    EXPECT_EQ(ui::GetReal(core::mainpanel::StaffLengthDisplay), 3.0);
     EXPECT_EQ(std::string(link::WiredRx.WSWLRaw, 132), Block(3, 0, 148, 16));
 }
 
@@ -145,7 +145,7 @@ TEST_F(WiredHandshakeTest, ThreeDamagedBlocksInARowLetTheHandshakeGoOn) {
 }
 
 TEST_F(WiredHandshakeTest, ADeveZuraviBlockIsTakenWhateverItsChecksum) {
-    Program.UnitType = live::DeveZuravi404E;
+    Program.UnitType = core::DeveZuravi404E;
     Program.WSWLConnectStatus = 5;
     Receive("ROK," + Corrupt(Block(5, 8, 178, 16)));
     EXPECT_EQ(Program.WSWLConnectStatus, 6);
@@ -158,8 +158,8 @@ TEST_F(WiredHandshakeTest, AStaffLengthOfZeroIsSaidOnTheMainPanel) {
     Receive("ROK," + Block(3, 8, 200, 16)); // no row has range 8, count 200
     EXPECT_EQ(Program.WSWLConnectStatus, 6);
     EXPECT_EQ(Program.WSAll.StaffLength, 0.0f);
-    EXPECT_TRUE(ui::GetText(live::mainpanel::StaffLengthDisplay).startsWith("0 ("));
-    EXPECT_EQ(ui::GetTextColor(live::mainpanel::StaffLengthDisplay), ui::kRed);
+    EXPECT_TRUE(ui::GetText(core::mainpanel::StaffLengthDisplay).startsWith("0 ("));
+    EXPECT_EQ(ui::GetTextColor(core::mainpanel::StaffLengthDisplay), ui::kRed);
     EXPECT_TRUE(ui::LastStatus().contains("staff length is unknown"));
 
     // The (W) rows of table A read back now: 12.5 m is range 8, count 54.
@@ -167,8 +167,8 @@ TEST_F(WiredHandshakeTest, AStaffLengthOfZeroIsSaidOnTheMainPanel) {
     Program.WSWLConnectStatus = 5;
     Receive("ROK," + Block(3, 8, 54, 16));
     EXPECT_EQ(Program.WSAll.StaffLength, 12500.0f);
-    EXPECT_EQ(ui::GetReal(live::mainpanel::StaffLengthDisplay), 12.5);
-    EXPECT_EQ(ui::GetTextColor(live::mainpanel::StaffLengthDisplay), ui::kBlack);
+    EXPECT_EQ(ui::GetReal(core::mainpanel::StaffLengthDisplay), 12.5);
+    EXPECT_EQ(ui::GetTextColor(core::mainpanel::StaffLengthDisplay), ui::kBlack);
 }
 
 TEST_F(WiredHandshakeTest, StartIsAcknowledgedByGok) {
@@ -182,7 +182,7 @@ TEST_F(WiredHandshakeTest, StartIsAcknowledgedByGok) {
 
     // The first line right behind the comma is a sample too.
     int samples = 0;
-    live::hooks.RxDataService = [&](std::uint8_t) { ++samples; };
+    core::hooks.RxDataService = [&](std::uint8_t) { ++samples; };
     Receive("1000\r\n");
     EXPECT_EQ(samples, 1);
 }

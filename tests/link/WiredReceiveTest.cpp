@@ -1,14 +1,14 @@
 // Lines of wired units and of the board turned into receive-packet frames.
 
 #include "link/WiredReceive.h"
+#include "core/Hooks.h"
+#include "core/PanelRoles.h"
+#include "core/ProgramState.h"
+#include "core/UnitKind.h"
 #include "link/ReceivePath.h"
 #include "link/ReceiveState.h"
 #include "link/SerialPort.h"
 #include "link/codec/SyntheticFrame.h"
-#include "live/Hooks.h"
-#include "live/PanelRoles.h"
-#include "live/ProgramState.h"
-#include "live/UnitKind.h"
 #include "support/Fixtures.h"
 #include "ui/Controls.h"
 
@@ -17,7 +17,7 @@
 namespace undarix::testing {
 namespace {
 
-using live::Program;
+using core::Program;
 
 struct Frame {
     std::string header; // the 12 bytes before the text
@@ -29,14 +29,14 @@ class WiredReceiveTest : public HeadlessTest {
 protected:
     void SetUp() override {
         HeadlessTest::SetUp();
-        Program.UnitType = live::WiredRavoZerar402E;
+        Program.UnitType = core::WiredRavoZerar402E;
         Program.WSWLConnectStatus = 8;
         Program.WiredSampleRate = 8;
         Program.WSAll.StaffLength = 2000.0f;
         port = link::PortNumberForPath("mem:wired");
         ASSERT_EQ(link::OpenComConfig(port, 9600), 0);
         link::InstallComCallback(port, link::kRxCharEvent, link::ComCallback);
-        live::hooks.RxDataService = [this](std::uint8_t tenth) {
+        core::hooks.RxDataService = [this](std::uint8_t tenth) {
             EXPECT_EQ(link::UartXbee.receiveState, 3);
             const char* frame = reinterpret_cast<const char*>(link::RxFrame);
             frames.push_back({std::string(frame, 12),
@@ -91,12 +91,12 @@ TEST_F(WiredReceiveTest, EverySixtiethSampleBringsTheDateAndTimeOfThePC) {
 }
 
 TEST_F(WiredReceiveTest, TheAirTemperatureFieldMakesAFrameAndLightsItsDisplay) {
-    ui::SetDimmed(live::mainpanel::AirTempLive, true);
+    ui::SetDimmed(core::mainpanel::AirTempLive, true);
     Receive("2047,0350\r\n");
     ASSERT_EQ(frames.size(), 2u);
     EXPECT_EQ(frames[1].text, std::string("C001,D4,21.9\0", 13)); // 350 x 0.0625, length 25
     EXPECT_EQ(frames[1].tenth, 0);
-    EXPECT_FALSE(ui::IsDimmed(live::mainpanel::AirTempLive));
+    EXPECT_FALSE(ui::IsDimmed(core::mainpanel::AirTempLive));
 
     // A five-digit field is read whole; a shorter earlier line leaves nothing stale behind.
     frames.clear();
@@ -108,7 +108,7 @@ TEST_F(WiredReceiveTest, TheAirTemperatureFieldMakesAFrameAndLightsItsDisplay) {
     frames.clear();
     Receive("2047\r\n");
     EXPECT_EQ(frames.size(), 1u);
-    EXPECT_TRUE(ui::IsDimmed(live::mainpanel::AirTempLive));
+    EXPECT_TRUE(ui::IsDimmed(core::mainpanel::AirTempLive));
 }
 
 TEST_F(WiredReceiveTest, OnlyARunningUnitSendsSamplesAndEveryByteKeepsItConnected) {
@@ -125,7 +125,7 @@ TEST_F(WiredReceiveTest, OnlyARunningUnitSendsSamplesAndEveryByteKeepsItConnecte
     Receive("047\r\n");
     EXPECT_EQ(frames.size(), 1u);
 
-    Program.DataSource = live::kSourceFile;
+    Program.DataSource = core::kSourceFile;
     Receive("2047\r\n");
     EXPECT_EQ(frames.size(), 1u);
 }
@@ -141,7 +141,7 @@ TEST_F(WiredReceiveTest, ALongLineWrapsInsideTheBuffer) {
 }
 
 TEST_F(WiredReceiveTest, TheBoardAssemblesLinesUpToTheLineFeed) {
-    Program.UnitType = live::Vazavevezeze;
+    Program.UnitType = core::Vazavevezeze;
     Receive(std::string("ab\0c\n", 5));
     EXPECT_EQ(link::WiredRx.index, 0);
     EXPECT_EQ(std::string(link::WiredRx.line), "abc\n"); // a zero byte is not kept

@@ -2,8 +2,8 @@
 // of clock ticks it names, and the switch that hands the clock back to the user.
 
 #include "live/AutoTimeSync.h"
+#include "core/FrameBuffers.h"
 #include "live/DeviceTable.h"
-#include "live/FrameBuffers.h"
 #include "live/RadioTimerFixture.h"
 #include "live/TimeSync.h"
 #include "live/codec/SyncMessage.h"
@@ -13,6 +13,7 @@
 namespace undarix::testing {
 namespace {
 
+using namespace core;
 using namespace live;
 
 constexpr std::uint64_t kUnit = 0x0013A20040A1B2C3ull;

@@ -11,6 +11,7 @@
 namespace undarix::testing {
 namespace {
 
+using namespace core;
 using namespace live;
 
 constexpr std::uint64_t kUnit = 0x0013A20040A1B2C3ull;

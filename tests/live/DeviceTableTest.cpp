@@ -1,7 +1,7 @@
 #include "live/DeviceTable.h"
 
-#include "live/PanelRoles.h"
-#include "live/ProgramState.h"
+#include "core/PanelRoles.h"
+#include "core/ProgramState.h"
 #include "support/Fixtures.h"
 #include "ui/Controls.h"
 
@@ -10,6 +10,7 @@
 namespace undarix::testing {
 namespace {
 
+using namespace core;
 using namespace live;
 
 class DeviceTableTest : public PanelTest {
@@ -23,7 +24,8 @@ TEST_F(DeviceTableTest, NewAddressesTakeFreeSlotsAndRowsFollowTheAddressOrder) {
         int slot;
     };
     const Heard heard[] = {{0xA2, 0}, {0xA1, 1}, {0xB0, 2}, {0xA1, 1}, {0xA2, 0}};
-    for (const Heard& h : heard) EXPECT_EQ(GetOutputLineLoc(h.address), h.slot);
+    for (const Heard& h : heard)
+        EXPECT_EQ(GetOutputLineLoc(h.address), h.slot);
     EXPECT_EQ(OutputLine[0].displayRow, 1);
     EXPECT_EQ(OutputLine[1].displayRow, 0);
     EXPECT_EQ(OutputLine[2].displayRow, 2);
@@ -38,7 +40,8 @@ TEST_F(DeviceTableTest, NewAddressesTakeFreeSlotsAndRowsFollowTheAddressOrder) {
 TEST_F(DeviceTableTest, AddressesSortAsUnsigned64BitNumbersHighHalfFirst) {
     const std::uint64_t addresses[] = {0x0000000200000001ull, 0x00000001FFFFFFFFull,
                                        0xFFFFFFFF00000000ull, 0x0013A20040A1B2C3ull};
-    for (std::uint64_t a : addresses) (void)GetOutputLineLoc(a);
+    for (std::uint64_t a : addresses)
+        (void)GetOutputLineLoc(a);
     EXPECT_EQ(OutputLine[0].displayRow, 1);
     EXPECT_EQ(OutputLine[1].displayRow, 0);
     EXPECT_EQ(OutputLine[2].displayRow, 3); // the top bit set is the largest, not negative
@@ -46,7 +49,8 @@ TEST_F(DeviceTableTest, AddressesSortAsUnsigned64BitNumbersHighHalfFirst) {
 }
 
 TEST_F(DeviceTableTest, ANinthUnitGetsNoSlotAndNothingIsShownForIt) {
-    for (int i = 0; i < 8; ++i) ASSERT_EQ(GetOutputLineLoc(0x100 + i), i);
+    for (int i = 0; i < 8; ++i)
+        ASSERT_EQ(GetOutputLineLoc(0x100 + i), i);
     EXPECT_EQ(GetOutputLineLoc(0x50), kNoSlot);
     for (int row = 0; row < 8; ++row)
         EXPECT_NE(ui::GetU64(Cell(mainpanel::AddressArray, row)), 0x50u);
@@ -173,7 +177,8 @@ TEST_F(DeviceTableTest, AirTemperatureShowsOnTheDisplayOfTheDataSource) {
 }
 
 TEST_F(DeviceTableTest, ClearingFreesEveryRecordAndResetsEveryRow) {
-    for (int i = 0; i < 3; ++i) (void)GetOutputLineLoc(0x10 + i);
+    for (int i = 0; i < 3; ++i)
+        (void)GetOutputLineLoc(0x10 + i);
     ClearAllOutputLines();
     for (const OutputLineRecord& record : OutputLine) {
         EXPECT_EQ(record.address, 0u);

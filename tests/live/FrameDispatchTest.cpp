@@ -2,12 +2,12 @@
 // replies and AT responses handed on, the time-sync hook, and what playback may not do.
 
 #include "live/FrameDispatch.h"
+#include "core/FrameBuffers.h"
+#include "core/Hooks.h"
+#include "core/PanelRoles.h"
+#include "core/ProgramState.h"
 #include "link/ReceiveState.h"
 #include "live/DeviceTable.h"
-#include "live/FrameBuffers.h"
-#include "live/Hooks.h"
-#include "live/PanelRoles.h"
-#include "live/ProgramState.h"
 #include "support/Fixtures.h"
 #include "ui/Controls.h"
 
@@ -20,6 +20,7 @@
 namespace undarix::testing {
 namespace {
 
+using namespace core;
 using namespace live;
 
 constexpr std::uint64_t kUnitA = 0x0013A20040A1B2C3ull;

@@ -1,14 +1,14 @@
 #include "live/OutputStream.h"
 
+#include "core/FrameBuffers.h"
+#include "core/Hooks.h"
+#include "core/PanelRoles.h"
+#include "core/ProgramState.h"
 #include "files/FileState.h"
 #include "link/PortSelection.h"
 #include "link/ReceiveState.h"
 #include "link/SerialPort.h"
 #include "live/DeviceTable.h"
-#include "live/FrameBuffers.h"
-#include "live/Hooks.h"
-#include "live/PanelRoles.h"
-#include "live/ProgramState.h"
 #include "support/Fixtures.h"
 #include "support/Pty.h"
 #include "ui/Callbacks.h"
@@ -20,6 +20,7 @@
 namespace undarix::testing {
 namespace {
 
+using namespace core;
 using namespace live;
 
 class OutputStreamTest : public PanelTest {

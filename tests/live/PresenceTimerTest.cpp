@@ -9,6 +9,7 @@
 namespace undarix::testing {
 namespace {
 
+using namespace core;
 using namespace live;
 
 constexpr std::uint64_t kUnitA1 = 0x0013A200000000A1ull;

@@ -3,12 +3,12 @@
 // A radio port open on a memory port, packets served straight into the dispatcher, the
 // display timer ticked by hand and the transmit requests written to the adapter decoded.
 
+#include "core/PanelRoles.h"
+#include "core/ProgramState.h"
 #include "link/ReceiveState.h"
 #include "link/SerialPort.h"
 #include "link/codec/ApiFrame.h"
 #include "live/FrameDispatch.h"
-#include "live/PanelRoles.h"
-#include "live/ProgramState.h"
 #include "support/Fixtures.h"
 #include "ui/Timers.h"
 
@@ -31,7 +31,7 @@ protected:
         PanelTest::SetUp();
         port = link::PortNumberForPath("mem:adapter");
         ASSERT_EQ(link::OpenComConfig(port, 115200), 0);
-        live::Program.OpenComPortNum = port;
+        core::Program.OpenComPortNum = port;
     }
 
     // The transmit requests written since the last call.
@@ -79,7 +79,7 @@ protected:
 
     static void Tick(int times = 1) {
         for (int i = 0; i < times; ++i)
-            ui::TickTimer(live::timer::DeviceDisplay);
+            ui::TickTimer(core::timer::DeviceDisplay);
     }
 
     int port = 0;

@@ -1,12 +1,12 @@
 // Units' frames written at the far end of a pseudo-terminal reach the device table through
 // the real serial port, the receive path and the dispatcher.
 
+#include "core/PanelRoles.h"
+#include "core/ProgramState.h"
 #include "link/PortSelection.h"
 #include "link/SerialPort.h"
 #include "link/codec/ApiFrame.h"
 #include "live/DeviceTable.h"
-#include "live/PanelRoles.h"
-#include "live/ProgramState.h"
 #include "support/Fixtures.h"
 #include "support/Pty.h"
 #include "ui/Callbacks.h"
@@ -15,6 +15,7 @@
 namespace undarix::testing {
 namespace {
 
+using namespace core;
 using namespace live;
 
 std::string Wire(std::uint64_t address, const std::string& text) {

@@ -10,8 +10,8 @@
 namespace undarix::testing {
 namespace {
 
-using namespace live::configpage;
-using live::Program;
+using namespace core::configpage;
+using core::Program;
 
 // The controls a change of the calibration set dims until the set is read again.
 const ui::Role kSetControls[] = {StaffTypeRing,  StaffLengthField,    CalibrateMetersField,

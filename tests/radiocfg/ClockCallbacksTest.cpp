@@ -10,8 +10,8 @@
 namespace undarix::testing {
 namespace {
 
-using namespace live::configpage;
-using live::Program;
+using namespace core::configpage;
+using core::Program;
 
 const ui::Role kClockFields[] = {ClockYearField, ClockMonthField,  ClockDayField,
                                  ClockHourField, ClockMinuteField, ClockSecondField};

@@ -2,9 +2,9 @@
 // without factory mode.
 
 #include "radiocfg/ConfigDisplay.h"
-#include "live/ConfigPageRoles.h"
-#include "live/PanelRoles.h"
-#include "live/ProgramState.h"
+#include "core/ConfigPageRoles.h"
+#include "core/PanelRoles.h"
+#include "core/ProgramState.h"
 #include "radiocfg/PageOperations.h"
 #include "support/Fixtures.h"
 #include "ui/Callbacks.h"
@@ -15,9 +15,9 @@
 namespace undarix::testing {
 namespace {
 
-using namespace live::configpage;
-namespace mainpanel = live::mainpanel;
-using live::Program;
+using namespace core::configpage;
+namespace mainpanel = core::mainpanel;
+using core::Program;
 
 class ConfigDisplayTest : public PanelTest {
 protected:

@@ -4,9 +4,9 @@
 #include "FakeUnit.h"
 #include "RadioLink.h"
 
-#include "live/ConfigPageRoles.h"
+#include "core/ConfigPageRoles.h"
+#include "core/Hooks.h"
 #include "live/DeviceTable.h"
-#include "live/Hooks.h"
 #include "radiocfg/ConfigSession.h"
 #include "radiocfg/RadioConfigState.h"
 #include "radiocfg/UnitCommandSender.h"
@@ -21,9 +21,9 @@
 namespace undarix::testing {
 namespace {
 
-using namespace live::configpage;
-namespace mainpanel = live::mainpanel;
-using live::Program;
+using namespace core::configpage;
+namespace mainpanel = core::mainpanel;
+using core::Program;
 
 constexpr std::uint64_t kUnit = 0x0013A20040A1B2C3ull;
 constexpr std::uint64_t kOther = 0x0013A20040A1B200ull;
@@ -344,12 +344,12 @@ TEST_F(ConfigSessionTest, ReScanReadsTheSameUnitAgainAndWantsAUnit) {
 
 TEST_F(ConfigSessionTest, ChangingTheKindClearsEverythingAndClosesThePort) {
     int chartResets = 0;
-    live::hooks.ChartReset = [&] { ++chartResets; };
+    core::hooks.ChartReset = [&] { ++chartResets; };
     live::OutputLine[0].address = kUnit;
     live::OutputLine[0].deviceNumber = 7;
     ChooseByAddress(kUnit);
     Converse(FakeUnit{});
-    for (ui::Role timer : {live::timer::DeviceDisplay, live::timer::Config})
+    for (ui::Role timer : {core::timer::DeviceDisplay, core::timer::Config})
         ui::SetTimerEnabled(timer, true);
 
     ui::SetInt(mainpanel::UnitTypeRing, 5);
@@ -357,8 +357,8 @@ TEST_F(ConfigSessionTest, ChangingTheKindClearsEverythingAndClosesThePort) {
     EXPECT_EQ(Program.UnitType, 5);
     EXPECT_EQ(chartResets, 1);
     EXPECT_EQ(live::OutputLine[0].address, 0u);
-    for (ui::Role timer : {live::timer::DeviceDisplay, live::timer::Config,
-                           live::timer::WiredConnect, live::timer::WiredConfig})
+    for (ui::Role timer : {core::timer::DeviceDisplay, core::timer::Config,
+                           core::timer::WiredConnect, core::timer::WiredConfig})
         EXPECT_FALSE(ui::IsTimerEnabled(timer)) << timer;
     EXPECT_EQ(Program.OpenComPortNum, 0);
     EXPECT_NE(std::find(delays.begin(), delays.end(), 0.5), delays.end());

@@ -3,12 +3,12 @@
 // The radio adapter's side of a memory port: frames the program wrote, decoded, and frames
 // the adapter hands the program (unit replies, AT responses), encoded as on the wire.
 
+#include "core/PanelRoles.h"
+#include "core/ProgramState.h"
 #include "link/PanId.h"
 #include "link/ReceivePath.h"
 #include "link/SerialPort.h"
 #include "link/codec/ApiFrame.h"
-#include "live/PanelRoles.h"
-#include "live/ProgramState.h"
 #include "support/Fixtures.h"
 #include "ui/Timers.h"
 
@@ -95,7 +95,7 @@ protected:
         PanelTest::SetUp();
         port = link::PortNumberForPath("mem:adapter");
         ASSERT_EQ(link::OpenComConfig(port, 115200), 0);
-        live::Program.OpenComPortNum = port;
+        core::Program.OpenComPortNum = port;
         link::InstallComCallback(port, link::kRxCharEvent, link::ComCallback);
     }
 
@@ -131,7 +131,7 @@ protected:
 
     void Tick(int times = 1) {
         for (int i = 0; i < times; ++i)
-            ui::TickTimer(live::timer::Config);
+            ui::TickTimer(core::timer::Config);
     }
 
     int port = 0;

@@ -2,10 +2,10 @@
 // whatever an earlier, longer reply left behind it.
 
 #include "radiocfg/ReplyParser.h"
-#include "live/ConfigPageRoles.h"
+#include "core/ConfigPageRoles.h"
+#include "core/FrameBuffers.h"
+#include "core/ProgramState.h"
 #include "live/DeviceTable.h"
-#include "live/FrameBuffers.h"
-#include "live/ProgramState.h"
 #include "support/Fixtures.h"
 #include "ui/Controls.h"
 #include "ui/widgets/Gauge.h"
@@ -17,16 +17,16 @@
 namespace undarix::testing {
 namespace {
 
-using namespace live::configpage;
-using live::Program;
+using namespace core::configpage;
+using core::Program;
 
 class ReplyParserTest : public PanelTest {
 protected:
     // As the dispatcher copies a reply: its characters and a zero, the rest of RxChars as it
     // was.
     void Parse(const std::string& reply, int slot = 0) {
-        std::memcpy(live::RxChars, reply.data(), reply.size());
-        live::RxChars[reply.size()] = '\0';
+        std::memcpy(core::RxChars, reply.data(), reply.size());
+        core::RxChars[reply.size()] = '\0';
         Program.TxWait = 1;
         radiocfg::RxConfigData(slot);
     }

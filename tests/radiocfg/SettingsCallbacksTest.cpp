@@ -4,8 +4,8 @@
 
 #include "SettingsFixture.h"
 
+#include "core/PanelRoles.h"
 #include "live/DeviceTable.h"
-#include "live/PanelRoles.h"
 #include "ui/StatusMessage.h"
 
 #include <QApplication>
@@ -20,9 +20,9 @@
 namespace undarix::testing {
 namespace {
 
-using namespace live::configpage;
-namespace mainpanel = live::mainpanel;
-using live::Program;
+using namespace core::configpage;
+namespace mainpanel = core::mainpanel;
+using core::Program;
 
 class SettingsCallbacksTest : public SettingsTest {};
 

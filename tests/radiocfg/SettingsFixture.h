@@ -6,8 +6,8 @@
 
 #include "RadioLink.h"
 
-#include "live/ConfigPageRoles.h"
-#include "live/ProgramState.h"
+#include "core/ConfigPageRoles.h"
+#include "core/ProgramState.h"
 #include "ui/Callbacks.h"
 #include "ui/Controls.h"
 
@@ -27,13 +27,13 @@ protected:
 
     // The unit of this kind configured and idle, the current-mode switch at `currentMode`.
     void Configure(int kind, int currentMode) {
-        live::Program.UnitType = kind;
-        live::Program.ConfigDeviceAddr = kConfiguredUnit;
-        live::Program.ConfigStatus = 3;
-        live::Program.LastConfigStatus = 3;
-        live::Program.ConfigCurrentMode = currentMode;
-        live::Program.TxWait = 0;
-        ui::SetInt(live::configpage::CurrentModeSwitch, currentMode);
+        core::Program.UnitType = kind;
+        core::Program.ConfigDeviceAddr = kConfiguredUnit;
+        core::Program.ConfigStatus = 3;
+        core::Program.LastConfigStatus = 3;
+        core::Program.ConfigCurrentMode = currentMode;
+        core::Program.TxWait = 0;
+        ui::SetInt(core::configpage::CurrentModeSwitch, currentMode);
         TakeSent();
         delays.clear();
     }

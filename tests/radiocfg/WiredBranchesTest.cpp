@@ -4,7 +4,7 @@
 
 #include "wiredcfg/WiredUnitFixture.h"
 
-#include "live/PanelRoles.h"
+#include "core/PanelRoles.h"
 #include "radiocfg/CalibrationCallbacks.h"
 #include "radiocfg/ClockCallbacks.h"
 #include "radiocfg/SettingsCallbacks.h"
@@ -14,8 +14,8 @@
 namespace undarix::testing {
 namespace {
 
-using live::Program;
-using namespace live::configpage;
+using core::Program;
+using namespace core::configpage;
 
 class WiredBranchesTest : public WiredUnitTest {
 protected:
@@ -26,10 +26,10 @@ protected:
         radiocfg::BindCalibrationCallbacks();
     }
     void ReadDeveZuravi() {
-        UseKind(live::DeveZuravi410);
-        wiredcfg::WiredConfigRecord record = UnitRecord(8, 50);
+        UseKind(core::DeveZuravi410);
+        core::WiredConfigRecord record = UnitRecord(8, 50);
         record.ModeFlags = 0x0A;
-        ShowConfiguration(BlockOf(record, live::DeveZuravi410));
+        ShowConfiguration(BlockOf(record, core::DeveZuravi410));
         delays.clear();
     }
     static void Commit(ui::Role role) { ui::Dispatch(role, ui::Event::Commit); }
@@ -125,7 +125,7 @@ TEST_F(WiredBranchesTest, ClockButtonsOfADeveZuraviAndTheBoard) {
     Commit(ReadClockButton);
     EXPECT_EQ(Written(), "r");
 
-    UseKind(live::Vazavevezeze);
+    UseKind(core::Vazavevezeze);
     delays.clear();
     SetNow(QDateTime(QDate(2026, 12, 31), QTime(23, 59, 59, 600)), 10);
     Commit(SyncClockButton);

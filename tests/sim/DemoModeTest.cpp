@@ -1,10 +1,10 @@
 // Demo mode: the simulator inside the program, its port listed, selected and open.
 
 #include "app/DemoMode.h"
+#include "core/PanelRoles.h"
+#include "core/ProgramState.h"
 #include "link/SerialPort.h"
 #include "link/codec/ApiFrame.h"
-#include "live/PanelRoles.h"
-#include "live/ProgramState.h"
 #include "sim/Simulator.h"
 #include "support/Fixtures.h"
 #include "ui/Controls.h"
@@ -12,7 +12,7 @@
 namespace undarix::testing {
 namespace {
 
-using namespace live;
+using namespace core;
 
 class DemoModeTest : public PanelTest {};
 

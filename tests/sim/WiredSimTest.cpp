@@ -2,10 +2,10 @@
 // configuration block both ways, and the sample lines.
 
 #include "SerialEnd.h"
+#include "core/codec/ConfigBlock.h"
+#include "core/codec/StaffTable.h"
 #include "sim/Calendar.h"
 #include "sim/Simulator.h"
-#include "wiredcfg/codec/ConfigBlock.h"
-#include "wiredcfg/codec/StaffTable.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +17,7 @@
 namespace undarix::sim::testing {
 namespace {
 
-using namespace wiredcfg::codec;
+using namespace core::codec;
 
 bool EndsWith(const std::string& text, const std::string& end) {
     return text.size() >= end.size() &&
@@ -46,13 +46,13 @@ protected:
         return port->ReadCount(kBlockLength);
     }
     // Sends "w" and a block built from the record.
-    void WriteBlock(const wiredcfg::WiredConfigRecord& record) {
+    void WriteBlock(const core::WiredConfigRecord& record) {
         char block[kBlockBufferSize] = {};
         const std::size_t n = BuildConfigBlock(record, kind_, block);
         port->Write("w" + std::string(block, n));
     }
-    wiredcfg::WiredConfigRecord Decode(const std::string& block) {
-        wiredcfg::WiredConfigRecord record;
+    core::WiredConfigRecord Decode(const std::string& block) {
+        core::WiredConfigRecord record;
         DecodeBlockPrescale(block.c_str(), record);
         record.StaffLength = StaffLengthForPrescale(kind_, record.PrescaleRange, record.Prescale);
         DecodeConfigBlock(block.c_str(), kind_, record);
@@ -134,7 +134,7 @@ TEST_F(WiredSim, WrittenBlockIsAppliedAndReadBack) {
     Start(5, {}, false);
     port->Write("st");
     port->ReadUntil("STOK,");
-    wiredcfg::WiredConfigRecord record = Decode(ReadBlock());
+    core::WiredConfigRecord record = Decode(ReadBlock());
     record.SampleRate = 4;
     record.Gain = 4551.0f;
     record.Offset = -704.0f;
@@ -153,7 +153,7 @@ TEST_F(WiredSim, WrittenBlockIsAppliedAndReadBack) {
 
     const std::string block = ReadBlock();
     EXPECT_TRUE(BlockChecksumMatches(block.c_str()));
-    const wiredcfg::WiredConfigRecord back = Decode(block);
+    const core::WiredConfigRecord back = Decode(block);
     EXPECT_EQ(back.SampleRate, 4);
     EXPECT_EQ(back.Gain, 4551.0f);
     EXPECT_EQ(back.Offset, -704.0f);
@@ -187,11 +187,11 @@ TEST_F(WiredSim, CalibrationIsClampedOnRequestAndBadBlocksIgnored) {
     Start(3, faults);
     port->Write("st");
     port->ReadUntil("STOK,");
-    wiredcfg::WiredConfigRecord record = Decode(ReadBlock());
+    core::WiredConfigRecord record = Decode(ReadBlock());
     record.Gain = 6000.0f;
     record.Offset = -2000.0f;
     WriteBlock(record);
-    wiredcfg::WiredConfigRecord back = Decode(ReadBlock());
+    core::WiredConfigRecord back = Decode(ReadBlock());
     EXPECT_EQ(back.Gain, float(WiredUnit::kGainMax));
     EXPECT_EQ(back.Offset, float(WiredUnit::kOffsetMin));
 

@@ -2,8 +2,8 @@
 
 #include "WiredUnitFixture.h"
 
-#include "live/PanelRoles.h"
-#include "live/UnitKind.h"
+#include "core/PanelRoles.h"
+#include "core/UnitKind.h"
 #include "ui/Controls.h"
 #include "wiredcfg/BlockWrite.h"
 #include "wiredcfg/WiredConfigState.h"
@@ -13,13 +13,13 @@
 namespace undarix::testing {
 namespace {
 
-using live::Program;
-using namespace live::configpage;
+using core::Program;
+using namespace core::configpage;
 
 class BlockWriteTest : public WiredUnitTest {
 protected:
     // A unit whose block has been read (the write starts from it).
-    void ReadBlock(int unitType, const wiredcfg::WiredConfigRecord& record) {
+    void ReadBlock(int unitType, const core::WiredConfigRecord& record) {
         UseKind(unitType);
         ShowConfiguration(BlockOf(record, unitType));
         delays.clear();
@@ -56,7 +56,7 @@ TEST_F(BlockWriteTest, EachSettingRewritesTheBlockAndRestartsTheHandshake) {
         const std::string block = SentBlock();
         ASSERT_EQ(block.size(), 132u);
         EXPECT_EQ(PairText(block, c.pair), c.text);
-        EXPECT_TRUE(wiredcfg::codec::BlockChecksumMatches(block.c_str()));
+        EXPECT_TRUE(core::codec::BlockChecksumMatches(block.c_str()));
         EXPECT_TRUE(ui::IsDimmed(c.role)); // until the read-back
         EXPECT_EQ(Program.WSWLConnectStatus, 0);
         const std::vector<double> waits =
@@ -66,9 +66,9 @@ TEST_F(BlockWriteTest, EachSettingRewritesTheBlockAndRestartsTheHandshake) {
 }
 
 TEST_F(BlockWriteTest, ADeveZuraviRateChangeNeverSetsTheClock) {
-    wiredcfg::WiredConfigRecord record = UnitRecord();
+    core::WiredConfigRecord record = UnitRecord();
     record.ModeFlags = 0x0A; // the last read had the set-clock request
-    ReadBlock(live::DeveZuravi404E, record);
+    ReadBlock(core::DeveZuravi404E, record);
     Commit(WiredSampleRateField, 16);
     const std::string block = SentBlock();
     EXPECT_EQ(PairText(block, 7), "10");
@@ -76,7 +76,7 @@ TEST_F(BlockWriteTest, ADeveZuraviRateChangeNeverSetsTheClock) {
 }
 
 TEST_F(BlockWriteTest, Kind408SendsItsAlarmsOff) {
-    ReadBlock(live::WiredRavoZerar408, UnitRecord(8, 100));
+    ReadBlock(core::WiredRavoZerar408, UnitRecord(8, 100));
     Commit(Alarm1EnableSwitch, 1);
     const std::string block = SentBlock();
     EXPECT_EQ(PairText(block, 16), "01"); // bit 0 as the switch left it, bits 1 and 2 cleared
@@ -84,16 +84,16 @@ TEST_F(BlockWriteTest, Kind408SendsItsAlarmsOff) {
 }
 
 TEST_F(BlockWriteTest, TheDataFormatSpringsBackToAscii) {
-    wiredcfg::WiredConfigRecord record = UnitRecord();
+    core::WiredConfigRecord record = UnitRecord();
     record.ModeFlags = 0x03; // a unit left in binary
-    ReadBlock(live::WiredRavoZerar402E, record);
+    ReadBlock(core::WiredRavoZerar402E, record);
     Commit(WiredDataFormatSwitch, 1);
     EXPECT_EQ(ui::GetInt(WiredDataFormatSwitch), 0);
     EXPECT_EQ(PairText(SentBlock(), 42), "02");
 }
 
 TEST_F(BlockWriteTest, AlarmLevelsGoBackAsReadUnlessEdited) {
-    wiredcfg::WiredConfigRecord record = UnitRecord(8, 223); // 4 m
+    core::WiredConfigRecord record = UnitRecord(8, 223); // 4 m
     record.StaffLength = 4000.0f;
     const std::uint16_t counts[4] = {1234, 1001, 4095, 7};
     std::uint16_t* fields[4] = {&record.Alarm1OnCounts, &record.Alarm1OffCounts,
@@ -101,9 +101,9 @@ TEST_F(BlockWriteTest, AlarmLevelsGoBackAsReadUnlessEdited) {
     float* levels[4] = {&record.Alarm1On, &record.Alarm1Off, &record.Alarm2On, &record.Alarm2Off};
     for (int i = 0; i < 4; ++i) {
         *fields[i] = counts[i];
-        *levels[i] = wiredcfg::codec::AlarmCounts2Level(counts[i], 4000.0f);
+        *levels[i] = core::codec::AlarmCounts2Level(counts[i], 4000.0f);
     }
-    ReadBlock(live::WiredRavoZerar402E, record);
+    ReadBlock(core::WiredRavoZerar402E, record);
     const std::string original = BlockOf(record, 3);
     // Several unrelated writes: the alarm pairs do not drift.
     for (int rate : {11, 12, 13}) {
@@ -120,7 +120,7 @@ TEST_F(BlockWriteTest, AlarmLevelsGoBackAsReadUnlessEdited) {
 }
 
 TEST_F(BlockWriteTest, AClockSyncAtMidnightCarriesTheNewDay) {
-    ReadBlock(live::DeveZuravi404E, UnitRecord());
+    ReadBlock(core::DeveZuravi404E, UnitRecord());
     SetNow(QDateTime(QDate(2026, 12, 31), QTime(23, 59, 59, 500)), 10);
     Program.WLSyncRTC = 1;
     wiredcfg::TxWSAllConfig();
@@ -132,14 +132,14 @@ TEST_F(BlockWriteTest, AClockSyncAtMidnightCarriesTheNewDay) {
 }
 
 TEST_F(BlockWriteTest, WithNoBlockReadOnlyTheWriteRequestGoesOut) {
-    UseKind(live::WiredRavoZerar402E);
+    UseKind(core::WiredRavoZerar402E);
     Commit(WiredSampleRateField, 10);
     EXPECT_EQ(Written(), "w");
     EXPECT_EQ(Program.WSWLConnectStatus, 0);
 }
 
 TEST_F(BlockWriteTest, TheBoardTakesTextCommands) {
-    UseKind(live::Vazavevezeze);
+    UseKind(core::Vazavevezeze);
     Program.ConfigStatus = 2;
     Commit(WiredSampleRateField, 32);
     EXPECT_EQ(Written(), "f32\n\r");
@@ -160,7 +160,7 @@ TEST_F(BlockWriteTest, TheBoardTakesTextCommands) {
 }
 
 TEST_F(BlockWriteTest, TheTimeTagIsSentWhateverTheKind) {
-    for (int unitType : {live::Vazavevezeze, live::WiredRavoZerar402E}) {
+    for (int unitType : {core::Vazavevezeze, core::WiredRavoZerar402E}) {
         UseKind(unitType);
         struct Case {
             int tag;
@@ -179,7 +179,7 @@ TEST_F(BlockWriteTest, TheTimeTagIsSentWhateverTheKind) {
 }
 
 TEST_F(BlockWriteTest, RadioKindsAreLeftAlone) {
-    UseKind(live::RavoZerarXB);
+    UseKind(core::RavoZerarXB);
     Commit(WiredSampleRateField, 10);
     Commit(SerialOutputSwitch, 1);
     wiredcfg::TxWSAllConfig();

@@ -2,8 +2,8 @@
 
 #include "WiredUnitFixture.h"
 
-#include "live/PanelRoles.h"
-#include "live/UnitKind.h"
+#include "core/PanelRoles.h"
+#include "core/UnitKind.h"
 #include "ui/Controls.h"
 #include "wiredcfg/Calibration.h"
 #include "wiredcfg/WiredConfigState.h"
@@ -12,12 +12,12 @@
 namespace undarix::testing {
 namespace {
 
-using live::Program;
-using namespace live::configpage;
+using core::Program;
+using namespace core::configpage;
 
 class CalibrationTest : public WiredUnitTest {
 protected:
-    void ReadBlock(int unitType, const wiredcfg::WiredConfigRecord& record) {
+    void ReadBlock(int unitType, const core::WiredConfigRecord& record) {
         UseKind(unitType);
         ShowConfiguration(BlockOf(record, unitType));
     }
@@ -60,7 +60,7 @@ TEST_F(CalibrationTest, SetDefaultValuesSendsTheLengthsPrescaleWithDefaultGainAn
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.unitType) + " " + std::to_string(c.meters));
-        wiredcfg::WiredConfigRecord old = UnitRecord(8, 68); // 10 m on table A
+        core::WiredConfigRecord old = UnitRecord(8, 68); // 10 m on table A
         old.Gain = 4500.0f;
         old.Offset = -321.0f;
         ReadBlock(c.unitType, old);
@@ -87,10 +87,10 @@ TEST_F(CalibrationTest, ALengthTheUnitCannotTakeChangesNothing) {
     };
     for (const Case c : {Case{6, 16.0}, Case{4, 20.0}, Case{3, 4.1}, Case{5, 0.0}, Case{3, 25.0}}) {
         SCOPED_TRACE(std::to_string(c.unitType) + " " + std::to_string(c.meters));
-        wiredcfg::WiredConfigRecord old = UnitRecord(8, 50); // 8 m on table B
+        core::WiredConfigRecord old = UnitRecord(8, 50); // 8 m on table B
         old.Gain = 4500.0f;
         ReadBlock(c.unitType, old);
-        const wiredcfg::WiredConfigRecord before = Program.WSAll;
+        const core::WiredConfigRecord before = Program.WSAll;
         ui::SetReal(StaffLengthField, c.meters);
         wiredcfg::WiredStaffLengthEdited();
         popups->ExpectMessage("STAFF LENGTH");
@@ -109,7 +109,7 @@ TEST_F(CalibrationTest, ALengthTheUnitCannotTakeChangesNothing) {
 }
 
 TEST_F(CalibrationTest, DecliningKeepsEverythingAndClearsTheMarks) {
-    ReadBlock(live::WiredRavoZerar402E, UnitRecord());
+    ReadBlock(core::WiredRavoZerar402E, UnitRecord());
     SetDefaults(5.0, false);
     EXPECT_EQ(Written(), "");
     EXPECT_EQ(ui::GetReal(StaffLengthField), 3.0);
@@ -123,9 +123,9 @@ TEST_F(CalibrationTest, DecliningKeepsEverythingAndClearsTheMarks) {
 }
 
 TEST_F(CalibrationTest, TwoTestPointsAndTheirReadingsGiveTheNewGainAndOffset) {
-    wiredcfg::WiredConfigRecord record = UnitRecord(); // 3 m, gain 4096, offset -500
+    core::WiredConfigRecord record = UnitRecord(); // 3 m, gain 4096, offset -500
     record.ModeFlags = 0x0A;
-    ReadBlock(live::DeveZuravi404E, record);
+    ReadBlock(core::DeveZuravi404E, record);
     popups->ExpectConfirm("WARNING?", true);
     Calibrate(0.5, 2.5, 0.6, 2.4);
     const std::string block = SentBlock();
@@ -156,7 +156,7 @@ TEST_F(CalibrationTest, ACalibrationThatCannotBeComputedIsRefused) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.why);
-        ReadBlock(live::WiredRavoZerar402E, UnitRecord(c.range, c.count));
+        ReadBlock(core::WiredRavoZerar402E, UnitRecord(c.range, c.count));
         const std::size_t shown = popups->Shown().size();
         popups->ExpectMessage("CALIBRATION");
         Calibrate(c.p1, c.p2, c.r1, c.r2);
@@ -172,7 +172,7 @@ TEST_F(CalibrationTest, ACalibrationThatCannotBeComputedIsRefused) {
 }
 
 TEST_F(CalibrationTest, PrescaleAndStaffLengthFollowTheKindsTable) {
-    UseKind(live::WiredRavoZerar408);
+    UseKind(core::WiredRavoZerar408);
     Program.WSAll.StaffLength = 7000.0f;
     wiredcfg::SetCounterPrescale();
     EXPECT_EQ(Program.WSAll.PrescaleRange, 8);
@@ -184,7 +184,7 @@ TEST_F(CalibrationTest, PrescaleAndStaffLengthFollowTheKindsTable) {
     Program.WSAll.Prescale = 0;
     wiredcfg::SetWSWLStaffLength();
     EXPECT_EQ(Program.WSAll.StaffLength, 250.0f);
-    UseKind(live::Vazavevezeze);
+    UseKind(core::Vazavevezeze);
     wiredcfg::SetWSWLStaffLength();
     EXPECT_EQ(Program.WSAll.StaffLength, 0.0f);
 }

@@ -1,4 +1,4 @@
-#include "wiredcfg/codec/ConfigBlock.h"
+#include "core/codec/ConfigBlock.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <limits>
 #include <string>
 
-namespace undarix::wiredcfg::codec {
+namespace undarix::core::codec {
 namespace {
 
 // `count` pairs from `first`, with their commas, as they stand in the block.
@@ -24,8 +24,8 @@ std::string Repeat(const std::string& text, int times) {
 
 // The kind-3 unit of the reference block: version 23, a 3 m staff at defaults, 10 Hz,
 // alarms off and at zero, serial output on.
-WiredConfigRecord ReferenceRavoZerar() {
-    WiredConfigRecord r;
+core::WiredConfigRecord ReferenceRavoZerar() {
+    core::WiredConfigRecord r;
     std::memcpy(r.Version, "23.00", 6);
     r.Prescale = 148;
     r.PrescaleRange = 0;
@@ -37,8 +37,8 @@ WiredConfigRecord ReferenceRavoZerar() {
     return r;
 }
 
-WiredConfigRecord SampleDeveZuravi() {
-    WiredConfigRecord r;
+core::WiredConfigRecord SampleDeveZuravi() {
+    core::WiredConfigRecord r;
     std::memcpy(r.Version, "31.00", 6);
     r.Prescale = 68;
     r.PrescaleRange = 8;
@@ -135,12 +135,12 @@ TEST(WiredConfigBlock, BuildsTheReferenceRavoZerarBlock) {
 }
 
 TEST(WiredConfigBlock, DeveZuraviClockIsDecimalButSummedAsHex) {
-    WiredConfigRecord r = SampleDeveZuravi();
+    core::WiredConfigRecord r = SampleDeveZuravi();
     char block[kBlockBufferSize];
     ASSERT_EQ(BuildConfigBlock(r, 5, block), kBlockLength);
     EXPECT_EQ(Pairs(block, 11, 7), "30,15,12,00,06,12,26,");
 
-    WiredConfigRecord zeroClock = r;
+    core::WiredConfigRecord zeroClock = r;
     zeroClock.ClockSecond = zeroClock.ClockMinute = zeroClock.ClockHour = 0;
     zeroClock.ClockDay = zeroClock.ClockMonth = 0;
     zeroClock.ClockYear = 2000;
@@ -174,7 +174,7 @@ TEST(WiredConfigBlock, GainAndOffsetEncoding) {
         {-2.0e9f, "6C,00,"}, // within 32 bits: -2000000000 is 0x88CA6C00
     };
     for (const Case& c : cases) {
-        WiredConfigRecord r = ReferenceRavoZerar();
+        core::WiredConfigRecord r = ReferenceRavoZerar();
         r.Gain = c.value;
         r.Offset = c.value;
         char block[kBlockBufferSize];
@@ -198,14 +198,14 @@ TEST(WiredConfigBlock, ReceivedGainIsSigned16Bit) {
         {-32768.0f, -32768, true}, {32767.0f, 32767, true}, {32768.0f, -32768, false},
     };
     for (const Case& c : cases) {
-        WiredConfigRecord r = ReferenceRavoZerar();
+        core::WiredConfigRecord r = ReferenceRavoZerar();
         r.Gain = c.sent;
         r.Offset = -c.sent;
         char block[kBlockBufferSize];
         ASSERT_EQ(BuildConfigBlock(r, 3, block), kBlockLength);
         EXPECT_EQ(BlockGain(block), c.received) << c.sent;
         EXPECT_EQ(GainOffsetTaken(c.sent, BlockGain(block)), c.taken) << c.sent;
-        WiredConfigRecord back;
+        core::WiredConfigRecord back;
         back.StaffLength = r.StaffLength;
         ASSERT_TRUE(DecodeConfigBlock(block, 3, back));
         EXPECT_EQ(back.Gain, float(c.received)) << c.sent;
@@ -227,7 +227,7 @@ TEST(WiredConfigBlock, EditedAlarmLevels) {
         {std::nanf(""), 3000.0f, "00,00,"}, {1.0e30f, 3000.0f, "0F,FF,"},
     };
     for (const Case& c : cases) {
-        WiredConfigRecord r = ReferenceRavoZerar();
+        core::WiredConfigRecord r = ReferenceRavoZerar();
         r.StaffLength = c.staffMm;
         r.Alarm2Off = c.levelMm; // its counts (0) no longer match: an edited level
         char block[kBlockBufferSize];
@@ -244,7 +244,7 @@ TEST(WiredConfigBlock, UneditedAlarmLevelsGoBackAsRead) {
     const float staffs[] = {250.0f, 1500.0f, 3000.0f, 7000.0f, 12500.0f, 19500.0f, 0.0f};
     for (float staff : staffs) {
         for (int counts = 0; counts <= kAlarmFullScale; ++counts) {
-            WiredConfigRecord r = ReferenceRavoZerar();
+            core::WiredConfigRecord r = ReferenceRavoZerar();
             r.StaffLength = staff;
             char block[kBlockBufferSize];
             ASSERT_EQ(BuildConfigBlock(r, 3, block), kBlockLength);
@@ -265,7 +265,7 @@ TEST(WiredConfigBlock, UneditedAlarmLevelsGoBackAsRead) {
 }
 
 TEST(WiredConfigBlock, AlarmLevelFollowsItsMillimetresWhenTheStaffChanges) {
-    WiredConfigRecord r = ReferenceRavoZerar();
+    core::WiredConfigRecord r = ReferenceRavoZerar();
     char block[kBlockBufferSize];
     ASSERT_EQ(BuildConfigBlock(r, 3, block), kBlockLength);
     WriteWordPairs(block, 17, 2048); // 1500.37 mm of 3 m
@@ -282,7 +282,7 @@ TEST(WiredConfigBlock, AlarmLevelFollowsItsMillimetresWhenTheStaffChanges) {
 }
 
 TEST(WiredConfigBlock, NothingButTheRequestWhileNoBlockWasRead) {
-    WiredConfigRecord r = ReferenceRavoZerar();
+    core::WiredConfigRecord r = ReferenceRavoZerar();
     std::memset(r.Version, 0, sizeof r.Version);
     for (int kind : {3, 4, 5, 6}) {
         char block[kBlockBufferSize];
@@ -293,7 +293,7 @@ TEST(WiredConfigBlock, NothingButTheRequestWhileNoBlockWasRead) {
         char block[kBlockBufferSize] = {'x'};
         EXPECT_EQ(BuildConfigBlock(ReferenceRavoZerar(), kind, block), 0u) << kind;
         EXPECT_EQ(block[0], '\0');
-        WiredConfigRecord untouched;
+        core::WiredConfigRecord untouched;
         EXPECT_FALSE(DecodeConfigBlock("23,94,00,10,00,FE,0C,0A,", kind, untouched));
         EXPECT_EQ(untouched.Version[0], '\0');
     }
@@ -328,7 +328,7 @@ TEST(WiredConfigBlock, ChecksumCatchesCorruption) {
 
 TEST(WiredConfigBlock, RavoZerarRoundTrip) {
     for (int kind : {3, 4}) {
-        WiredConfigRecord sent = ReferenceRavoZerar();
+        core::WiredConfigRecord sent = ReferenceRavoZerar();
         sent.Prescale = 178;
         sent.PrescaleRange = 8;
         sent.StaffLength = 5000.0f;
@@ -349,7 +349,7 @@ TEST(WiredConfigBlock, RavoZerarRoundTrip) {
         // The builder sends the flags as they stand; kind 4's caller clears bits 1 and 2.
         EXPECT_EQ(ReadHexPair(block, 16), 0x07);
 
-        WiredConfigRecord back;
+        core::WiredConfigRecord back;
         back.StaffLength = sent.StaffLength;
         back.Alarm1On = -1.0f;
         DecodeBlockPrescale(block, back);
@@ -381,10 +381,10 @@ TEST(WiredConfigBlock, RavoZerarRoundTrip) {
 
 TEST(WiredConfigBlock, DeveZuraviRoundTrip) {
     for (int kind : {5, 6}) {
-        const WiredConfigRecord sent = SampleDeveZuravi();
+        const core::WiredConfigRecord sent = SampleDeveZuravi();
         char block[kBlockBufferSize];
         ASSERT_EQ(BuildConfigBlock(sent, kind, block), kBlockLength);
-        WiredConfigRecord back;
+        core::WiredConfigRecord back;
         back.ClockSpare = 77; // pair 14 is not read
         back.AlarmFlags = 0x55;
         DecodeBlockPrescale(block, back);
@@ -428,11 +428,11 @@ TEST(WiredConfigBlock, DeveZuraviDecodesOddPairs) {
     block[PairOffset(13)] = 'A'; // hour "A2"
     block[PairOffset(43)] = '0';
     EXPECT_FALSE(BlockChecksumMatches(block));
-    WiredConfigRecord back;
+    core::WiredConfigRecord back;
     ASSERT_TRUE(DecodeConfigBlock(block, 5, back));
     EXPECT_EQ(back.ClockHour, 102);
     EXPECT_EQ(back.ClockSecond, 30);
 }
 
 } // namespace
-} // namespace undarix::wiredcfg::codec
+} // namespace undarix::core::codec

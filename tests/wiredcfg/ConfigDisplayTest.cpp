@@ -2,10 +2,10 @@
 
 #include "WiredUnitFixture.h"
 
+#include "core/Hooks.h"
+#include "core/PanelRoles.h"
+#include "core/UnitKind.h"
 #include "link/WiredReceive.h"
-#include "live/Hooks.h"
-#include "live/PanelRoles.h"
-#include "live/UnitKind.h"
 #include "ui/Controls.h"
 #include "ui/StatusMessage.h"
 #include "wiredcfg/ConfigDisplay.h"
@@ -14,8 +14,8 @@
 namespace undarix::testing {
 namespace {
 
-using live::Program;
-using namespace live::configpage;
+using core::Program;
+using namespace core::configpage;
 
 class ConfigDisplayTest : public WiredUnitTest {};
 
@@ -42,14 +42,14 @@ TEST_F(ConfigDisplayTest, StaffTypeFollowsKindAndLength) {
 }
 
 TEST_F(ConfigDisplayTest, ARavoZerarPageShowsTheBlockAndTheConfigureMode) {
-    UseKind(live::WiredRavoZerar402E);
-    wiredcfg::WiredConfigRecord record = UnitRecord(8, 223); // 4 m
+    UseKind(core::WiredRavoZerar402E);
+    core::WiredConfigRecord record = UnitRecord(8, 223); // 4 m
     record.AlarmFlags = 0x03;
     record.Alarm1OnCounts = 2048;
-    record.Alarm1On = wiredcfg::codec::AlarmCounts2Level(2048, 4000.0f);
+    record.Alarm1On = core::codec::AlarmCounts2Level(2048, 4000.0f);
     record.StaffLength = 4000.0f;
     record.ModeFlags = 0xD2; // sync, TTL, air temperature, serial output
-    live::hooks.DimAllConfig = [] {
+    core::hooks.DimAllConfig = [] {
         for (ui::Role role : kAllRoles)
             ui::SetDimmed(role, true);
     };
@@ -77,15 +77,15 @@ TEST_F(ConfigDisplayTest, ARavoZerarPageShowsTheBlockAndTheConfigureMode) {
     EXPECT_TRUE(ui::IsDimmed(BurstLengthField));
     EXPECT_TRUE(ui::IsDimmed(ClockYearField));
 
-    EXPECT_EQ(ui::GetText(live::mainpanel::ConnectionText), "Configure Mode");
-    EXPECT_EQ(ui::GetTextColor(live::mainpanel::ConnectionText), 0x3366FFu);
+    EXPECT_EQ(ui::GetText(core::mainpanel::ConnectionText), "Configure Mode");
+    EXPECT_EQ(ui::GetTextColor(core::mainpanel::ConnectionText), 0x3366FFu);
     EXPECT_EQ(ui::GetText(ConnectionText), "Connected");
     EXPECT_EQ(ui::GetTextColor(ConnectionText), ui::kGreen);
     EXPECT_TRUE(ui::IsVisible(ConnectedIndicator));
 }
 
 TEST_F(ConfigDisplayTest, ADamagedRavoZerarBlockIsNotShownButReadAgain) {
-    UseKind(live::WiredRavoZerar402E);
+    UseKind(core::WiredRavoZerar402E);
     std::string damaged = BlockOf(UnitRecord(), 3);
     damaged[22] = 'B'; // sample rate 0x0B, checksum unchanged
     Program.WSWLConnectStatus = 0;
@@ -110,7 +110,7 @@ TEST_F(ConfigDisplayTest, ADamagedRavoZerarBlockIsNotShownButReadAgain) {
 }
 
 TEST_F(ConfigDisplayTest, ADamagedDeveZuraviBlockIsShown) {
-    UseKind(live::DeveZuravi404E);
+    UseKind(core::DeveZuravi404E);
     std::string damaged = BlockOf(UnitRecord(), 5);
     damaged[22] = 'B';
     ShowConfiguration(damaged);
@@ -120,8 +120,8 @@ TEST_F(ConfigDisplayTest, ADamagedDeveZuraviBlockIsShown) {
 }
 
 TEST_F(ConfigDisplayTest, ADeveZuraviPageShowsItsClockBurstAndStartTime) {
-    UseKind(live::DeveZuravi410);
-    wiredcfg::WiredConfigRecord record = UnitRecord(8, 40); // 10 m
+    UseKind(core::DeveZuravi410);
+    core::WiredConfigRecord record = UnitRecord(8, 40); // 10 m
     record.BurstLength = 5;
     record.BurstInterval = 60;
     record.FileInterval = 7;
@@ -154,12 +154,12 @@ TEST_F(ConfigDisplayTest, ADeveZuraviPageShowsItsClockBurstAndStartTime) {
 }
 
 TEST_F(ConfigDisplayTest, ACalibrationTheUnitDidNotTakeIsReported) {
-    UseKind(live::WiredRavoZerar402E);
+    UseKind(core::WiredRavoZerar402E);
     // Sent 4551 and -704; the unit kept its gain but took the offset.
     Program.WSAll.Gain = 4551.1f;
     Program.WSAll.Offset = -704.8f;
     wiredcfg::WiredCfg.NewCalGainZero = 1;
-    wiredcfg::WiredConfigRecord unit = UnitRecord();
+    core::WiredConfigRecord unit = UnitRecord();
     unit.Offset = -704.0f;
     popups->ExpectMessage("CALIBRATION ERROR");
     ShowConfiguration(BlockOf(unit, 3));
@@ -182,7 +182,7 @@ TEST_F(ConfigDisplayTest, ACalibrationTheUnitDidNotTakeIsReported) {
 }
 
 TEST_F(ConfigDisplayTest, WithoutABlockThePageAsksForANewConnection) {
-    UseKind(live::WiredRavoZerar402E);
+    UseKind(core::WiredRavoZerar402E);
     Program.WSWLConfigMode = 1;
     Program.WSWLConnectStatus = 5;
     ConfigTick(); // cleared
@@ -202,10 +202,10 @@ TEST_F(ConfigDisplayTest, WithoutABlockThePageAsksForANewConnection) {
 }
 
 TEST_F(ConfigDisplayTest, RunClearsThePageAtOnce) {
-    UseKind(live::DeveZuravi404E);
+    UseKind(core::DeveZuravi404E);
     int dims = 0, defaults = 0;
-    live::hooks.DimAllConfig = [&] { ++dims; };
-    live::hooks.DefaultAllConfig = [&] { ++defaults; };
+    core::hooks.DimAllConfig = [&] { ++dims; };
+    core::hooks.DefaultAllConfig = [&] { ++defaults; };
     ui::SetInt(ConfigureRunSwitch, 1);
     ui::Dispatch(ConfigureRunSwitch, ui::Event::Commit);
     EXPECT_EQ(Program.WSWLConfigMode, 1);
@@ -224,13 +224,13 @@ TEST_F(ConfigDisplayTest, RunClearsThePageAtOnce) {
 }
 
 TEST_F(ConfigDisplayTest, TheBoardsPageShowsItsReportAndClock) {
-    UseKind(live::Vazavevezeze);
-    live::hooks.DimAllConfig = [] {
+    UseKind(core::Vazavevezeze);
+    core::hooks.DimAllConfig = [] {
         for (ui::Role role : kAllRoles)
             ui::SetDimmed(role, true);
     };
     Program.WSWLConfigMode = 1;
-    ui::SetText(live::mainpanel::ConnectionText, "Not Connected");
+    ui::SetText(core::mainpanel::ConnectionText, "Not Connected");
     ConfigTick(); // page cleared, the board's hand-shake restarted
     EXPECT_EQ(Program.WSWLConnectStatus, 0);
     Tick();
@@ -251,7 +251,7 @@ TEST_F(ConfigDisplayTest, TheBoardsPageShowsItsReportAndClock) {
     EXPECT_EQ(ui::GetInt(ClockYearField), 2026);
     EXPECT_EQ(ui::GetText(ConnectionText), "Connected");
     // The main panel keeps its own text; no calibration control is enabled.
-    EXPECT_EQ(ui::GetText(live::mainpanel::ConnectionText), "Not Connected");
+    EXPECT_EQ(ui::GetText(core::mainpanel::ConnectionText), "Not Connected");
     EXPECT_TRUE(ui::IsDimmed(WiredCalibrateButton));
     EXPECT_TRUE(ui::IsDimmed(StaffLengthField));
     EXPECT_FALSE(ui::IsDimmed(SyncClockButton));

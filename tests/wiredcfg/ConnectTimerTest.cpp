@@ -3,10 +3,10 @@
 
 #include "WiredUnitFixture.h"
 
+#include "core/Hooks.h"
+#include "core/PanelRoles.h"
+#include "core/UnitKind.h"
 #include "live/DeviceTable.h"
-#include "live/Hooks.h"
-#include "live/PanelRoles.h"
-#include "live/UnitKind.h"
 #include "ui/Controls.h"
 #include "ui/Timers.h"
 
@@ -15,15 +15,15 @@
 namespace undarix::testing {
 namespace {
 
-using live::Program;
-using live::mainpanel::ConnectionText;
+using core::Program;
+using core::mainpanel::ConnectionText;
 
 class ConnectTimerTest : public WiredUnitTest {};
 
 TEST_F(ConnectTimerTest, TheHandshakeStopsReadsAndRestartsAUnit) {
-    UseKind(live::WiredRavoZerar402E);
+    UseKind(core::WiredRavoZerar402E);
     int chartResets = 0;
-    live::hooks.ChartReset = [&] { ++chartResets; };
+    core::hooks.ChartReset = [&] { ++chartResets; };
     struct Step {
         std::string reply; // what the unit answers before the tick
         std::string sent;  // what the tick sends
@@ -65,7 +65,7 @@ TEST_F(ConnectTimerTest, TheHandshakeStopsReadsAndRestartsAUnit) {
 }
 
 TEST_F(ConnectTimerTest, AMissingReplyStartsTheHandshakeOver) {
-    UseKind(live::DeveZuravi410);
+    UseKind(core::DeveZuravi410);
     struct Case {
         int status;
         int ticksAllowed; // ticks that still wait
@@ -84,7 +84,7 @@ TEST_F(ConnectTimerTest, AMissingReplyStartsTheHandshakeOver) {
 }
 
 TEST_F(ConnectTimerTest, NothingIsSentWithoutAnOpenPort) {
-    UseKind(live::WiredRavoZerar408);
+    UseKind(core::WiredRavoZerar408);
     Program.OpenComPortNum = 0;
     Tick();
     EXPECT_EQ(Program.WSWLConnectStatus, 0);
@@ -93,7 +93,7 @@ TEST_F(ConnectTimerTest, NothingIsSentWithoutAnOpenPort) {
 }
 
 TEST_F(ConnectTimerTest, ConfigureModeKeepsTheUnitStoppedUntilRun) {
-    UseKind(live::WiredRavoZerar402E);
+    UseKind(core::WiredRavoZerar402E);
     ReadUnit(BlockOf(UnitRecord(), 3));
     Receive("");
     Tick();
@@ -103,8 +103,8 @@ TEST_F(ConnectTimerTest, ConfigureModeKeepsTheUnitStoppedUntilRun) {
     ASSERT_EQ(Program.WSWLConnectStatus, 8);
 
     // Configure: the running unit is stopped and read, and stays stopped.
-    ui::SetInt(live::configpage::ConfigureRunSwitch, 1);
-    ui::Dispatch(live::configpage::ConfigureRunSwitch, ui::Event::Commit);
+    ui::SetInt(core::configpage::ConfigureRunSwitch, 1);
+    ui::Dispatch(core::configpage::ConfigureRunSwitch, ui::Event::Commit);
     Tick();
     EXPECT_EQ(Program.WSWLConnectStatus, 0);
     ReadUnit(BlockOf(UnitRecord(), 3));
@@ -114,14 +114,14 @@ TEST_F(ConnectTimerTest, ConfigureModeKeepsTheUnitStoppedUntilRun) {
     EXPECT_EQ(Program.WSWLConnectStatus, 6);
 
     // Run: "g" at the next tick.
-    ui::SetInt(live::configpage::ConfigureRunSwitch, 0);
-    ui::Dispatch(live::configpage::ConfigureRunSwitch, ui::Event::Commit);
+    ui::SetInt(core::configpage::ConfigureRunSwitch, 0);
+    ui::Dispatch(core::configpage::ConfigureRunSwitch, ui::Event::Commit);
     Tick();
     EXPECT_EQ(Written(), "g");
 }
 
 TEST_F(ConnectTimerTest, TheBoardIsWokenReadAndStarted) {
-    UseKind(live::Vazavevezeze);
+    UseKind(core::Vazavevezeze);
     Tick();
     EXPECT_EQ(Written(), "\r\ngst");
     EXPECT_EQ(delays, (std::vector<double>{0.2, 0.2, 0.1, 0.2, 0.5}));
@@ -153,11 +153,11 @@ TEST_F(ConnectTimerTest, TheBoardIsWokenReadAndStarted) {
     Tick();
     EXPECT_EQ(Program.WSWLConnectStatus, 0);
     EXPECT_EQ(ui::GetText(ConnectionText), "Not Connected");
-    EXPECT_EQ(ui::GetText(live::mainpanel::WiredIdentity), "");
+    EXPECT_EQ(ui::GetText(core::mainpanel::WiredIdentity), "");
 }
 
 TEST_F(ConnectTimerTest, TheBoardGivesUpOnItsReportAndItsClockLine) {
-    UseKind(live::Vazavevezeze);
+    UseKind(core::Vazavevezeze);
     for (const auto& [status, allowed] : {std::pair{1, 3}, std::pair{3, 4}}) {
         Program.WSWLConnectStatus = status;
         Program.WSWLConnectTimer = 0;
@@ -180,8 +180,8 @@ TEST_F(ConnectTimerTest, TheBoardGivesUpOnItsReportAndItsClockLine) {
 }
 
 TEST_F(ConnectTimerTest, BindingSetsBothTimersPeriods) {
-    EXPECT_EQ(ui::GetTimerInterval(live::timer::WiredConnect), 0.5);
-    EXPECT_EQ(ui::GetTimerInterval(live::timer::WiredConfig), 0.5);
+    EXPECT_EQ(ui::GetTimerInterval(core::timer::WiredConnect), 0.5);
+    EXPECT_EQ(ui::GetTimerInterval(core::timer::WiredConfig), 0.5);
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "wiredcfg/codec/StaffTable.h"
+#include "core/codec/StaffTable.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <set>
 #include <utility>
 
-namespace undarix::wiredcfg::codec {
+namespace undarix::core::codec {
 namespace {
 
 // Every row writes its setting and reads back its length, the half-metre rows of table A
@@ -114,4 +114,4 @@ TEST(StaffTable, ReadingRules) {
 }
 
 } // namespace
-} // namespace undarix::wiredcfg::codec
+} // namespace undarix::core::codec

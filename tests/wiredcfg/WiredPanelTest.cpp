@@ -1,25 +1,25 @@
 // The wired configuration on the real panel: every control it addresses exists, and the
 // wired-only rings carry their items.
 
+#include "core/PanelRoles.h"
+#include "core/ProgramState.h"
+#include "core/UnitKind.h"
+#include "core/codec/ConfigBlock.h"
 #include "link/PortSelection.h"
 #include "link/ReceivePath.h"
 #include "link/SerialPort.h"
-#include "live/PanelRoles.h"
-#include "live/ProgramState.h"
-#include "live/UnitKind.h"
 #include "support/Fixtures.h"
 #include "ui/ControlRegistry.h"
 #include "ui/Controls.h"
 #include "ui/Timers.h"
-#include "wiredcfg/codec/ConfigBlock.h"
 
 #include <cstring>
 
 namespace undarix::testing {
 namespace {
 
-using live::Program;
-using namespace live::configpage;
+using core::Program;
+using namespace core::configpage;
 
 class WiredPanelTest : public PanelTest {};
 
@@ -28,36 +28,36 @@ TEST_F(WiredPanelTest, AUnitIsReadShownWrittenAndLeftRunning) {
     EXPECT_EQ(ui::GetListCount(PortRunModeRing), 2);
     EXPECT_EQ(ui::GetListCount(TimeTagRing), 4);
 
-    Program.UnitType = live::WiredRavoZerar402E;
+    Program.UnitType = core::WiredRavoZerar402E;
     const int port = link::PortNumberForPath("mem:panel-unit");
     ASSERT_EQ(link::OpenComConfig(port, 9600), 0);
     link::InstallComCallback(port, link::kRxCharEvent, link::ComCallback);
     Program.OpenComPortNum = port;
 
-    wiredcfg::WiredConfigRecord record;
+    core::WiredConfigRecord record;
     std::memcpy(record.Version, "23.00", 6);
     record.Prescale = 148;
     record.Gain = 4096.0f;
     record.Offset = -500.0f;
     record.SampleRate = 10;
     record.ModeFlags = 0x02;
-    char block[wiredcfg::codec::kBlockBufferSize];
-    wiredcfg::codec::BuildConfigBlock(record, 3, block);
+    char block[core::codec::kBlockBufferSize];
+    core::codec::BuildConfigBlock(record, 3, block);
 
     ui::SetInt(ConfigureRunSwitch, 1);
     ui::Dispatch(ConfigureRunSwitch, ui::Event::Commit);
-    const auto tick = [] { ui::TickTimer(live::timer::WiredConnect); };
+    const auto tick = [] { ui::TickTimer(core::timer::WiredConnect); };
     tick();
     link::MemoryPortReceive(port, "STOK,");
     tick();
     link::MemoryPortReceive(port, "IOK,WS2611-0042175,");
     tick();
     link::MemoryPortReceive(port, std::string("ROK,") + block);
-    ui::TickTimer(live::timer::WiredConfig);
-    ui::TickTimer(live::timer::WiredConfig);
+    ui::TickTimer(core::timer::WiredConfig);
+    ui::TickTimer(core::timer::WiredConfig);
     EXPECT_EQ(Program.ConfigStatus, 2);
     EXPECT_EQ(ui::GetText(SerialNumberText), "WS2611-0042175");
-    EXPECT_EQ(ui::GetText(live::mainpanel::StaffLengthDisplay), "3.000");
+    EXPECT_EQ(ui::GetText(core::mainpanel::StaffLengthDisplay), "3.000");
     EXPECT_EQ(ui::GetInt(WiredSampleRateField), 10);
     EXPECT_EQ(link::MemoryPortTakeWritten(port), "stir");
 

@@ -2,9 +2,9 @@
 
 #include "WiredUnitFixture.h"
 
-#include "live/Hooks.h"
-#include "live/PanelRoles.h"
-#include "live/UnitKind.h"
+#include "core/Hooks.h"
+#include "core/PanelRoles.h"
+#include "core/UnitKind.h"
 #include "ui/Controls.h"
 #include "wiredcfg/WiredClock.h"
 #include "wiredcfg/WiredSettings.h"
@@ -14,16 +14,16 @@
 namespace undarix::testing {
 namespace {
 
-using live::Program;
-using namespace live::configpage;
+using core::Program;
+using namespace core::configpage;
 
 class WiredSettingsTest : public WiredUnitTest {
 protected:
     void ReadDeveZuravi(std::uint8_t modeFlags = 0x0A) {
-        UseKind(live::DeveZuravi410);
-        wiredcfg::WiredConfigRecord record = UnitRecord(8, 50);
+        UseKind(core::DeveZuravi410);
+        core::WiredConfigRecord record = UnitRecord(8, 50);
         record.ModeFlags = modeFlags;
-        ShowConfiguration(BlockOf(record, live::DeveZuravi410));
+        ShowConfiguration(BlockOf(record, core::DeveZuravi410));
         delays.clear();
     }
     void SetClockFields(int year, int month, int day, int hour, int minute, int second) {
@@ -127,7 +127,7 @@ TEST_F(WiredSettingsTest, CompareReadsTheUnitAgainAndShowsTheDifference) {
     EXPECT_EQ(PairText(block, 42), "02"); // the clock is not set
 
     // The unit's clock is 3 s behind the PC's at the read-back.
-    wiredcfg::WiredConfigRecord unit = UnitRecord(8, 50);
+    core::WiredConfigRecord unit = UnitRecord(8, 50);
     unit.ClockYear = 2026;
     unit.ClockMonth = 12;
     unit.ClockDay = 7;
@@ -135,7 +135,7 @@ TEST_F(WiredSettingsTest, CompareReadsTheUnitAgainAndShowsTheDifference) {
     unit.ClockMinute = 0;
     unit.ClockSecond = 0;
     SetNow(QDateTime(QDate(2026, 12, 7), QTime(12, 0, 3, 100)), 10);
-    ShowConfiguration(BlockOf(unit, live::DeveZuravi410));
+    ShowConfiguration(BlockOf(unit, core::DeveZuravi410));
     EXPECT_EQ(ui::GetText(ClockDifferenceText), "  -3");
     EXPECT_FALSE(ui::IsDimmed(ClockDifferenceText));
     EXPECT_EQ(Program.WLDeltaRTC, 0);
@@ -144,14 +144,14 @@ TEST_F(WiredSettingsTest, CompareReadsTheUnitAgainAndShowsTheDifference) {
 TEST_F(WiredSettingsTest, ReadClockReadsTheBlockAgain) {
     ReadDeveZuravi();
     int dims = 0;
-    live::hooks.DimAllConfig = [&] { ++dims; };
+    core::hooks.DimAllConfig = [&] { ++dims; };
     wiredcfg::WiredReadClock();
     EXPECT_EQ(Written(), "r");
     EXPECT_EQ(dims, 1);
     EXPECT_EQ(Program.ConfigStatus, 0);
     EXPECT_EQ(Program.LastConfigStatus, 255);
     EXPECT_EQ(Program.WSWLConnectStatus, 5);
-    Receive("ROK," + BlockOf(UnitRecord(8, 50), live::DeveZuravi410));
+    Receive("ROK," + BlockOf(UnitRecord(8, 50), core::DeveZuravi410));
     EXPECT_EQ(Program.WSWLConnectStatus, 6);
     ConfigTick();
     ConfigTick();
@@ -159,7 +159,7 @@ TEST_F(WiredSettingsTest, ReadClockReadsTheBlockAgain) {
 }
 
 TEST_F(WiredSettingsTest, TheBoardsClockIsSetWithALineOfItsOwn) {
-    UseKind(live::Vazavevezeze);
+    UseKind(core::Vazavevezeze);
     Program.ConfigStatus = 2;
     SetClockFields(2026, 12, 6, 10, 11, 12);
     wiredcfg::WiredSetClock();

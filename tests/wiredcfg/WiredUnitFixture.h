@@ -3,16 +3,16 @@
 // A wired unit or the board on a memory port, with the wired configuration bound: the test
 // ticks the two timers, plays the unit's replies and reads what the program sent.
 
+#include "core/ProgramState.h"
+#include "core/UnitKind.h"
+#include "core/codec/ConfigBlock.h"
 #include "link/ReceivePath.h"
 #include "link/SerialPort.h"
-#include "live/ProgramState.h"
-#include "live/UnitKind.h"
 #include "support/Fixtures.h"
 #include "ui/ControlRegistry.h"
 #include "wiredcfg/BindWiredConfig.h"
 #include "wiredcfg/ConfigCycle.h"
 #include "wiredcfg/ConnectTimer.h"
-#include "wiredcfg/codec/ConfigBlock.h"
 
 #include <cstring>
 #include <string>
@@ -23,8 +23,8 @@ inline constexpr const char* kSerial = "WS2611-0042175";
 
 // A unit's block: version 23, gain 4096, offset -500, 10 Hz, serial output on, and the staff
 // the prescale selects.
-inline wiredcfg::WiredConfigRecord UnitRecord(std::uint8_t range = 0, std::uint8_t count = 148) {
-    wiredcfg::WiredConfigRecord record;
+inline core::WiredConfigRecord UnitRecord(std::uint8_t range = 0, std::uint8_t count = 148) {
+    core::WiredConfigRecord record;
     std::memcpy(record.Version, "23.00", 6);
     record.PrescaleRange = range;
     record.Prescale = count;
@@ -35,9 +35,9 @@ inline wiredcfg::WiredConfigRecord UnitRecord(std::uint8_t range = 0, std::uint8
     return record;
 }
 
-inline std::string BlockOf(const wiredcfg::WiredConfigRecord& record, int unitType) {
-    char out[wiredcfg::codec::kBlockBufferSize];
-    const std::size_t length = wiredcfg::codec::BuildConfigBlock(record, unitType, out);
+inline std::string BlockOf(const core::WiredConfigRecord& record, int unitType) {
+    char out[core::codec::kBlockBufferSize];
+    const std::size_t length = core::codec::BuildConfigBlock(record, unitType, out);
     return std::string(out, length);
 }
 
@@ -55,12 +55,12 @@ protected:
 
     // Opens the memory port for a unit kind, as choosing the kind and its port does.
     void UseKind(int unitType) {
-        live::Program.UnitType = unitType;
+        core::Program.UnitType = unitType;
         port = link::PortNumberForPath("mem:wired-unit");
-        if (!link::IsComOpen(port)) link::OpenComConfig(port, live::BaudRateFor(unitType));
+        if (!link::IsComOpen(port)) link::OpenComConfig(port, core::BaudRateFor(unitType));
         link::InstallComCallback(port, link::kRxCharEvent, link::ComCallback);
-        live::Program.OpenComPortNum = port;
-        live::Program.WSWLConnectStatus = 0;
+        core::Program.OpenComPortNum = port;
+        core::Program.WSWLConnectStatus = 0;
     }
 
     void Receive(const std::string& bytes) { link::MemoryPortReceive(port, bytes); }
@@ -71,7 +71,7 @@ protected:
     // The hand-shake from its start up to the block received (state 6), the unit answering
     // every command; what the program sent is discarded.
     void ReadUnit(const std::string& block) {
-        live::Program.WSWLConnectStatus = 0;
+        core::Program.WSWLConnectStatus = 0;
         Tick();
         Receive("STOK,");
         Tick();
@@ -83,7 +83,7 @@ protected:
 
     // Configure mode with the page shown for `block`.
     void ShowConfiguration(const std::string& block) {
-        live::Program.WSWLConfigMode = 1;
+        core::Program.WSWLConfigMode = 1;
         ReadUnit(block);
         ConfigTick(); // the hand-shake's restart clears the page
         ConfigTick(); // and the block is shown

@@ -2,25 +2,26 @@
 // real serial port, samples into the device table, a configuration change read back, and the
 // unit set running again.
 
+#include "core/PanelRoles.h"
+#include "core/ProgramState.h"
+#include "core/UnitKind.h"
+#include "core/codec/ConfigBlock.h"
 #include "link/PortSelection.h"
 #include "link/SerialPort.h"
 #include "live/DeviceTable.h"
-#include "live/PanelRoles.h"
-#include "live/ProgramState.h"
-#include "live/UnitKind.h"
 #include "support/Fixtures.h"
 #include "support/Pty.h"
 #include "ui/ControlRegistry.h"
 #include "ui/Controls.h"
 #include "ui/Delay.h"
 #include "ui/Timers.h"
-#include "wiredcfg/codec/ConfigBlock.h"
 
 #include <cstring>
 
 namespace undarix::testing {
 namespace {
 
+using namespace core;
 using namespace live;
 
 class WiredUnitOnPtyTest : public PanelTest {
@@ -50,15 +51,15 @@ protected:
             << reply << " left the state at " << Program.WSWLConnectStatus;
     }
     static std::string Block(int sampleRate) {
-        wiredcfg::WiredConfigRecord record;
+        core::WiredConfigRecord record;
         std::memcpy(record.Version, "23.00", 6);
         record.Prescale = 148; // 3 m
         record.Gain = 4096.0f;
         record.Offset = -500.0f;
         record.SampleRate = std::uint8_t(sampleRate);
         record.ModeFlags = 0x02;
-        char out[wiredcfg::codec::kBlockBufferSize];
-        wiredcfg::codec::BuildConfigBlock(record, 3, out);
+        char out[core::codec::kBlockBufferSize];
+        core::codec::BuildConfigBlock(record, 3, out);
         return out;
     }
     void ReadUnit(int sampleRate) {

@@ -3,16 +3,16 @@
 // The program-wide state that several subsystems read and write, under the names the
 // instrument protocols give it. A subsystem's private state lives in its own header.
 
-#include "wiredcfg/codec/WiredConfigRecord.h"
+#include "core/codec/WiredConfigRecord.h"
 
 #include <cstdint>
 
-namespace undarix::live {
+namespace undarix::core {
 
 struct ProgramState {
     // Unit port and kind.
-    int UnitType = 0;       // see UnitKind
-    int OpenComPortNum = 0; // 0 = no unit port open; every transmit does nothing then
+    int UnitType = 0;             // see UnitKind
+    int OpenComPortNum = 0;       // 0 = no unit port open; every transmit does nothing then
     int OpenComPortOutPutNum = 0; // output-stream port; 0 = none
     int FactoryMode = 0;
 
@@ -42,7 +42,7 @@ struct ProgramState {
     int WLSyncRTC = 0;
     int WLDeltaRTC = 0;
     int WiredSampleRate = 0;
-    wiredcfg::WiredConfigRecord WSAll;
+    core::WiredConfigRecord WSAll;
 
     // Data file, capture file and playback.
     int OutputDataFileOpen = 0;
@@ -82,4 +82,4 @@ extern ProgramState Program;
 // Back to the values held before start-up, so that each test starts clean.
 void ResetProgramState();
 
-} // namespace undarix::live
+} // namespace undarix::core

@@ -4,7 +4,7 @@
 
 #include <cstddef>
 
-namespace undarix::live {
+namespace undarix::core {
 
 // The samples (meters) of the last decoded packet or line: 32, 60 or 64 of them for a block,
 // element 0 only for a single value.
@@ -20,4 +20,4 @@ extern char RxSecSync[3];
 
 void ResetFrameBuffers();
 
-} // namespace undarix::live
+} // namespace undarix::core

@@ -10,12 +10,12 @@
 //   Z  "00" when sent, ignored when read
 //   C  two characters passed through (pair 0, the firmware version digits)
 
-#include "wiredcfg/codec/WiredConfigRecord.h"
+#include "core/codec/WiredConfigRecord.h"
 
 #include <cstddef>
 #include <cstdint>
 
-namespace undarix::wiredcfg::codec {
+namespace undarix::core::codec {
 
 inline constexpr int kPairCount = 44;
 inline constexpr int kChecksumPair = 43;
@@ -127,4 +127,4 @@ void DecodeBlockPrescale(const char* block, WiredConfigRecord& record);
 // untouched) for other kinds.
 bool DecodeConfigBlock(const char* block, int unitKind, WiredConfigRecord& record);
 
-} // namespace undarix::wiredcfg::codec
+} // namespace undarix::core::codec

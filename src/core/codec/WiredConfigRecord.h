@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-namespace undarix::wiredcfg {
+namespace undarix::core {
 
 // The decoded configuration of a wired Ravo Zerar or Deve Zuravi (`WSAll`), or what the
 // Vazavevezeze reports of itself. All zero at program start.
@@ -47,4 +47,4 @@ struct WiredConfigRecord {
     std::uint16_t Alarm2OffCounts = 0;
 };
 
-} // namespace undarix::wiredcfg
+} // namespace undarix::core

@@ -1,6 +1,6 @@
 #pragma once
 
-namespace undarix::live {
+namespace undarix::core {
 
 // The kinds of unit the user can select (`UnitType`). 0 to 2 reach the PC through the USB
 // radio adapter in API mode; 3 to 6 are wired units on a plain serial line; 7 is the
@@ -18,10 +18,18 @@ enum UnitKind : int {
 
 inline constexpr int kUnitKindCount = 8;
 
-[[nodiscard]] constexpr bool IsRadioKind(int unitType) { return unitType >= 0 && unitType <= 2; }
-[[nodiscard]] constexpr bool IsWiredKind(int unitType) { return unitType >= 3 && unitType <= 6; }
-[[nodiscard]] constexpr bool IsBoard(int unitType) { return unitType == Vazavevezeze; }
-[[nodiscard]] constexpr bool IsDeveZuravi(int unitType) { return unitType == 5 || unitType == 6; }
+[[nodiscard]] constexpr bool IsRadioKind(int unitType) {
+    return unitType >= 0 && unitType <= 2;
+}
+[[nodiscard]] constexpr bool IsWiredKind(int unitType) {
+    return unitType >= 3 && unitType <= 6;
+}
+[[nodiscard]] constexpr bool IsBoard(int unitType) {
+    return unitType == Vazavevezeze;
+}
+[[nodiscard]] constexpr bool IsDeveZuravi(int unitType) {
+    return unitType == 5 || unitType == 6;
+}
 
 // Line speed of the unit port for each kind.
 [[nodiscard]] constexpr int BaudRateFor(int unitType) {
@@ -33,4 +41,4 @@ inline constexpr int kUnitKindCount = 8;
 // The names the unit-kind selector shows.
 [[nodiscard]] const char* UnitKindName(int unitType);
 
-} // namespace undarix::live
+} // namespace undarix::core

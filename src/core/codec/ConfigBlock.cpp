@@ -1,10 +1,10 @@
-#include "wiredcfg/codec/ConfigBlock.h"
+#include "core/codec/ConfigBlock.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
-namespace undarix::wiredcfg::codec {
+namespace undarix::core::codec {
 namespace {
 
 int DigitValue(char c) {
@@ -242,4 +242,4 @@ bool DecodeConfigBlock(const char* block, int unitKind, WiredConfigRecord& recor
     return true;
 }
 
-} // namespace undarix::wiredcfg::codec
+} // namespace undarix::core::codec

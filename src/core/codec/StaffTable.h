@@ -9,7 +9,7 @@
 #include <optional>
 #include <span>
 
-namespace undarix::wiredcfg::codec {
+namespace undarix::core::codec {
 
 struct StaffRow {
     int LengthMm;
@@ -37,4 +37,4 @@ struct PrescaleSetting {
 [[nodiscard]] float StaffLengthForPrescale(int unitKind, std::uint8_t prescaleRange,
                                            std::uint8_t prescale);
 
-} // namespace undarix::wiredcfg::codec
+} // namespace undarix::core::codec

@@ -1,9 +1,9 @@
-#include "live/FrameBuffers.h"
+#include "core/FrameBuffers.h"
 
 #include <algorithm>
 #include <iterator>
 
-namespace undarix::live {
+namespace undarix::core {
 
 float WorkValue[kWorkValues] = {};
 char RxChars[kRxCharsSize] = {};
@@ -15,4 +15,4 @@ void ResetFrameBuffers() {
     std::fill(std::begin(RxSecSync), std::end(RxSecSync), '\0');
 }
 
-} // namespace undarix::live
+} // namespace undarix::core

@@ -3,10 +3,10 @@
 // Roles (object names) of the main panel's controls and timers that several subsystems use.
 // A tab page's own controls are named in the subsystem that owns the page.
 
-#include "live/ConfigPageRoles.h"
+#include "core/ConfigPageRoles.h"
 #include "ui/Role.h"
 
-namespace undarix::live {
+namespace undarix::core {
 
 namespace mainpanel {
 inline constexpr ui::Role UnitTypeRing = "unitTypeRing";
@@ -82,4 +82,4 @@ inline constexpr ui::Role ReadFile = "ReadFileTimer";
 inline constexpr ui::Role FileInterval = "SaveNewFileInterval";
 } // namespace timer
 
-} // namespace undarix::live
+} // namespace undarix::core

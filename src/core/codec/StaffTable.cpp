@@ -1,8 +1,8 @@
-#include "wiredcfg/codec/StaffTable.h"
+#include "core/codec/StaffTable.h"
 
 #include <cmath>
 
-namespace undarix::wiredcfg::codec {
+namespace undarix::core::codec {
 namespace {
 
 // Kinds 3 and 5. The half-metre rows from 11.5 m up share range 8 with counts no other row
@@ -67,4 +67,4 @@ float StaffLengthForPrescale(int unitKind, std::uint8_t prescaleRange, std::uint
     return 0.0f;
 }
 
-} // namespace undarix::wiredcfg::codec
+} // namespace undarix::core::codec

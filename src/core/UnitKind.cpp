@@ -1,6 +1,6 @@
-#include "live/UnitKind.h"
+#include "core/UnitKind.h"
 
-namespace undarix::live {
+namespace undarix::core {
 
 const char* UnitKindName(int unitType) {
     switch (unitType) {
@@ -16,4 +16,4 @@ const char* UnitKindName(int unitType) {
     }
 }
 
-} // namespace undarix::live
+} // namespace undarix::core

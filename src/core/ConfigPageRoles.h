@@ -6,7 +6,7 @@
 
 #include "ui/Role.h"
 
-namespace undarix::live::configpage {
+namespace undarix::core::configpage {
 
 inline constexpr ui::Role ConnectionText = "configConnectionText";
 inline constexpr ui::Role FactoryButton = "factoryButton";
@@ -183,4 +183,4 @@ inline constexpr ui::Role kAllRoles[] = {
     ClockCalibrationField,
 };
 
-} // namespace undarix::live::configpage
+} // namespace undarix::core::configpage

@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <functional>
 
-namespace undarix::live {
+namespace undarix::core {
 
 struct Hooks {
     // Receive path to the frame dispatcher: one complete frame is in RxFrame.
@@ -46,4 +46,4 @@ template <class Hook, class... Args> void CallHook(const Hook& hook, Args&&... a
     if (hook) hook(std::forward<Args>(args)...);
 }
 
-} // namespace undarix::live
+} // namespace undarix::core

@@ -1,0 +1,7 @@
+#include "core/Hooks.h"
+
+namespace undarix::core {
+
+Hooks hooks;
+
+} // namespace undarix::core

@@ -1,0 +1,11 @@
+#include "core/ProgramState.h"
+
+namespace undarix::core {
+
+ProgramState Program;
+
+void ResetProgramState() {
+    Program = ProgramState{};
+}
+
+} // namespace undarix::core

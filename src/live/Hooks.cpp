@@ -1,7 +1,0 @@
-#include "live/Hooks.h"
-
-namespace undarix::live {
-
-Hooks hooks;
-
-} // namespace undarix::live
