@@ -46,6 +46,7 @@ void WireSubsystems() {
 
     BindShellMenus();
     BindDeviceTableHelp();
+    hooks.ClearAllDisplayLines = ClearAllDisplayLines;
     link::BindPortSelection();
     live::BindOutputStream();
     files::BindFiles();

@@ -1,11 +1,11 @@
 #pragma once
 
-// The subsystems stand in layers: ui, link, live, chart, files, wiredcfg, radiocfg, analysis,
-// and the application on top. A subsystem calls those below it directly. The few calls that
-// go upward (the receive path handing a frame to the dispatcher, the dispatcher handing a
-// packet to the chart or the data file, ...) go through these hooks, which the application
-// wires at start-up. An unset hook does nothing: that part of the program is absent (a test,
-// or the command-line companion without a chart).
+// The subsystems stand in layers: ui and core, link, live, then files, chart, analysis,
+// radiocfg and wiredcfg, and the application on top (docs/ARCHITECTURE.md). A subsystem calls
+// those below it directly. The few calls that go upward (the receive path handing a frame to
+// the dispatcher, the dispatcher handing a packet to the chart or the data file, ...) go
+// through these hooks, which the application wires at start-up. An unset hook does nothing:
+// that part of the program is absent (a test, or the command-line companion without a chart).
 
 #include <cstdint>
 #include <functional>
@@ -17,6 +17,8 @@ struct Hooks {
     std::function<void(std::uint8_t tenthFlag)> RxDataService;
     // Receive path to the capture file: one raw byte of a radio kind.
     std::function<void(std::uint8_t byte)> CaptureByte;
+    // Port selection to the device table: a port being opened starts with an empty table.
+    std::function<void()> ClearAllDisplayLines;
 
     // Dispatcher and playback to the chart.
     std::function<void(int slot)> PlotData;

@@ -1,12 +1,12 @@
 #include "link/PortSelection.h"
 
+#include "core/Hooks.h"
 #include "core/PanelRoles.h"
 #include "core/ProgramState.h"
 #include "core/UnitKind.h"
 #include "link/PanId.h"
 #include "link/ReceivePath.h"
 #include "link/SerialPort.h"
-#include "live/DeviceTable.h"
 #include "ui/Callbacks.h"
 #include "ui/Controls.h"
 #include "ui/Delay.h"
@@ -55,7 +55,7 @@ int GetComPortOutPutList() {
 
 void ComPort(ui::Event event) {
     if (event != ui::Event::Commit) return;
-    ClearAllDisplayLines();
+    CallHook(hooks.ClearAllDisplayLines);
     const int port = ui::GetInt(mainpanel::ComPortList);
     if (port == 0) return;
 
