@@ -20,7 +20,7 @@ bool ReadInt(const std::string& text, long low, long high, long& value) {
 bool ReadReal(const std::string& text, double low, double high, double& value) {
     char* end = nullptr;
     errno = 0;
-    value = std::strtod(text.c_str(), &end);
+    value = StrToDouble(text.c_str(), &end);
     return errno == 0 && end != text.c_str() && *end == '\0' && value >= low && value <= high;
 }
 

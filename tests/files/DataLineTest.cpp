@@ -1,5 +1,6 @@
 #include "files/codec/DataLine.h"
 #include "files/codec/DataFileName.h"
+#include "support/CNumbers.h"
 
 #include <gtest/gtest.h>
 
@@ -44,7 +45,6 @@ TEST(DataLineTest, ValueFieldsAreSevenCharactersOfPercent07Point4fCutToTheSlot) 
 }
 
 TEST(DataLineTest, ValueFieldsMatchTheCLibraryForAnyValue) {
-    std::setlocale(LC_NUMERIC, "C");
     std::mt19937 random(7);
     std::uniform_real_distribution<float> ranges[] = {
         std::uniform_real_distribution<float>(-10.0f, 10.0f),
@@ -54,9 +54,8 @@ TEST(DataLineTest, ValueFieldsMatchTheCLibraryForAnyValue) {
     for (auto& range : ranges) {
         for (int i = 0; i < 50000; ++i) {
             const float value = range(random);
-            char printed[64];
-            std::snprintf(printed, sizeof printed, "%07.4f", double(value));
-            ASSERT_EQ(Field(value), "," + std::string(printed).substr(0, 7)) << value;
+            const std::string printed = CPrintf("%07.4f", double(value));
+            ASSERT_EQ(Field(value), "," + printed.substr(0, 7)) << value;
         }
     }
 }

@@ -180,6 +180,29 @@ TEST_F(FrameDispatchTest, ATruncatedBlockUpdatesTheHeaderButNoSamples) {
     EXPECT_TRUE(calls.empty());
 }
 
+// A one-value record too short to carry its field is no record: nothing that would be logged
+// changes, and no line (which would repeat the last sample) reaches the file or the stream.
+TEST_F(FrameDispatchTest, AShortOneValueRecordWritesNothing) {
+    Program.PlottingRunning = 1;
+    Program.OutputDataFileOpen = 1;
+    Program.OpenComPortOutPutNum = 2;
+    Packet(kUnitA, "C003,D1,S08,01234\r\n");
+    ASSERT_EQ(calls, (std::vector<std::string>{"PlotContData 0", "Write 0"}));
+    const OutputLineRecord& r = OutputLine[0];
+    for (const char* text : {"C003,D1,S08,", "C003,D1,S0", "C007,D1", "C003,D8,2026-12",
+                             "C003,D9,12:3", "C003,D7,", "C003,D4,", "C003,D"}) {
+        SCOPED_TRACE(text);
+        calls.clear();
+        Packet(kUnitA, text);
+        EXPECT_TRUE(calls.empty());
+        EXPECT_EQ(r.deviceNumber, 3);
+        EXPECT_EQ(r.sampleRate, 8);
+        EXPECT_FLOAT_EQ(r.lastValue, 1.234f);
+        EXPECT_EQ(r.sampleCount, 1);
+        EXPECT_EQ(r.recordType, 1);
+    }
+}
+
 TEST_F(FrameDispatchTest, RatesOutsideOneTo32AreStoredAsOneAndANewRateSpeedsUpTimeSync) {
     struct Case {
         std::string text;
