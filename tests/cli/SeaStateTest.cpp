@@ -3,6 +3,7 @@
 
 #include "CliFixture.h"
 #include "cli/SeaStateCommand.h"
+#include "support/CNumbers.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -90,9 +91,10 @@ TEST_F(SeaStateTest, DataFilesGiveOneRecordPerUnitAndIntervalWithTheirWaves) {
         EXPECT_EQ(f["expected"], "14400");
         EXPECT_EQ(f["present"], "14400");
         EXPECT_EQ(f["flag"], "pass");
-        EXPECT_NEAR(std::stod(f["hm0_m"]), 2 * std::sqrt(2.0) * 0.25 * expected[i].device, 2e-3);
+        EXPECT_NEAR(CStrtod(f["hm0_m"].c_str()), 2 * std::sqrt(2.0) * 0.25 * expected[i].device,
+                    2e-3);
         EXPECT_EQ(f["tp_s"], "8.000");
-        EXPECT_NEAR(std::stod(f["tz_s"]), 8.0, 1e-2);
+        EXPECT_NEAR(CStrtod(f["tz_s"].c_str()), 8.0, 1e-2);
     }
     EXPECT_NE(run.err.find("2 unit(s)"), std::string::npos) << run.err;
     EXPECT_NE(run.err.find("1 line(s) of the data files were not data lines"), std::string::npos);
@@ -169,9 +171,7 @@ TEST_F(SeaStateTest, SingleSampleUnitsAreTimedByTheirDateAndTimeRecords) {
             text += (s / 60 < 10 ? "0" : "") + std::to_string(s / 60) + ":00\r\nC009,D7,G\r\n";
         }
         for (int k = 0; k < 4; ++k) {
-            char field[16];
-            std::snprintf(field, sizeof field, "%07.4f", double(Level(1, s + k / 4.0)));
-            text += std::string("C009,D1,S04,") + field + "\r\n";
+            text += "C009,D1,S04," + CPrintf("%07.4f", double(Level(1, s + k / 4.0))) + "\r\n";
         }
     }
     WriteFile(Path("single.csv"), text);
@@ -261,7 +261,7 @@ TEST_F(SeaStateTest, LongInputsShowProgressAndTheExecutableIgnoresTheLocale) {
     const std::vector<std::string> lines = Lines(run.out);
     ASSERT_EQ(lines.size(), 1u + 3u * 16u);
     EXPECT_EQ(Fields(lines[0], lines[1])["hm0_m"].find(','), std::string::npos);
-    EXPECT_NEAR(std::stod(Fields(lines[0], lines[1])["hm0_m"]), 0.7071, 1e-3);
+    EXPECT_NEAR(CStrtod(Fields(lines[0], lines[1])["hm0_m"].c_str()), 0.7071, 1e-3);
 }
 
 } // namespace
