@@ -1,6 +1,7 @@
 #include "app/Wiring.h"
 
 #include "analysis/Analysis.h"
+#include "analysis/SeaState.h"
 #include "app/DemoMode.h"
 #include "app/FactoryMode.h"
 #include "app/Menus.h"
@@ -65,6 +66,8 @@ void WireSubsystems() {
     hooks.ChartReset = chart::ChartReset;
     hooks.StopPlotting = chart::StopPlotting;
     analysis::BindAnalysis();
+    analysis::BindSeaState();
+    hooks.SeaStateSamples = analysis::FeedSeaState;
     radiocfg::BindRadioConfig();
     hooks.RxConfigData = radiocfg::RxConfigData;
     hooks.DimAllConfig = radiocfg::DimAllConfig;
@@ -85,6 +88,7 @@ void ResetSubsystems() {
     link::ResetReceivePath();
     chart::ResetChartState();
     analysis::ResetAnalysis();
+    analysis::ResetSeaState();
     live::ResetPresenceAndSync();
     wiredcfg::ResetWiredConfig();
     radiocfg::ResetRadioConfig();

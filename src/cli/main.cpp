@@ -1,6 +1,7 @@
 // undarix-cli: the command-line companion. No window: a core application runs the event loop
 // that the serial port and the timers need.
 
+#include "app/NumberLocale.h"
 #include "cli/Cli.h"
 #include "files/NativePath.h"
 
@@ -8,6 +9,7 @@
 
 int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
+    undarix::app::KeepNumbersInCLocale();
     QCoreApplication::setApplicationName("undarix-cli");
     // Taken from argv as they are: a file name that is not valid UTF-8 keeps its bytes.
     QStringList arguments;

@@ -32,6 +32,8 @@ struct Hooks {
     std::function<void()> StopPlotting;
     // Dispatcher to the data file and the output stream.
     std::function<void(int slot)> WriteOutputToFile;
+    // Dispatcher to the sea state: samples of a block, or one sample, are in WorkValue.
+    std::function<void(int slot)> SeaStateSamples;
     // Dispatcher to the radio configuration: a "$" reply is in RxChars.
     std::function<void(int slot)> RxConfigData;
 

@@ -189,6 +189,8 @@ void HelpOnSaveOutput2File() {
         "F004,S32,B0,2014-02-10T16:00:40,05.0664, ...  float format, 32 values.\n"
         "I004,S16,B0,2014-02-10T16:00:40,05.0664, ...  integer format, 64 values.\n"
         "i004,S16,B0,2014-02-10T16:00:40,05.0664, ...  integer format, 60 values.\n"
+        "f004,S04,B0,2014-02-10T16:00:40,05.0664, ...  Davav60 format (a converted Deve Zuravi\n"
+        "    flash card), 60 values.\n"
         "C001,D1,S08,05.0920   one sample: device 1, 8 samples per second, 5.0920 m.\n"
         "C001,D8,2014-02-10    the date of the following samples.\n"
         "C001,D9,16:00:40      the time of the following samples.\n"

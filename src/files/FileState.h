@@ -53,6 +53,7 @@ struct PlaybackState {
     int lineCount = 0;        // characters of the line being assembled in RxCSV
     bool lineTooLong = false; // the line outgrew RxCSV: it is dropped at its end
     bool atLineStart = true;  // the next byte begins a line of the file
+    std::uint64_t served = 0; // lines or frames handed on since the file was opened
     link::codec::ApiFrameAssembler frameAssembler;
 };
 

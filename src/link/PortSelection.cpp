@@ -59,6 +59,14 @@ void ComPort(ui::Event event) {
     CallHook(hooks.ClearAllDisplayLines);
     const int port = ui::GetInt(mainpanel::ComPortList);
     if (port == 0) return;
+    // Opening the output stream's port again would close it under the stream, and the units'
+    // commands would go out to whatever logs the stream.
+    if (port == Program.OpenComPortOutPutNum) {
+        ui::SetInt(mainpanel::ComPortList, 0);
+        ui::ShowStatus(QString("%1 carries the output stream; choose another port for the units")
+                           .arg(PortPathFor(port)));
+        return;
+    }
 
     const int unitType = Program.UnitType;
     const int status = OpenComConfig(port, BaudRateFor(unitType), 0, 8, 1, 4096, 0);

@@ -124,6 +124,30 @@ TEST_F(DataFileTest, LinesReadBackGiveTheValuesCountsAndSpansThatWereWritten) {
     EXPECT_EQ(OutputLine[slot].sampleRate, 8);
 }
 
+// The help gives an example line of every kind a data file holds, each laid out as the writer
+// lays it out.
+TEST_F(DataFileTest, TheHelpShowsAnExampleLineOfEveryKind) {
+    popups->ExpectMessage("SAVE OUTPUT DATA TO A FILE");
+    files::HelpOnSaveOutput2File();
+    ASSERT_EQ(popups->Shown().size(), 1u);
+    const QStringList lines = popups->Shown()[0].text.split('\n');
+    const char* const prefixes[] = {"A004,S32,B0,2014-02-10T16:00:40,",
+                                    "F004,S32,B0,2014-02-10T16:00:40,",
+                                    "I004,S16,B0,2014-02-10T16:00:40,",
+                                    "i004,S16,B0,2014-02-10T16:00:40,",
+                                    "f004,S04,B0,2014-02-10T16:00:40,",
+                                    "C001,D1,S08,05.0920 ",
+                                    "C001,D8,2014-02-10 ",
+                                    "C001,D9,16:00:40 ",
+                                    "C001,D7,G ",
+                                    "C001,D4,12.50 "};
+    for (const char* prefix : prefixes)
+        EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                                [&](const QString& line) { return line.startsWith(prefix); }),
+                  1)
+            << prefix;
+}
+
 TEST_F(DataFileTest, AnIntervalOfOneStartsTheNextFileAtTheFirstDateChange) {
     SetDay(12, 7);
     StartLogging("site.csv");
