@@ -8,36 +8,44 @@
 #include "ui/Controls.h"
 #include "ui/StatusMessage.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 namespace undarix::analysis {
 namespace {
 
 struct SeaStateFileState {
-    QFile file;
-    bool writeFailing = false;
+    files::RecordFile file;
+    files::WriteHealth health;
 };
+
+const files::WriteReport kSeaStateReport{core::mainpanel::LoggingIndicator, ui::kGreen,
+                                         "sea-state file", "records"};
 
 SeaStateFileState& File() {
     static SeaStateFileState state;
     return state;
 }
 
+// A record reaches the file whole and on the disk at once: one comes every 10 to 60 minutes.
+void Append(const std::string& line) {
+    SeaStateFileState& state = File();
+    if (state.file.Append(line.data(), line.size()) && state.file.Sync())
+        files::NoteWriteWorked(state.file, state.health, kSeaStateReport);
+    else
+        files::NoteWriteFailed(state.file, state.health, kSeaStateReport, 1);
+}
+
 // A new file of the series: truncated like its data file, and begun with the header. A
 // failure is told on the status bar; the next record tries again.
 bool OpenFor(const QString& name) {
-    QFile& file = File().file;
-    file.close();
-    file.setFileName(name);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) {
-        ui::ShowStatus(QString("The sea-state file could not be opened (%1): %2")
-                           .arg(file.errorString(), name));
+    files::RecordFile& file = File().file;
+    (void)file.Close();
+    if (!file.Open(name, files::RecordFile::Mode::Replace)) {
+        ui::ShowStatus(
+            QString("The sea-state file could not be opened (%1): %2").arg(file.ErrorText(), name));
         return false;
     }
-    const std::string header = codec::SeaStateCsvHeader() + "\r\n";
-    (void)files::WriteChecked(file, header.data(), qint64(header.size()), File().writeFailing,
-                              core::mainpanel::LoggingIndicator, ui::kGreen, "sea-state file");
+    Append(codec::SeaStateCsvHeader() + "\r\n");
     return true;
 }
 
@@ -54,11 +62,9 @@ QString SeaStateFileNameFor(const QString& dataFileName) {
 void WriteSeaStateRecord(const codec::SeaStateRecord& record) {
     if (!core::Program.OutputDataFileOpen) return;
     const QString name = SeaStateFileNameFor(files::Files.data.SaveOutputDataFileName);
-    QFile& file = File().file;
-    if ((!file.isOpen() || file.fileName() != name) && !OpenFor(name)) return;
-    const std::string line = codec::SeaStateCsvLine(record) + "\r\n";
-    (void)files::WriteChecked(file, line.data(), qint64(line.size()), File().writeFailing,
-                              core::mainpanel::LoggingIndicator, ui::kGreen, "sea-state file");
+    const files::RecordFile& file = File().file;
+    if ((!file.IsOpen() || file.FileName() != name) && !OpenFor(name)) return;
+    Append(codec::SeaStateCsvLine(record) + "\r\n");
 }
 
 void CheckSeaStateFile() {
@@ -66,12 +72,12 @@ void CheckSeaStateFile() {
 }
 
 void CloseSeaStateFile() {
-    File().file.close();
-    File().writeFailing = false;
+    (void)File().file.Close();
+    File().health = {};
 }
 
 QString SeaStateFileName() {
-    return File().file.isOpen() ? File().file.fileName() : QString();
+    return File().file.IsOpen() ? File().file.FileName() : QString();
 }
 
 } // namespace undarix::analysis

@@ -28,7 +28,6 @@ namespace undarix::testing {
 namespace {
 
 using namespace core;
-using namespace live;
 
 constexpr std::uint32_t kRed = 0xFF0000;
 
