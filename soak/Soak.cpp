@@ -10,6 +10,7 @@
 
 #include "app/Application.h"
 #include "app/DemoMode.h"
+#include "app/NumberLocale.h"
 #include "chart/TraceBinding.h"
 #include "core/PanelRoles.h"
 #include "core/ProgramState.h"
@@ -147,6 +148,7 @@ struct Verdict {
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
+    undarix::app::KeepNumbersInCLocale(); // as the program starts
     QCommandLineParser parser;
     parser.setApplicationDescription("Soak run of Undarix against eight simulated radio units.");
     parser.addHelpOption();

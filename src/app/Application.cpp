@@ -1,6 +1,7 @@
 #include "app/Application.h"
 
 #include "app/NetworkOutputControl.h"
+#include "app/NumberLocale.h"
 #include "app/PanelGeometry.h"
 #include "app/Wiring.h"
 #include "core/FrameBuffers.h"
@@ -108,27 +109,66 @@ void SendRunToWiredUnit() {
         link::ComWrtByte(core::Program.OpenComPortNum, 'g');
 }
 
-int RunUndarix(int argc, char** argv) {
-    QApplication application(argc, argv);
-    QApplication::setApplicationName("Undarix");
-    QApplication::setApplicationVersion(UNDARIX_VERSION);
+namespace {
 
-    QCommandLineParser parser;
-    parser.setApplicationDescription("Undarix: live table, logging, chart, spectral analysis and "
-                                     "configuration of wave-measuring field instruments.");
-    parser.addHelpOption();
-    parser.addVersionOption();
-    const QCommandLineOption portOption(
+const QCommandLineOption& PortOption() {
+    static const QCommandLineOption option(
         "port",
         "Add a serial device PATH that the system does not list (a pseudo-terminal) to "
         "both port lists. Repeatable.",
         "PATH");
-    parser.addOption(portOption);
+    return option;
+}
+
+void NameTheApplication() {
+    QCoreApplication::setApplicationName("Undarix");
+    QCoreApplication::setApplicationVersion(UNDARIX_VERSION);
+}
+
+void DescribeOptions(QCommandLineParser& parser) {
+    parser.setApplicationDescription("Undarix: live table, logging, chart, spectral analysis and "
+                                     "configuration of wave-measuring field instruments.");
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addOption(PortOption());
     AddApplicationOptions(parser);
+}
+
+bool AsksForHelpOrVersion(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray argument(argv[i]);
+        if (argument == "--") return false;
+        for (const char* option : {"-h", "-?", "--help", "--help-all", "-v", "--version"})
+            if (argument == option) return true;
+    }
+    return false;
+}
+
+// Help and version need no window: they are answered without a display (over SSH, say),
+// where the GUI would not start.
+int AnswerHelpOrVersion(int argc, char** argv) {
+    QCoreApplication application(argc, argv);
+    NameTheApplication();
+    QCommandLineParser parser;
+    DescribeOptions(parser);
+    parser.process(application); // prints the help or the version and ends the program
+    return 0;
+}
+
+} // namespace
+
+int RunUndarix(int argc, char** argv) {
+    if (AsksForHelpOrVersion(argc, argv)) return AnswerHelpOrVersion(argc, argv);
+    QApplication application(argc, argv);
+    KeepNumbersInCLocale();
+    NameTheApplication();
+
+    QCommandLineParser parser;
+    DescribeOptions(parser);
     parser.process(application);
 
     StartOptions options;
-    options.extraPorts = parser.values(portOption);
+    options.extraPorts = parser.values(PortOption());
     std::unique_ptr<MainWindow> panel = LoadMainPanel(options);
     ApplyApplicationOptions(parser);
     StartSavedNetworkOutput();

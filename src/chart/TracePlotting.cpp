@@ -62,10 +62,10 @@ void ShowStartTime(std::int64_t start) {
 // The start of a chart that a single sample started over, with its seconds as a real number.
 void ShowStartTimeWithFraction(std::int64_t start) {
     const CalendarTime t = LocalCalendarFromAbsoluteTime(start);
-    char text[48];
-    std::snprintf(text, sizeof text, "%04i-%02i-%02iT%02i:%02i:%2.3f", t.year, t.month, t.day,
-                  t.hour, t.minute, double(t.second));
-    ui::SetText(roles::StartTimeText, QString::fromLatin1(text));
+    // Qt's printf writes a decimal point in every locale, as the other time stamps have.
+    ui::SetText(roles::StartTimeText,
+                QString::asprintf("%04i-%02i-%02iT%02i:%02i:%2.3f", t.year, t.month, t.day, t.hour,
+                                  t.minute, double(t.second)));
 }
 
 double PlotY(float value) {
@@ -235,8 +235,13 @@ void PlotContData(int slot) {
         const std::int64_t start = stamp + count / rate;
         ShowStartTimeWithFraction(start);
         Chart.ChartCtr = double(start);
-        p = 0;
+        // The new start is a whole second; the sample lies the rest of its count after it.
+        p = count >= 0 ? count % rate : 0;
         DeleteGraphPlot();
+        // As for a block: what the traces held belongs to the chart that was, and the analysis
+        // must see only the points drawn since.
+        for (Trace& used : ChartFifo)
+            if (used.deviceNumber != 0) MarkNoSample(used, kTracePoints);
     }
     if (p < 0) return;
 

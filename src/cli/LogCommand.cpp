@@ -12,6 +12,7 @@
 #include "files/FileState.h"
 #include "files/codec/DataFileName.h"
 #include "link/PortSelection.h"
+#include "link/PortWatch.h"
 #include "link/SerialPort.h"
 #include "live/DeviceTable.h"
 #include "ui/Callbacks.h"
@@ -37,6 +38,7 @@ namespace undarix::cli {
 const char* const kLogHelp =
     R"(Usage: undarix-cli log --port PATH --kind KIND [--csv FILE.csv] [--interval DAYS]
                        [--capture FILE.api] [--staff-length N=METERS]...
+                       [--give-up-after MINUTES]
 
 Logs the units on a serial port without a window, through the program's own serial path:
 the receive callback, the frame dispatcher and device table, the presence timer, the data
@@ -61,12 +63,21 @@ Options:
   --staff-length N=METERS
                      the length of the Vazavevezeze's staff N (1 to 8) in meters, as in
                      its staff-length table; once for each staff
+  --give-up-after MINUTES
+                     end with exit status 1 when the port has been away this long
+                     (default: never; the log waits for the port for as long as it runs)
 
 One status line a second goes to standard error: units heard, lines written, bytes
-captured.
+captured. When the port goes away (the adapter pulled, the cable's far end gone) a line
+says so with the time, the log tries the port again every few seconds (the same path, or
+the same USB adapter on a new path), and a line says when it is back and how long the gap
+was; the files go on where they were. When the disk is full, lines (and captured frames)
+that cannot be written whole are counted and left out, and the count is said when writing
+works again. The files are locked while they are written: a second log on the same data
+file, capture file or device (under any name) is refused.
 
-Exit status: 0 after a clean stop, 1 bad input (the port or a file cannot be opened),
-2 usage error.
+Exit status: 0 after a clean stop, 1 bad input (the port or a file cannot be opened, or the
+port stayed away longer than --give-up-after), 2 usage error.
 )";
 
 namespace {
@@ -112,6 +123,7 @@ struct LogRequest {
     QString capture;
     std::vector<StaffLength> staffLengths;
     std::optional<LogNetworkRequest> network;
+    double giveUpMinutes = 0.0; // 0: never
 };
 
 // "N=METERS": a staff of the board, 1 to 8, and its length.
@@ -198,11 +210,9 @@ int StartDataFile(const LogRequest& request, const Console& console) {
     const QString name = QString::fromStdString(names::DataFileNameWithNumber(numbered, number));
 
     files::DataFileState& data = files::Files.data;
-    data.SaveOutputDataHandle.setFileName(name);
-    if (!data.SaveOutputDataHandle.open(QIODevice::WriteOnly | QIODevice::Truncate |
-                                        QIODevice::Unbuffered))
+    if (!data.SaveOutputDataHandle.Open(name, files::RecordFile::Mode::Replace))
         return BadInput(console, name,
-                        "cannot be written: " + data.SaveOutputDataHandle.errorString());
+                        "cannot be written: " + data.SaveOutputDataHandle.ErrorText());
     data.SaveOutputDataFileName = name;
     data.SaveFileInterval = request.interval;
     data.SaveFileLastDay = ui::Now().date().day();
@@ -214,15 +224,11 @@ int StartDataFile(const LogRequest& request, const Console& console) {
 }
 
 int StartCapture(const LogRequest& request, const Console& console, bool& existed) {
-    files::CaptureFileState& capture = files::Files.capture;
     existed = QFileInfo::exists(request.capture);
-    capture.SaveAPIFrameDataHandle.setFileName(request.capture);
-    if (!capture.SaveAPIFrameDataHandle.open(QIODevice::WriteOnly | QIODevice::Append |
-                                             QIODevice::Unbuffered))
+    if (!files::StartCaptureFile(request.capture, files::RecordFile::Mode::Append))
         return BadInput(console, request.capture,
-                        "cannot be written: " + capture.SaveAPIFrameDataHandle.errorString());
-    capture.SaveAPIFrameDataFileName = request.capture;
-    Program.APIFrameDataFileOpen = 1;
+                        "cannot be written: " +
+                            files::Files.capture.SaveAPIFrameDataHandle.ErrorText());
     return kExitOk;
 }
 
@@ -238,11 +244,54 @@ void AbandonFiles(bool captureExisted) {
     if (captureOpen && !captureExisted) QFile::remove(capture);
 }
 
+// The bytes the capture file has grown by.
+struct CaptureCount {
+    std::int64_t startSize = 0;
+    [[nodiscard]] std::int64_t Captured() const {
+        const files::RecordFile& file = files::Files.capture.SaveAPIFrameDataHandle;
+        return file.IsOpen() ? file.Size() - startSize : 0;
+    }
+};
+
 int UnitsHeard() {
     int heard = 0;
     for (const live::OutputLineRecord& record : live::OutputLine)
         if (record.address != 0) ++heard;
     return heard;
+}
+
+// ", 12 lines and 3 frames could not be written": what a full disk cost, if anything.
+QString LostText() {
+    const std::uint64_t lines = files::Files.data.health.lostTotal;
+    const std::uint64_t frames = files::Files.capture.health.lostTotal;
+    if (lines == 0 && frames == 0) return {};
+    QStringList lost;
+    if (lines != 0) lost << QString("%1 lines").arg(lines);
+    if (frames != 0) lost << QString("%1 captured frames").arg(frames);
+    return ", " + lost.join(" and ") + " could not be written";
+}
+
+// The line of each second: the units, the lines and bytes, and whether the port is away.
+QString StatusLine(const LogRequest& request, std::int64_t captured) {
+    const QString away = link::UnitPortAway()
+                             ? QString("%1 away for %2, waiting for it; ")
+                                   .arg(request.port, link::GapText(link::UnitPortAwayMs()))
+                             : QString();
+    const QString file =
+        Program.OutputDataFileOpen
+            ? " (" + QFileInfo(files::Files.data.SaveOutputDataFileName).fileName() + ")"
+            : QString();
+    return QString("%1%2 units heard, %3 lines written%4%5, %6 bytes captured")
+        .arg(away)
+        .arg(UnitsHeard())
+        .arg(files::Files.data.linesWritten)
+        .arg(file, LostText())
+        .arg(captured);
+}
+
+[[nodiscard]] bool GivingUp(const LogRequest& request) {
+    return request.giveUpMinutes > 0.0 && link::UnitPortAway() &&
+           double(link::UnitPortAwayMs()) >= request.giveUpMinutes * 60000.0;
 }
 
 int RunLog(const LogRequest& request, const Console& console) {
@@ -274,11 +323,7 @@ int RunLog(const LogRequest& request, const Console& console) {
         console.ErrLine(QString("undarix-cli log: %1 the capture file %2")
                             .arg(captureExisted ? "continuing" : "writing", request.capture));
 
-    std::uint64_t captured = 0;
-    core::hooks.CaptureByte = [&captured](std::uint8_t byte) {
-        files::CaptureByte(byte);
-        ++captured;
-    };
+    CaptureCount capture{files::Files.capture.SaveAPIFrameDataHandle.Size()};
 
     QEventLoop loop;
     QSocketNotifier stopNotifier(stopPipe[0], QSocketNotifier::Read);
@@ -289,33 +334,33 @@ int RunLog(const LogRequest& request, const Console& console) {
         loop.quit();
     });
 
+    int exitStatus = kExitOk;
     QTimer status;
     status.setInterval(1000);
     QObject::connect(&status, &QTimer::timeout, &loop, [&] {
-        console.ErrLine(
-            QString("undarix-cli log: %1 units heard, %2 lines written%3, %4 bytes "
-                    "captured")
-                .arg(UnitsHeard())
-                .arg(files::Files.data.linesWritten)
-                .arg(Program.OutputDataFileOpen
-                         ? " (" + QFileInfo(files::Files.data.SaveOutputDataFileName).fileName() +
-                               ")"
-                         : QString())
-                .arg(captured) +
-            NetworkStatusPart());
+        console.ErrLine("undarix-cli log: " + StatusLine(request, capture.Captured()) +
+                        NetworkStatusPart());
+        if (GivingUp(request)) {
+            console.ErrLine(QString("undarix-cli log: %1 has been away for %2: giving up")
+                                .arg(request.port, link::GapText(link::UnitPortAwayMs())));
+            exitStatus = kExitBadInput;
+            loop.quit();
+        }
     });
     status.start();
 
     loop.exec();
 
     // The closing steps of the program's end: data file, capture file, then the port.
+    const std::int64_t captured = capture.Captured();
     files::CloseDataFileNow();
     files::CloseCaptureFileNow();
     link::CloseUnitPort();
-    console.ErrLine(QString("undarix-cli log: stopped; %1 lines written, %2 bytes captured")
+    console.ErrLine(QString("undarix-cli log: stopped; %1 lines written%2, %3 bytes captured")
                         .arg(files::Files.data.linesWritten)
+                        .arg(LostText())
                         .arg(captured));
-    return kExitOk;
+    return exitStatus;
 }
 
 } // namespace
@@ -332,7 +377,8 @@ int Log(const QStringList& arguments, const Console& console) {
                        {"csv", "data file", "FILE"},
                        {"interval", "days per data file", "DAYS"},
                        {"capture", "capture file", "FILE"},
-                       {"staff-length", "a board staff's length", "N=METERS"}});
+                       {"staff-length", "a board staff's length", "N=METERS"},
+                       {"give-up-after", "minutes the port may stay away", "MINUTES"}});
     parser.addOptions(NetworkOutputOptions());
     static const std::string help = std::string(kLogHelp) + kLogNetworkHelp;
     if (auto status = ParseCommandLine(parser, arguments, command, help.c_str(), console))
@@ -367,6 +413,15 @@ int Log(const QStringList& arguments, const Console& console) {
                                       "its length in meters, not '%1'")
                                   .arg(text));
         request.staffLengths.push_back(*length);
+    }
+    if (parser.isSet("give-up-after")) {
+        bool ok = false;
+        request.giveUpMinutes = parser.value("give-up-after").toDouble(&ok);
+        if (!ok || !(request.giveUpMinutes > 0.0))
+            return UsageError(console, command,
+                              QString("--give-up-after wants a number of minutes above 0, not "
+                                      "'%1'")
+                                  .arg(parser.value("give-up-after")));
     }
     if (!request.staffLengths.empty() && !core::IsBoard(request.kind))
         return UsageError(console, command, "--staff-length is for the Vazavevezeze's staffs");

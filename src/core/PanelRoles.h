@@ -83,6 +83,8 @@ inline constexpr ui::Role WiredConnect = "WSWLDeviceConnectTimer";
 inline constexpr ui::Role WiredConfig = "WLWSConfigTimer";
 inline constexpr ui::Role ReadFile = "ReadFileTimer";
 inline constexpr ui::Role FileInterval = "SaveNewFileInterval";
+inline constexpr ui::Role FileSync = "FileSyncTimer";
+inline constexpr ui::Role PortWatch = "PortWatchTimer";
 } // namespace timer
 
 } // namespace undarix::core

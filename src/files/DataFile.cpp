@@ -29,6 +29,7 @@ namespace mainpanel = core::mainpanel;
 namespace menu = core::menu;
 
 constexpr std::uint32_t kLoggingColor = ui::kGreen;
+const WriteReport kDataFileReport{mainpanel::LoggingIndicator, kLoggingColor, "data file", "lines"};
 constexpr int kOneContinuousFile = 99;
 
 const char* const kIntervalPrompt =
@@ -52,7 +53,11 @@ void ShowLogging(bool on) {
 }
 
 void LoggingOff() {
-    Files.data.SaveOutputDataHandle.close();
+    DataFileState& data = Files.data;
+    if (data.SaveOutputDataHandle.IsOpen() && !data.SaveOutputDataHandle.Close())
+        ui::ShowStatus(
+            QString("The data file could not be closed cleanly (%1): %2")
+                .arg(data.SaveOutputDataHandle.ErrorText(), data.SaveOutputDataFileName));
     Program.OutputDataFileOpen = 0;
     ShowLogging(false);
 }
@@ -89,9 +94,12 @@ void WriteOutputToFile(int slot) {
 
     if (Program.OutputDataFileOpen) {
         DataFileState& data = Files.data;
-        if (WriteChecked(data.SaveOutputDataHandle, line, qint64(length), data.writeFailing,
-                         mainpanel::LoggingIndicator, kLoggingColor, "data file"))
+        if (data.SaveOutputDataHandle.Append(line, length)) {
             ++data.linesWritten;
+            NoteWriteWorked(data.SaveOutputDataHandle, data.health, kDataFileReport);
+        } else {
+            NoteWriteFailed(data.SaveOutputDataHandle, data.health, kDataFileReport, 1);
+        }
     }
     if (port != 0) link::ComWrt(port, line, int(length));
     if (Program.NetworkOutputOn) PublishDataLine(slot, line, length);
@@ -115,13 +123,15 @@ void SaveOutputDataToFile() {
         return;
 
     if (Program.OutputDataFileOpen) LoggingOff();
-    if (!OpenForWriting(data.SaveOutputDataHandle, numbered, "Nothing is being saved.")) return;
+    if (!OpenForWriting(data.SaveOutputDataHandle, numbered, RecordFile::Mode::Replace,
+                        "Nothing is being saved."))
+        return;
     data.SaveOutputDataFileName = numbered;
     Program.OutputDataFileOpen = 1;
     data.SaveFileLastDay = ui::Now().date().day();
     data.SaveFileDayCounter = 0;
     data.SaveFileNameCounter = 0;
-    data.writeFailing = false;
+    data.health = WriteHealth{};
     data.lastNumberShown = false;
     ShowLogging(true);
     ui::ShowStatus(QString("Saving output data to %1").arg(numbered));
@@ -154,7 +164,9 @@ void SaveNewFileInterval() {
         return;
     }
     const QString name = NameWithNumber(next);
-    if (!OpenForWriting(data.SaveOutputDataHandle, name, "Saving output data has stopped.")) {
+    // Closing the full file forces it to the disk before the next one begins.
+    if (!OpenForWriting(data.SaveOutputDataHandle, name, RecordFile::Mode::Replace,
+                        "Saving output data has stopped.")) {
         LoggingOff();
         return;
     }
@@ -179,6 +191,8 @@ void HelpOnSaveOutput2File() {
         "F004,S32,B0,2014-02-10T16:00:40,05.0664, ...  float format, 32 values.\n"
         "I004,S16,B0,2014-02-10T16:00:40,05.0664, ...  integer format, 64 values.\n"
         "i004,S16,B0,2014-02-10T16:00:40,05.0664, ...  integer format, 60 values.\n"
+        "f004,S04,B0,2014-02-10T16:00:40,05.0664, ...  Davav60 format (a converted Deve Zuravi\n"
+        "    flash card), 60 values.\n"
         "C001,D1,S08,05.0920   one sample: device 1, 8 samples per second, 5.0920 m.\n"
         "C001,D8,2014-02-10    the date of the following samples.\n"
         "C001,D9,16:00:40      the time of the following samples.\n"

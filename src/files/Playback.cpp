@@ -15,6 +15,8 @@
 #include "ui/StatusMessage.h"
 #include "ui/Timers.h"
 
+#include <QFileInfo>
+
 namespace undarix::files {
 namespace {
 
@@ -65,9 +67,16 @@ bool StartsLine(std::uint8_t byte) {
     return byte == 'A' || byte == 'F' || byte == 'I' || byte == 'C' || byte == 'f' || byte == 'i';
 }
 
+// What may stand before a line's kind letter without hiding the line: blanks and tabs of an
+// indented line, and the UTF-8 byte-order mark an editor may have put at the start of the file.
+bool LeadsLine(std::uint8_t byte) {
+    return byte == ' ' || byte == '\t' || byte == 0xEF || byte == 0xBB || byte == 0xBF;
+}
+
 void FeedDataFileByte(std::uint8_t byte) {
     PlaybackState& playback = Files.playback;
     if (Program.OpenCVSFileStatus == kNotLookedAt) {
+        if (LeadsLine(byte)) return; // the first byte that says something decides
         // A flash-card file that was not converted begins with "Y".
         Program.OpenCVSFileStatus = byte == 'Y' ? kRefused : kAccepted;
         playback.lineCount = 0;
@@ -76,10 +85,12 @@ void FeedDataFileByte(std::uint8_t byte) {
     }
     if (Program.OpenCVSFileStatus != kAccepted) return;
 
-    // A line begins with a kind letter at the start of a line of the file; header lines, blank
-    // lines and the rest of a line the reader came into halfway are passed over.
+    // A line begins with a kind letter at the start of a line of the file (after blanks or a
+    // byte-order mark, if any); header lines, blank lines and the rest of a line the reader
+    // came into halfway are passed over.
     if (Program.FileRxStatus != kInside) {
         const bool lineStart = playback.atLineStart;
+        if (lineStart && LeadsLine(byte)) return;
         playback.atLineStart = byte == '\r' || byte == '\n';
         if (!lineStart || !StartsLine(byte)) return;
         RxCSV[0] = char(byte);
@@ -93,6 +104,7 @@ void FeedDataFileByte(std::uint8_t byte) {
         playback.atLineStart = true;
         if (playback.lineTooLong) return; // dropped whole
         RxCSV[playback.lineCount] = '\0';
+        ++playback.served;
         RxCSVFileService();
         return;
     }
@@ -109,10 +121,26 @@ void FeedCaptureFileByte(std::uint8_t byte) {
         return;
     }
     link::UartXbee.frameLength = assembler.FrameLength();
+    ++Files.playback.served;
     Program.FileRxStatus = kServing;
     core::CallHook(core::hooks.RxDataService, std::uint8_t(0));
     assembler.Serve();
     Program.FileRxStatus = kIdle;
+}
+
+// A file read to its end without one line or frame is no file of this program's (or of the
+// chosen type): silence would look like a file of no data.
+void SayWhenNothingWasRead() {
+    const PlaybackState& playback = Files.playback;
+    if (playback.served != 0 || Program.OpenCVSFileStatus == kRefused) return;
+    const QString name = QFileInfo(playback.OpenFileName).fileName();
+    if (Program.OpenFileType == kDataFile)
+        ui::ShowStatus(QString("No data line found in %1: each line must begin with its kind "
+                               "letter (A, F, I, i, f or C)")
+                           .arg(name));
+    else
+        ui::ShowStatus(
+            QString("No API frame with a good length and checksum found in %1").arg(name));
 }
 
 } // namespace
@@ -153,6 +181,7 @@ void ReadFileTimer() {
         ui::ShowStatus(QString("Reading %1 failed: %2").arg(file.fileName(), file.errorString()));
     if (count <= 0) {
         StopPlotting(); // the file stays open: the position can be moved back
+        SayWhenNothingWasRead();
         return;
     }
     Program.FileLocation += count;
@@ -163,10 +192,10 @@ void ReadFileTimer() {
 void PlotSpeedCtr(ui::Event event) {
     if (event != ui::Event::Commit) return;
     double speed = ui::GetReal(mainpanel::PlaybackSpeed);
-    const int backwards = speed < 0 ? 1 : 0;
-    if (backwards != Program.FileReadBackwards) ResetAssembly();
-    Program.FileReadBackwards = backwards;
-    if (backwards) speed = -speed;
+    // The direction alone moves nothing: the line being read goes on. Each step back moves
+    // the position and starts the assembly afresh there.
+    Program.FileReadBackwards = speed < 0 ? 1 : 0;
+    if (Program.FileReadBackwards) speed = -speed;
     if (speed == 0.0) {
         // Pauses: the interval would be infinite.
         ui::SetTimerEnabled(core::timer::ReadFile, false);
@@ -229,6 +258,7 @@ void OpenFile2PlotPath(const QString& path) {
     ui::SetInt(mainpanel::PlaybackPosition, 0);
     Program.FileLocation = 0;
     ResetAssembly();
+    playback.served = 0;
     ui::SetTimerEnabled(core::timer::ReadFile, true);
 
     if (Program.DataSource == core::kSourceFile) {

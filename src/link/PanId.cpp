@@ -230,6 +230,10 @@ void ForgetPanIdRequest() {
     PanId.pendingRoute = kNoRoute;
 }
 
+bool PanIdRequestPending() {
+    return PanId.pendingRoute != kNoRoute;
+}
+
 void BindPanId() {
     ui::OnEvent(mainpanel::LocalPanId, Xstick_PAN_ID);
     ui::OnEvent(configpage::RemotePanIdField, RavoZerarXB_PAN_ID);

@@ -47,6 +47,8 @@ void RxRemoteATCommandResponce(int count);
 bool ResendPanIdRequest();
 // TxStr now holds something else (a unit command): no AT request is outstanding.
 void ForgetPanIdRequest();
+// Whether TxStr holds an AT request awaiting its response.
+[[nodiscard]] bool PanIdRequestPending();
 
 // Binds the three callbacks and their help.
 void BindPanId();

@@ -5,6 +5,7 @@
 #include "core/ProgramState.h"
 #include "core/UnitKind.h"
 #include "link/PanId.h"
+#include "link/PortWatch.h"
 #include "link/ReceivePath.h"
 #include "link/SerialPort.h"
 #include "ui/Callbacks.h"
@@ -58,6 +59,14 @@ void ComPort(ui::Event event) {
     CallHook(hooks.ClearAllDisplayLines);
     const int port = ui::GetInt(mainpanel::ComPortList);
     if (port == 0) return;
+    // Opening the output stream's port again would close it under the stream, and the units'
+    // commands would go out to whatever logs the stream.
+    if (port == Program.OpenComPortOutPutNum) {
+        ui::SetInt(mainpanel::ComPortList, 0);
+        ui::ShowStatus(QString("%1 carries the output stream; choose another port for the units")
+                           .arg(PortPathFor(port)));
+        return;
+    }
 
     const int unitType = Program.UnitType;
     const int status = OpenComConfig(port, BaudRateFor(unitType), 0, 8, 1, 4096, 0);
@@ -82,11 +91,13 @@ void ComPort(ui::Event event) {
     ui::ShowStatus(
         QString("Port %1 open at %2 baud").arg(PortPathFor(port)).arg(BaudRateFor(unitType)));
     InstallComCallback(port, kRxCharEvent, ComCallback);
+    StartPortWatch(port);
     Program.WSWLConnectTimer = 0;
     if (radio) GetLocalPANID();
 }
 
 void CloseUnitPort() {
+    StopPortWatch();
     if (Program.OpenComPortNum != 0) {
         SendRunBeforeClosing(Program.OpenComPortNum);
         CloseCom(Program.OpenComPortNum);
@@ -114,6 +125,7 @@ void ChangeComport(ui::Event event) {
 void BindPortSelection() {
     ui::OnEvent(mainpanel::ComPortList, ComPort);
     ui::OnEvent(mainpanel::ChangeComPortButton, ChangeComport);
+    ui::CreateTimer(timer::PortWatch, kPortWatchSeconds, PortWatchTimer);
     ui::SetHelp(mainpanel::ComPortList, "SELECT  SERIAL COM PORT", kPortHelp);
     ui::SetHelp(mainpanel::ChangeComPortButton, "CHANGE THE SERIAL COM PORT",
                 QString(kPortHelp).replace("(XStick or Digi Adapter)", "(the Digi Adapter)"));

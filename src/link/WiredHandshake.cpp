@@ -56,8 +56,10 @@ void StopAcknowledged(WiredReceiveState& rx, std::uint8_t byte) {
     const int at = StoredAt(rx);
     // A unit that answers "BAD" has stopped all the same.
     if ((at == kStokComma && LineStartsWith(rx, "STOK")) ||
-        (at == kBadComma && LineStartsWith(rx, "BAD")))
+        (at == kBadComma && LineStartsWith(rx, "BAD"))) {
         Program.WSWLConnectStatus = 2;
+        rx.badBlocks = 0; // a new hand-shake: its block gets its own three tries
+    }
 }
 
 void SerialNumberReceived(WiredReceiveState& rx, std::uint8_t byte) {
@@ -79,6 +81,9 @@ void RefuseBadBlock(WiredReceiveState& rx) {
     }
     rx.badBlocks = 0;
     Program.WSWLConnectStatus = 6;
+    // The samples go on with the staff length held before: on a first connection there is
+    // none, and the panel must say so as for a block that names no staff.
+    ShowWiredStaffLength();
     ui::ShowStatus(QString("The unit's configuration block arrived damaged %1 times in a row: "
                            "its settings are not used. Check the cable.")
                        .arg(kBadBlockReads));

@@ -47,6 +47,32 @@ bool ValidRow(int row) {
     return row >= 0 && row < kTableSlots;
 }
 
+// The zero mode of a freed record whose unit is expected back (wired units, board staffs).
+struct KeptZero {
+    std::uint64_t address = 0; // 0 = none
+    int zeroMode = 0;
+    float zeroOffset = 0.0f;
+};
+std::array<KeptZero, kTableSlots> keptZeros;
+
+void GiveBackZero(OutputLineRecord& record) {
+    for (KeptZero& kept : keptZeros) {
+        if (kept.address != record.address) continue;
+        record.zeroMode = kept.zeroMode;
+        record.zeroOffset = kept.zeroOffset;
+        kept = KeptZero{};
+        return;
+    }
+}
+
+void FreeAllRecords() {
+    for (OutputLineRecord& record : OutputLine) {
+        record.address = 0;
+        record.deviceNumber = 0;
+    }
+    ClearAllDisplayLines();
+}
+
 } // namespace
 
 int GetOutputLineLoc(std::uint64_t address) {
@@ -59,6 +85,7 @@ int GetOutputLineLoc(std::uint64_t address) {
         OutputLine[slot] = OutputLineRecord{};
         OutputLine[slot].sampleRate = 1; // as every record starts
         OutputLine[slot].address = address;
+        GiveBackZero(OutputLine[slot]);   // only the same wired unit or staff, reconnected
         Program.FastSyncSecTimeout = 300; // a new unit: synchronise clocks quickly again
         SortAllDisplayNum();
         DisplayAllOutputLines();
@@ -162,15 +189,23 @@ void UnDimLine(int row) {
 }
 
 void ClearAllOutputLines() {
-    for (OutputLineRecord& record : OutputLine) {
-        record.address = 0;
-        record.deviceNumber = 0;
+    keptZeros = {};
+    FreeAllRecords();
+}
+
+void ClearAllOutputLinesKeepingZero() {
+    keptZeros = {};
+    for (int slot = 0; slot < kTableSlots; ++slot) {
+        const OutputLineRecord& record = OutputLine[slot];
+        if (record.address != 0)
+            keptZeros[slot] = {record.address, record.zeroMode, record.zeroOffset};
     }
-    ClearAllDisplayLines();
+    FreeAllRecords();
 }
 
 void ResetDeviceTable() {
     OutputLine = {};
+    keptZeros = {};
 }
 
 void BindDeviceTableHelp() {

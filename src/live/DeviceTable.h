@@ -52,6 +52,10 @@ void DimLine(int row);
 void UnDimLine(int row);
 // Frees every record (address and device number cleared) and clears the rows.
 void ClearAllOutputLines();
+// The same, when the connection to a wired unit or the board was lost or is being restarted:
+// the unit or staff heard again gets back its zero mode and zero offset, so its values do not
+// silently turn absolute. The next ClearAllOutputLines forgets them.
+void ClearAllOutputLinesKeepingZero();
 
 // Back to the values held before start-up.
 void ResetDeviceTable();

@@ -83,6 +83,9 @@ void ServeTimeSync(std::uint64_t address, std::string_view text) {
 void ServeSingleRecord(int slot, std::string_view text, std::uint8_t tenthFlag) {
     OutputLineRecord& record = OutputLine[slot];
     const codec::SingleRecord single = codec::DecodeSingleRecord(text, tenthFlag != 0);
+    // Too short to carry its field: no record. A line written now would repeat the last
+    // sample's value as a new one.
+    if (single.type == 0) return;
     record.deviceNumber = std::uint8_t(single.deviceNumber);
     switch (single.type) {
     case '1': {
@@ -94,6 +97,7 @@ void ServeSingleRecord(int slot, std::string_view text, std::uint8_t tenthFlag) 
         record.updated = 1;
         record.recordType = 1;
         if (Program.PlottingRunning) CallHook(hooks.PlotContData, slot);
+        CallHook(hooks.SeaStateSamples, slot);
         break;
     }
     case '8':
@@ -148,6 +152,7 @@ void ServeBlock(int slot, std::string_view text) {
     WrLine2Display(slot);
     if (count == 0) return;
     if (Program.PlottingRunning) CallHook(hooks.PlotData, slot);
+    CallHook(hooks.SeaStateSamples, slot);
     if (ReportsToFileOrPort()) CallHook(hooks.WriteOutputToFile, slot);
 }
 

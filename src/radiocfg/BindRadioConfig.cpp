@@ -13,6 +13,7 @@
 #include "radiocfg/UnitSelection.h"
 #include "ui/Callbacks.h"
 #include "ui/Controls.h"
+#include "ui/StraySteps.h"
 #include "ui/Timers.h"
 #include "ui/widgets/HexField.h"
 
@@ -62,6 +63,8 @@ void BindRadioConfig() {
         if (core::Program.UnitType != 3) return std::nullopt;
         return ui::HelpText{"RAVO ZERAR TYPE", kRavoZerarTypeHelp};
     });
+    // Scrolling the page must not step from unit to unit.
+    ui::PreventStrayCommits({DeviceNumberSelector});
     link::BindPanId();
     BindSettingsCallbacks();
     BindClockCallbacks();

@@ -124,11 +124,16 @@ void SyncToPC(ui::Event event) {
     const QDateTime now = wiredcfg::WaitForNextSecond();
     const QDate date = now.date();
     const QTime time = now.time();
-    SendUnitCommand(codec::FormatClock(date.year(), date.month(), date.day(), time.hour(),
-                                       time.minute(), time.second()));
-    // A sync is never resent: seconds later it would set the clock wrong. TxStr now holds it,
-    // so an earlier command still awaiting its reply can no longer be resent either.
-    if (Program.ConfigStatus == kIdle) Program.TxWait = 0;
+    const codec::CommandLine sync = codec::FormatClock(date.year(), date.month(), date.day(),
+                                                       time.hour(), time.minute(), time.second());
+    // A sync is never resent: seconds later it would set the clock wrong. A setting written
+    // just before may still await its acknowledge; it keeps its resend, or its control would
+    // stay dimmed for good when that acknowledge was lost. While the configuration is being
+    // read, the read sequence goes on as it was.
+    if (Program.ConfigStatus == kIdle)
+        SendOnceKeepingTheAwaitedCommand(sync);
+    else
+        SendUnitCommand(sync);
     ui::SetInt(ClockYearField, date.year());
     ui::SetInt(ClockMonthField, date.month());
     ui::SetInt(ClockDayField, date.day());

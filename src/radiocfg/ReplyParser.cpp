@@ -234,6 +234,9 @@ Outcome WriteAcknowledge(char key, string_view reply, int slot) {
         Undim({ClockYearField, ClockMonthField, ClockDayField, ClockHourField, ClockMinuteField,
                ClockSecondField});
         if (Program.EnaAutoSync == 0) ui::SetDimmed(SetClockButton, false);
+        // After a clock sync TxStr may hold an earlier setting still awaiting its own
+        // acknowledge: the sync's does not end that wait.
+        if (!TxStrHolds("WT")) return Outcome::KeepWaiting;
         break;
     case 'P': Confirm(PowerSwitch, value); break;
     case 'W':

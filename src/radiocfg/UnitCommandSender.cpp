@@ -34,6 +34,23 @@ void SendUnitSetting(const codec::CommandLine& line) {
     Program.TxWait = 1;
 }
 
+bool TxStrHolds(std::string_view letters) {
+    return letters.size() == 2 && Program.TxStr[0] == letters[0] && Program.TxStr[1] == letters[1];
+}
+
+void SendOnceKeepingTheAwaitedCommand(const codec::CommandLine& line) {
+    // An AT request of the PAN ID goes its own way and is not kept; a clock setting still
+    // awaited is overtaken by this one.
+    const bool keep = Program.TxWait != 0 && !link::PanIdRequestPending() && !TxStrHolds("WT");
+    char awaited[sizeof Program.TxStr];
+    std::memcpy(awaited, Program.TxStr, sizeof awaited);
+    SendUnitCommand(line);
+    if (keep)
+        std::memcpy(Program.TxStr, awaited, sizeof awaited);
+    else
+        Program.TxWait = 0;
+}
+
 void ResendTxStr() {
     if (link::ResendPanIdRequest()) return;
     link::ComWrtAPIFrame(Program.ConfigDeviceAddr, TxStrLength());

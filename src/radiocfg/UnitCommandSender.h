@@ -5,6 +5,8 @@
 
 #include "radiocfg/codec/UnitCommand.h"
 
+#include <string_view>
+
 namespace undarix::radiocfg {
 
 // Puts the command into TxStr and sends it to ConfigDeviceAddr in a transmit request. A line
@@ -17,5 +19,13 @@ void SendUnitSetting(const codec::CommandLine& line);
 // Sends TxStr again the way it first went out (a unit command, or an AT request of the PAN
 // ID).
 void ResendTxStr();
+
+// Whether TxStr holds a unit command of these two letters.
+[[nodiscard]] bool TxStrHolds(std::string_view letters);
+
+// Sends a command that is never resent (the clock sync) without losing the resend of a unit
+// command still awaiting its reply: that command is put back into TxStr afterwards, TxWait
+// still set. With nothing awaited, no reply is awaited after it either.
+void SendOnceKeepingTheAwaitedCommand(const codec::CommandLine& line);
 
 } // namespace undarix::radiocfg

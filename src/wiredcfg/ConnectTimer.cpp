@@ -18,11 +18,20 @@ using core::mainpanel::ConnectionText;
 // Ticks a reply may take before the hand-shake starts over.
 constexpr int kReplyTicks = 3;
 constexpr int kStartReplyTicks = 2;
-// A running unit that sends nothing for this many ticks is lost.
-constexpr int kSilentTicks = 2;
+// A running unit that sends nothing for more than this many ticks is lost: 2.0 to 2.5 s after
+// its last byte, depending on the phase of the ticks. A 1 Hz unit's lines may come 1.5 s apart
+// when the serial driver and the USB adapter deliver them late and early; a count of 2
+// (1.0 to 1.5 s) dropped such a unit between two of its lines.
+constexpr int kSilentTicks = 4;
 // The board: its clock line, and its data lines.
 constexpr int kBoardClockTicks = 4;
 constexpr int kBoardSilentTicks = 6;
+
+// A lost port is left to the port's watch, which starts the hand-shake afresh once the port
+// is back; until then nothing is sent into the void.
+bool PortUsable() {
+    return Program.OpenComPortNum != 0 && !link::IsComLost(Program.OpenComPortNum);
+}
 
 void Send(char command) {
     link::ComWrtByte(Program.OpenComPortNum, command);
@@ -36,7 +45,7 @@ void ShowConnected() {
 void ShowLost() {
     ui::SetText(ConnectionText, "Not Connected");
     ui::SetTextColor(ConnectionText, ui::kRed);
-    live::ClearAllOutputLines();
+    live::ClearAllOutputLinesKeepingZero(); // the same unit comes back with the hand-shake
     core::CallHook(core::hooks.ChartReset);
 }
 
@@ -54,7 +63,7 @@ void GiveUpAfter(int ticks) {
 void WiredUnitStep() {
     switch (Program.WSWLConnectStatus) {
     case 0:
-        if (Program.OpenComPortNum == 0) return;
+        if (!PortUsable()) return;
         Program.ClearConfig = 1; // the configuration page starts over with the hand-shake
         Send('s');
         SendAndWait('t', 1);
@@ -101,7 +110,7 @@ void BoardStep() {
     const int port = Program.OpenComPortNum;
     switch (Program.WSWLConnectStatus) {
     case 0:
-        if (port == 0) return;
+        if (!PortUsable()) return;
         WakeBoard();
         Program.WSWLConnectStatus = 1;
         Program.WSWLConnectTimer = 0;

@@ -1,6 +1,7 @@
 // Placing packets on the chart: capacity, start time, joins and gaps, starting over or
 // stopping when full, and the faults around rate 0 and time scale 0.
 
+#include "analysis/codec/SeriesAnalysis.h"
 #include "chart/ChartState.h"
 #include "chart/GraphPlots.h"
 #include "chart/PacketFeed.h"
@@ -153,13 +154,13 @@ TEST_F(TracePlottingTest, ASingleSamplePastTheRightEndStartsOverOrStops) {
     SendSample(0, At(0), 1, 1.0f);
     SendSample(0, At(0), 15, 1.0f);
     EXPECT_EQ(Trace1().writeIndex, 15);
-    // The 16th sample since the time record starts over at the stamp plus 16 s, without
-    // refilling the values (point 15 keeps its value).
+    // The 16th sample since the time record starts over at the stamp plus 16 s; the values of
+    // the chart that was are gone (point 15 no longer holds its value).
     SendSample(0, At(0), 16, 2.0f);
     EXPECT_EQ(StartText(), "2026-12-07T12:00:16.000");
     EXPECT_EQ(DrawnRuns(0), (Runs{{0, 0}}));
     EXPECT_EQ(Trace1().values[0], 2.0);
-    EXPECT_EQ(Trace1().values[15], 1.0);
+    EXPECT_EQ(Trace1().values[15], kNoSample);
     // The seconds are printed with three decimals, at least two characters wide.
     SendSample(0, At(0), 100, 2.0f);
     EXPECT_EQ(StartText(), "2026-12-07T12:01:40.000");
@@ -170,6 +171,67 @@ TEST_F(TracePlottingTest, ASingleSamplePastTheRightEndStartsOverOrStops) {
     SendSample(0, At(100), 20, 3.0f);
     EXPECT_EQ(Program.PlottingRunning, 0);
     EXPECT_EQ(ui::GetInt(chart::roles::RawStartStop), 0);
+}
+
+// After a single sample starts the chart over, the sample sits where its time puts it: the
+// new start is the whole second of its count, the sample the rest of the count after it.
+TEST_F(TracePlottingTest, TheSampleThatStartsOverSitsWhereItsTimePutsIt) {
+    struct Case {
+        int rate;
+        int counts[2]; // two samples in a row past the right end
+        int points[2];
+        const char* start;
+    };
+    const Case cases[] = {
+        {8, {130, 131}, {2, 3}, "2026-12-07T12:00:16.000"},
+        {8, {128, 129}, {0, 1}, "2026-12-07T12:00:16.000"},
+        {4, {70, 71}, {2, 3}, "2026-12-07T12:00:17.000"},
+        {1, {16, 17}, {0, 1}, "2026-12-07T12:00:16.000"},
+        {32, {1023, 1024}, {31, 32}, "2026-12-07T12:00:31.000"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(::testing::Message() << c.rate << " Hz, count " << c.counts[0]);
+        StartChart(c.rate);
+        SendSample(0, At(0), 1, 1.0f);
+        SendSample(0, At(0), c.counts[0], 2.0f);
+        EXPECT_EQ(Trace1().writeIndex, c.points[0]);
+        EXPECT_EQ(Trace1().values[c.points[0]], 2.0);
+        SendSample(0, At(0), c.counts[1], 3.0f);
+        EXPECT_EQ(Trace1().writeIndex, c.points[1]);
+        EXPECT_EQ(Trace1().values[c.points[1]], 3.0);
+        EXPECT_EQ(DrawnRuns(0), (Runs{{c.points[0], c.points[1]}}));
+        EXPECT_EQ(StartText(), c.start);
+    }
+}
+
+// What the analysis reads after such a start-over: only the points drawn since, on the single
+// sample's trace and on a block trace of the same chart.
+TEST_F(TracePlottingTest, AfterASingleSampleStartsOverOnlyNewPointsAreAnalysed) {
+    AddUnit(1, 9, 32);
+    ChooseDevice(1, 9);
+    StartChart(1);
+    SendSample(0, At(0), 0, 9.0f);
+    for (int second = 0; second < 15; ++second) {
+        SendSample(0, At(0), second + 1, 9.0f);
+        SendBlock(1, At(second), 32, 3.0f);
+    }
+    SendSample(0, At(0), 16, 1.0f); // past the right end: starts over at 12:00:16
+    SendBlock(1, At(16), 32, 2.0f);
+    struct Case {
+        int trace;
+        int samples;
+        double value;
+    };
+    for (const Case c : {Case{0, 1, 1.0}, Case{1, 32, 2.0}}) {
+        SCOPED_TRACE(c.trace);
+        const chart::Trace& trace = ChartFifo[std::size_t(c.trace)];
+        std::vector<double> work(chart::kTracePoints);
+        const int n =
+            analysis::codec::PackSamples(trace.values, 0, int(trace.capacity), work.data());
+        EXPECT_EQ(n, c.samples);
+        for (int k = 0; k < n; ++k)
+            EXPECT_EQ(work[std::size_t(k)], c.value) << k;
+    }
 }
 
 TEST_F(TracePlottingTest, TimeScaleZeroStartsOverAtEveryBlockWithoutDrawing) {

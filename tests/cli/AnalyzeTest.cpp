@@ -3,6 +3,7 @@
 
 #include "CliFixture.h"
 #include "sim/WaveSignal.h"
+#include "support/CNumbers.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -43,7 +44,7 @@ std::string SeaDataFile(const std::vector<double>& sea, int device, int rate,
 double Field(const std::string& out, const std::string& name) {
     const std::size_t at = out.find("\n" + name + " ");
     if (at == std::string::npos) return std::nan("");
-    return std::atof(out.c_str() + at + name.size() + 2);
+    return CStrtod(out.c_str() + at + name.size() + 2);
 }
 
 class AnalyzeTest : public CliTest {};

@@ -16,6 +16,8 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <string>
+#include <vector>
 
 namespace undarix::testing {
 namespace {
@@ -108,6 +110,32 @@ TEST_F(RadioSettingsEndToEnd, EachChangeReachesTheUnitsStoreAndItsEchoUndimsTheC
         shown = shown || std::fabs(ui::GetTableCell(CalPointsTable, row, 1) - 0.5) < 1e-6;
     EXPECT_TRUE(shown);
     EXPECT_FALSE(ui::IsDimmed(CalSetButton));
+}
+
+// Reals reach the unit with a decimal point, whatever locale the PC is set to (the suite runs
+// under a comma locale too); the unit stores what was meant and its echo confirms it.
+TEST_F(RadioSettingsEndToEnd, RealsReachTheUnitWithADecimalPoint) {
+    ConfigureOneUnit();
+    auto sent = [&](const std::string& letters) {
+        return Sim().Inspect([&](sim::SimState& s) {
+            std::vector<std::string> texts;
+            for (const sim::ReceivedCommand& c : s.radio.received)
+                if (c.text.rfind(letters, 0) == 0) texts.push_back(c.text);
+            s.radio.received.clear();
+            return texts;
+        });
+    };
+    (void)sent("");
+    ui::SetReal(StaffLengthField, 1.25);
+    ui::Dispatch(StaffLengthField, ui::Event::Commit);
+    ASSERT_TRUE(WaitFor([] { return !ui::IsDimmed(StaffLengthField) && Idle(); }, 10.0));
+    EXPECT_EQ(sent("FS"), std::vector<std::string>{"FS,1.250"});
+    EXPECT_EQ(Unit(0, [](sim::RadioUnit& u) { return u.config.sets[0].staffLength; }), 1.25);
+
+    ui::SetReal(CalibrateMetersField, 0.75);
+    ui::Dispatch(CalSetButton, ui::Event::Commit);
+    ASSERT_TRUE(WaitFor([] { return !ui::IsDimmed(CalPointsTable) && Idle(); }, 15.0));
+    EXPECT_EQ(sent("FP"), std::vector<std::string>{"FP,0.7500"});
 }
 
 TEST_F(RadioSettingsEndToEnd, ALostAcknowledgeIsResentSixTimesThenTheControlStaysDimmed) {

@@ -4,7 +4,9 @@
 #include "files/FileFixture.h"
 #include "files/LineReader.h"
 #include "link/codec/ApiFrame.h"
+#include "support/CNumbers.h"
 #include "ui/Controls.h"
+#include "ui/StatusMessage.h"
 #include "ui/Timers.h"
 
 #include <QFileInfo>
@@ -40,8 +42,7 @@ std::string BlockLine(char kind, int device, int count, float value) {
     char header[40];
     std::snprintf(header, sizeof header, "%c%03d,S16,B0,2026-12-07T12:00:00", kind, device);
     std::string line = header;
-    char field[16];
-    std::snprintf(field, sizeof field, ",%07.4f", double(value));
+    const std::string field = CPrintf(",%07.4f", double(value));
     for (int k = 0; k < count; ++k)
         line += field;
     return line + "\r\n";
@@ -137,9 +138,12 @@ TEST_F(PlaybackTest, BytesOfWiredKindsAreNeverCaptured) {
         Capture({0x7E, 0x01});
     }
     Program.UnitType = 1;
-    Capture({0x7E});
+    const Bytes transmitStatus = {0x7E, 0x00, 0x05, 0x8B, 0x01, 0xFF, 0xFE, 0x00, 0x76};
+    Capture(transmitStatus);
     ui::Dispatch(menu::StopSavingApiFrameData, ui::Event::Commit);
-    EXPECT_EQ(ReadAll(Path("wired.api")), "\x7E");
+    EXPECT_EQ(ReadAll(Path("wired.api")),
+              QByteArray(reinterpret_cast<const char*>(transmitStatus.data()),
+                         qsizetype(transmitStatus.size())));
 }
 
 TEST_F(PlaybackTest, ACaptureWriteThatFailsTurnsTheIndicatorRed) {
@@ -311,18 +315,81 @@ TEST_F(PlaybackTest, AJumpStartsAtTheNextWholeLine) {
     EXPECT_EQ(plotted, (std::vector<int>{1, 2, 3}));
     for (const OutputLineRecord& record : OutputLine)
         EXPECT_NE(record.deviceNumber, 4);
+}
 
-    // The same after a change of direction.
-    ui::SetInt(mainpanel::PlaybackPosition, 0);
-    ui::Dispatch(mainpanel::PlaybackPosition, ui::Event::Commit);
-    Program.PlottingRunning = 1;
-    ui::TickTimer(timer::ReadFile);
-    ui::SetReal(mainpanel::PlaybackSpeed, -1.0);
-    ui::Dispatch(mainpanel::PlaybackSpeed, ui::Event::Commit);
-    ui::SetReal(mainpanel::PlaybackSpeed, 1.0);
-    ui::Dispatch(mainpanel::PlaybackSpeed, ui::Event::Commit);
-    ui::TickTimer(timer::ReadFile);
-    EXPECT_EQ(plotted, (std::vector<int>{1, 2, 3, 1, 2, 3, 5, 6, 7}));
+// Turning the speed's sign moves nothing: the line being read goes on. A step back does move
+// the position, and reading starts afresh at a whole line there.
+TEST_F(PlaybackTest, AChangeOfDirectionAloneKeepsTheLineBeingRead) {
+    std::string lines;
+    for (int device = 1; device <= 8; ++device)
+        lines += BlockLine('A', device, 32, float(device));
+    WriteAll(Path("turn.csv"), QByteArray::fromStdString(lines)); // 289 bytes a line
+    auto speed = [](double kilobytes) {
+        ui::SetReal(mainpanel::PlaybackSpeed, kilobytes);
+        ui::Dispatch(mainpanel::PlaybackSpeed, ui::Event::Commit);
+    };
+    struct Case {
+        const char* what;
+        bool stepBack;
+        std::vector<int> plotted;
+    };
+    const Case cases[] = {
+        {"sign changed twice", false, {1, 2, 3, 4, 5, 6, 7}},
+        {"one step back", true, {1, 2, 3, 1, 2, 3}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Play(Path("turn.csv"));
+        plotted.clear();
+        ui::TickTimer(timer::ReadFile); // three lines and part of the fourth
+        ASSERT_EQ(plotted, (std::vector<int>{1, 2, 3}));
+        speed(-1.0);
+        if (c.stepBack) ui::TickTimer(timer::ReadFile);
+        speed(1.0);
+        ui::TickTimer(timer::ReadFile);
+        EXPECT_EQ(plotted, c.plotted);
+    }
+}
+
+// Lines are found after a byte-order mark and after blanks or tabs; a header line still starts
+// none, and a file that yields no line at all says so.
+TEST_F(PlaybackTest, IndentedLinesAndAByteOrderMarkPlay) {
+    WriteAll(Path("bom.csv"),
+             QByteArray::fromStdString(
+                 "\xEF\xBB\xBF" + BlockLine('A', 1, 32, 1.5f) + "  " + BlockLine('A', 2, 32, 1.5f) +
+                 "\t" + BlockLine('I', 3, 64, 1.5f) + " \t " + "C004,D1,S08,01.5000\r\n" +
+                 "Date,Time,Flow\r\n" + "   " + BlockLine('f', 5, 60, 1.5f)));
+    Play(Path("bom.csv"));
+    PlayToEnd();
+    EXPECT_EQ(plotted, (std::vector<int>{1, 2, 3, 4, 5}));
+    for (int device : {1, 2, 3, 4, 5})
+        EXPECT_EQ(OutputLine[GetOutputLineLoc(std::uint64_t(device))].lastValue, 1.5f) << device;
+    EXPECT_FALSE(ui::LastStatus().contains("No data line"));
+
+    // An unconverted flash-card file behind a byte-order mark is still recognised.
+    WriteAll(Path("card.csv"),
+             QByteArray::fromStdString("\xEF\xBB\xBFY" + BlockLine('A', 1, 32, 1.5f)));
+    popups->ExpectMessage("FILE TYPE ERROR");
+    Play(Path("card.csv"));
+    PlayToEnd();
+    EXPECT_EQ(Program.OpenCVSFileStatus, 2);
+
+    struct Case {
+        const char* name;
+        const char* bytes;
+        const char* status;
+    };
+    const Case cases[] = {
+        {"header.csv", "Date,Time,Flow\r\n12.5,3,4\r\n", "No data line found in header.csv"},
+        {"empty.api", "\x7E\x01\x02", "No API frame with a good length and checksum"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteAll(Path(c.name), c.bytes);
+        Play(Path(c.name));
+        PlayToEnd();
+        EXPECT_TRUE(ui::LastStatus().startsWith(c.status)) << ui::LastStatus().toStdString();
+    }
 }
 
 TEST_F(PlaybackTest, OpeningChecksTheTypeAndClosesThePreviousFile) {
@@ -400,8 +467,8 @@ TEST_F(PlaybackTest, TheProgramsClosingStepsCloseEveryFile) {
     app::CloseDataFile();
     app::CloseCaptureFile();
     EXPECT_FALSE(files::Files.playback.OpenFileHandle.isOpen());
-    EXPECT_FALSE(files::Files.data.SaveOutputDataHandle.isOpen());
-    EXPECT_FALSE(files::Files.capture.SaveAPIFrameDataHandle.isOpen());
+    EXPECT_FALSE(files::Files.data.SaveOutputDataHandle.IsOpen());
+    EXPECT_FALSE(files::Files.capture.SaveAPIFrameDataHandle.IsOpen());
     EXPECT_EQ(Program.FileOpen + Program.OutputDataFileOpen + Program.APIFrameDataFileOpen, 0);
     EXPECT_FALSE(ui::IsVisible(mainpanel::LoggingIndicator));
     EXPECT_FALSE(ui::IsVisible(mainpanel::CaptureIndicator));

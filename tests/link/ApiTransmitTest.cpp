@@ -80,6 +80,56 @@ TEST_F(ApiTransmitTest, ACountBeyondTxStrIsCutAndANegativeOneSendsNoText) {
     EXPECT_EQ(link::MemoryPortTakeWritten(port), Bytes({0x7E, 0x00, 0x02, 0x08, 0x01, 0xF6}));
 }
 
+// The length bytes are escaped like any other: a transmit request whose length is 0x11, 0x13,
+// 0x7D or 0x7E (text of 3, 5, 111 or 112 bytes behind the 14-byte header) goes out with that
+// byte escaped, and the frame unescapes to the text with a right checksum.
+TEST_F(ApiTransmitTest, ALengthByteThatNeedsEscapingIsEscaped) {
+    struct Case {
+        std::size_t textLength;
+        std::string head; // start flag and the escaped length
+    };
+    const Case cases[] = {
+        {3, Bytes({0x7E, 0x00, 0x7D, 0x31})},
+        {5, Bytes({0x7E, 0x00, 0x7D, 0x33})},
+        {111, Bytes({0x7E, 0x00, 0x7D, 0x5D})},
+        {112, Bytes({0x7E, 0x00, 0x7D, 0x5E})},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.textLength);
+        const std::string text(c.textLength, 'a');
+        if (c.textLength <= sizeof Program.TxStr) {
+            SetTxStr(text);
+            EXPECT_EQ(link::ComWrtAPIFrame(0xFFFF, int(text.size())), 1);
+        } else {
+            EXPECT_EQ(link::ComWrtAPIFrameText(0xFFFF, text.data(), int(text.size())), 1);
+        }
+        const std::string wire = link::MemoryPortTakeWritten(port);
+        ASSERT_GE(wire.size(), c.head.size());
+        EXPECT_EQ(wire.substr(0, c.head.size()), c.head);
+
+        // Unescaped by hand: no flag or flow-control byte left bare after the start flag.
+        std::string frame;
+        for (std::size_t i = 1; i < wire.size(); ++i) {
+            const auto byte = std::uint8_t(wire[i]);
+            ASSERT_TRUE(byte != 0x7E && byte != 0x11 && byte != 0x13) << i;
+            if (byte == 0x7D) {
+                ASSERT_LT(i + 1, wire.size());
+                frame += char(std::uint8_t(wire[++i]) ^ 0x20);
+            } else {
+                frame += char(byte);
+            }
+        }
+        const std::size_t length = 14 + c.textLength;
+        ASSERT_EQ(frame.size(), 2 + length + 1);
+        EXPECT_EQ(std::uint8_t(frame[1]), length);
+        EXPECT_EQ(frame.substr(2 + 14, c.textLength), text);
+        unsigned sum = 0;
+        for (std::size_t i = 2; i < 2 + length; ++i)
+            sum += std::uint8_t(frame[i]);
+        EXPECT_EQ(std::uint8_t(frame.back()), std::uint8_t(0xFF - (sum & 0xFF)));
+    }
+}
+
 TEST_F(ApiTransmitTest, NothingIsWrittenWithoutAnOpenPort) {
     SetTxStr("ID");
     Program.OpenComPortNum = 0;

@@ -144,6 +144,55 @@ TEST_F(WiredHandshakeTest, ThreeDamagedBlocksInARowLetTheHandshakeGoOn) {
     EXPECT_EQ(Program.WiredSampleRate, 0);
 }
 
+// Going on without the block on a first connection leaves no staff length: every sample reads
+// 0, and the main panel says the length is unknown. With a length held from before, that
+// length stays shown.
+TEST_F(WiredHandshakeTest, GoingOnWithoutTheBlockShowsTheStaffLengthInUse) {
+    struct Case {
+        float heldMm;
+        std::uint32_t colour;
+    };
+    for (const Case c : {Case{0.0f, ui::kRed}, Case{3000.0f, ui::kBlack}}) {
+        SCOPED_TRACE(c.heldMm);
+        link::ResetWiredReceive();
+        Program.WSAll.StaffLength = c.heldMm;
+        ui::SetText(core::mainpanel::StaffLengthDisplay, "");
+        ui::SetTextColor(core::mainpanel::StaffLengthDisplay, ui::kBlack);
+        for (int read = 1; read <= 3; ++read) {
+            Program.WSWLConnectStatus = 5;
+            Receive("ROK," + Corrupt(Block(3, 0, 148, 16)));
+        }
+        ASSERT_EQ(Program.WSWLConnectStatus, 6);
+        if (c.heldMm > 0.0f)
+            EXPECT_EQ(ui::GetReal(core::mainpanel::StaffLengthDisplay), c.heldMm / 1000.0);
+        else
+            EXPECT_EQ(ui::GetText(core::mainpanel::StaffLengthDisplay), "0 (unknown)");
+        EXPECT_EQ(ui::GetTextColor(core::mainpanel::StaffLengthDisplay), c.colour);
+        EXPECT_TRUE(ui::LastStatus().contains("damaged 3 times"));
+    }
+}
+
+// Each hand-shake's block gets three tries of its own: damaged blocks of an earlier hand-shake
+// do not count against it.
+TEST_F(WiredHandshakeTest, ANewHandshakeStartsTheCountOfDamagedBlocksAgain) {
+    for (const char* stopReply : {"STOK,", "BAD,"}) {
+        SCOPED_TRACE(stopReply);
+        link::ResetWiredReceive();
+        for (int read = 1; read <= 2; ++read) {
+            Program.WSWLConnectStatus = 5;
+            Receive("ROK," + Corrupt(Block(3, 0, 148, 16)));
+            ASSERT_EQ(Program.WSWLConnectStatus, 4);
+        }
+        // The timer gives up waiting and starts the hand-shake over: "s", "t".
+        Program.WSWLConnectStatus = 1;
+        Receive(stopReply);
+        ASSERT_EQ(Program.WSWLConnectStatus, 2);
+        Program.WSWLConnectStatus = 5;
+        Receive("ROK," + Corrupt(Block(3, 0, 148, 16)));
+        EXPECT_EQ(Program.WSWLConnectStatus, 4) << "asked for again, not given up";
+    }
+}
+
 TEST_F(WiredHandshakeTest, ADeveZuraviBlockIsTakenWhateverItsChecksum) {
     Program.UnitType = core::DeveZuravi404E;
     Program.WSWLConnectStatus = 5;

@@ -144,6 +144,48 @@ TEST_F(DeviceTableTest, AUnitTakingAFreedSlotInheritsNothingOfTheUnitBefore) {
     EXPECT_EQ(ui::GetInt(Cell(mainpanel::OffsetArray, 0)), 0);
 }
 
+// A wired unit or board staff whose connection was restarted is heard again at its own address
+// and keeps the zero mode the user set; any other unit, or any other way of freeing the table
+// (a new unit kind, the other data source), starts clean.
+TEST_F(DeviceTableTest, AReconnectedWiredUnitKeepsItsZeroMode) {
+    struct Case {
+        const char* what;
+        void (*free)();
+        std::uint64_t heardAgain;
+        int zeroMode;
+        float zeroOffset;
+    };
+    const Case cases[] = {
+        {"same unit after a lost connection", ClearAllOutputLinesKeepingZero, 0x01, 1, 1.5f},
+        {"switched off, offset kept", ClearAllOutputLinesKeepingZero, 0x02, 0, -0.25f},
+        {"another unit after a lost connection", ClearAllOutputLinesKeepingZero, 0x05, 0, 0.0f},
+        {"same unit after the tables were cleared", ClearAllOutputLines, 0x01, 0, 0.0f},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        ResetDeviceTable();
+        struct Unit {
+            std::uint64_t address;
+            int zeroMode;
+            float zeroOffset;
+        };
+        for (const Unit& unit : {Unit{0x01, 1, 1.5f}, Unit{0x02, 0, -0.25f}, Unit{0x03, 1, 2.0f}}) {
+            OutputLineRecord& record = OutputLine[std::size_t(GetOutputLineLoc(unit.address))];
+            record.zeroMode = unit.zeroMode;
+            record.zeroOffset = unit.zeroOffset;
+        }
+        c.free();
+        const int slot = GetOutputLineLoc(c.heardAgain);
+        ASSERT_NE(slot, kNoSlot);
+        EXPECT_EQ(OutputLine[slot].zeroMode, c.zeroMode);
+        EXPECT_EQ(OutputLine[slot].zeroOffset, c.zeroOffset);
+        EXPECT_EQ(ui::GetInt(Cell(mainpanel::ZeroAbsArray, 0)), c.zeroMode);
+    }
+    // Given back once: the same unit after a second, ordinary freeing starts clean.
+    ClearAllOutputLines();
+    EXPECT_EQ(OutputLine[std::size_t(GetOutputLineLoc(0x03))].zeroMode, 0);
+}
+
 TEST_F(DeviceTableTest, BatteryLedTakesTheColourOfTheBatteryState) {
     const int slot = GetOutputLineLoc(0x42);
     OutputLineRecord& record = OutputLine[slot];

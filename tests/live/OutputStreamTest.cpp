@@ -13,6 +13,7 @@
 #include "support/Pty.h"
 #include "ui/Callbacks.h"
 #include "ui/Controls.h"
+#include "ui/StatusMessage.h"
 
 #include <cstring>
 #include <string>
@@ -59,7 +60,7 @@ TEST_F(OutputStreamTest, WithTheDataFileClosedLinesReachThePortOnly) {
     Decoded(0x0013A20040000001, "C001,D9,12:00:01", 0.0f);
     EXPECT_EQ(pty.Read(), "C001,D1,S08,01.2340\r\nC001,D9,12:00:01\r\n");
     EXPECT_EQ(Program.OutputDataFileOpen, 0);
-    EXPECT_FALSE(files::Files.data.SaveOutputDataHandle.isOpen());
+    EXPECT_FALSE(files::Files.data.SaveOutputDataHandle.IsOpen());
 
     // Whatever the other end sends is ignored.
     pty.Write("hello");
@@ -90,6 +91,25 @@ TEST_F(OutputStreamTest, TheUnitPortIsNeverTakenAsOutputPort) {
     EXPECT_EQ(Program.OpenComPortOutPutNum, 0);
     EXPECT_TRUE(link::IsComOpen(port));
     EXPECT_EQ(ui::GetInt(mainpanel::OutputPortList), 0);
+}
+
+// The other way round: the stream's port chosen as the unit port is refused with a status
+// line, and the stream goes on, its port still open and its panel still saying so.
+TEST_F(OutputStreamTest, TheOutputPortIsNeverTakenAsUnitPort) {
+    const int port = OpenOutput();
+    ASSERT_EQ(Program.OpenComPortOutPutNum, port);
+    link::GetComPortList();
+    ui::SetInt(mainpanel::ComPortList, port);
+    ui::Dispatch(mainpanel::ComPortList, ui::Event::Commit);
+
+    EXPECT_EQ(Program.OpenComPortNum, 0);
+    EXPECT_EQ(ui::GetInt(mainpanel::ComPortList), 0);
+    EXPECT_TRUE(ui::LastStatus().contains("output stream")) << ui::LastStatus().toStdString();
+    EXPECT_TRUE(link::IsComOpen(port));
+    EXPECT_EQ(Program.OpenComPortOutPutNum, port);
+    EXPECT_TRUE(ui::IsVisible(mainpanel::StopOutputPortButton));
+    Decoded(0x0013A20040000001, "C001,D9,12:00:01", 0.0f);
+    EXPECT_EQ(pty.Read(), "C001,D9,12:00:01\r\n");
 }
 
 TEST_F(OutputStreamTest, TheZeroSwitchActsOnTheUnitOfItsRowOnly) {

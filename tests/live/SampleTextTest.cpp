@@ -3,11 +3,14 @@
 
 #include "live/codec/SampleText.h"
 #include "link/codec/DecimalText.h"
+#include "support/CNumbers.h"
 
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <cmath>
 #include <cstdint>
+#include <random>
 #include <string>
 
 namespace undarix::testing {
@@ -54,6 +57,48 @@ TEST(DecimalText, ReadsLikeTheUnitsWriteAndStopsAtTheEnd) {
     const char buffer[] = "12345678";
     EXPECT_EQ(ReadDecimal(std::string_view(buffer, 4)), 1234);
     EXPECT_EQ(ReadDecimalReal(std::string_view(buffer, 0)).digits, 0);
+}
+
+// What goes to the units and the files: a decimal point in every locale, the digits and the
+// rounding of the C library's "%.*f" and "%0*.*f" in the C locale.
+TEST(DecimalText, WritesAsTheCLocalePrintsWhateverTheLocale) {
+    using link::codec::FormatFixed;
+    using link::codec::FormatFixedPadded;
+    struct Case {
+        double value;
+        int width; // 0: not padded
+        int decimals;
+        const char* text;
+    };
+    const Case cases[] = {
+        {0.5, 0, 4, "0.5000"},         {1.5, 0, 3, "1.500"},
+        {0.25, 0, 4, "0.2500"},        {-0.00004, 0, 4, "-0.0000"},
+        {0.125, 0, 2, "0.12"},         {2.675, 0, 2, "2.67"},
+        {1e9, 0, 3, "1000000000.000"}, {7.0, 0, 0, "7"},
+        {21.9, 4, 1, "21.9"},          {5.0, 4, 1, "05.0"},
+        {-5.25, 4, 1, "-5.2"},         {-0.5, 5, 1, "-00.5"},
+        {123.45, 4, 1, "123.5"},       {std::nan(""), 5, 1, "  nan"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        char text[64];
+        const std::size_t n =
+            c.width == 0 ? FormatFixed(c.value, c.decimals, text, sizeof text)
+                         : FormatFixedPadded(c.value, c.width, c.decimals, text, sizeof text);
+        EXPECT_EQ(std::string(text, n), c.text);
+    }
+    char small[4];
+    EXPECT_EQ(FormatFixed(12.5, 3, small, sizeof small), 0u) << "does not fit";
+
+    std::mt19937 random(17);
+    std::uniform_real_distribution<double> values(-2000.0, 2000.0);
+    for (int i = 0; i < 20000; ++i) {
+        const double value = values(random);
+        const int decimals = i % 5;
+        char text[64];
+        const std::size_t n = FormatFixedPadded(value, 7, decimals, text, sizeof text);
+        ASSERT_EQ(std::string(text, n), CPrintf("%07.*f", decimals, value)) << value;
+    }
 }
 
 TEST(SampleText, SingleValueRecords) {

@@ -83,14 +83,49 @@ TEST_F(ClockCallbacksTest, SyncLeavesAtTheStartOfASecondAndTakesTheNewDateAtMidn
     }
 }
 
-TEST_F(ClockCallbacksTest, ASyncIsNeverResentLateEvenAfterAnUnansweredCommand) {
-    Commit(ReadVoltageButton); // awaits its reply
-    EXPECT_EQ(Program.TxWait, 1);
-    SetNow(QDateTime(QDate(2026, 12, 7), QTime(12, 0, 0, 900)), 1);
+// A sync is never resent late; a command still awaiting its reply when the sync goes out keeps
+// its resend, and the sync's acknowledge does not end that wait. A write whose acknowledge was
+// lost is thus confirmed by its resend instead of staying dimmed for good.
+TEST_F(ClockCallbacksTest, ASyncIsNeverResentAndTheAwaitedCommandStillIs) {
+    struct Case {
+        const char* what;
+        ui::Role control; // dimmed until confirmed; empty for a read
+        const char* command;
+        const char* reply;
+    };
+    const Case cases[] = {
+        {"sample rate write", SampleRateField, "WS,16\r\n", "$WS,16"},
+        {"battery read", {}, "RV\r\n", "$RV,3.61"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (!c.control.empty()) {
+            ui::SetInt(c.control, 16);
+            Commit(c.control);
+        } else {
+            Commit(ReadVoltageButton);
+        }
+        EXPECT_EQ(Program.TxWait, 1);
+        SetNow(QDateTime(QDate(2026, 12, 7), QTime(12, 0, 0, 900)), 1);
+        Commit(SyncClockButton);
+        EXPECT_EQ(Sent(), (Texts{c.command, "WT,26-12-07T12:00:01\r\n"}));
+        Echo("$WT,1"); // the sync's acknowledge; the earlier one was lost
+        EXPECT_EQ(Program.TxWait, 1);
+        Tick(radiocfg::kWriteReplyTicks + 1);
+        EXPECT_EQ(Sent(), Texts{c.command}); // the earlier command again, never the sync
+        Echo(c.reply);
+        EXPECT_EQ(Program.TxWait, 0);
+        if (!c.control.empty()) EXPECT_FALSE(ui::IsDimmed(c.control));
+        Tick(radiocfg::kWriteReplyTicks * 3);
+        EXPECT_EQ(Sent(), Texts{});
+    }
+    // A clock setting still awaited is overtaken by the sync, not resent after it.
+    Commit(SetClockButton);
+    Sent();
     Commit(SyncClockButton);
-    EXPECT_EQ(Sent(), (Texts{"RV\r\n", "WT,26-12-07T12:00:01\r\n"}));
+    EXPECT_EQ(Sent().size(), 1u);
     Tick(radiocfg::kWriteReplyTicks * 3);
-    EXPECT_EQ(Sent(), Texts{}); // the stale clock command stays unsent
+    EXPECT_EQ(Sent(), Texts{});
 }
 
 TEST_F(ClockCallbacksTest, ReadCompareAndCalibration) {

@@ -14,7 +14,11 @@
 #include "ui/Controls.h"
 #include "ui/widgets/HexField.h"
 
+#include <QApplication>
+#include <QKeyEvent>
+#include <QSpinBox>
 #include <QTableWidget>
+#include <QWheelEvent>
 
 #include <algorithm>
 
@@ -223,6 +227,32 @@ TEST_F(ConfigSessionTest, ADeviceNumberChoosesItsUnitAndZeroEndsTheSessionWithou
     EXPECT_EQ(ui::GetInt(DeviceNumberSelector), 9);
     Tick();
     EXPECT_EQ(ui::GetInt(DeviceNumberSelector), 0);
+}
+
+// Scrolling the page over the device-number selector, or a stray arrow key, must not step
+// from unit to unit, each step starting a session with another unit.
+TEST_F(ConfigSessionTest, TheWheelAndStepKeysDoNotChangeTheUnitBeingConfigured) {
+    live::OutputLine[2].address = kOther;
+    live::OutputLine[2].deviceNumber = 8;
+    live::OutputLine[5].address = kUnit;
+    live::OutputLine[5].deviceNumber = 7;
+    ui::SetInt(DeviceNumberSelector, 7);
+    ui::Dispatch(DeviceNumberSelector, ui::Event::Commit);
+    ASSERT_EQ(Program.ConfigDeviceAddr, kUnit);
+    auto* selector = ui::Widget<QSpinBox>(DeviceNumberSelector);
+    ASSERT_TRUE(selector);
+    selector->setEnabled(true);
+
+    QWheelEvent wheel(QPointF(5, 5), QPointF(5, 5), QPoint(), QPoint(0, 120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(selector, &wheel);
+    for (Qt::Key key : {Qt::Key_Up, Qt::Key_PageUp}) {
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+        QApplication::sendEvent(selector, &press);
+    }
+    EXPECT_EQ(selector->buttonSymbols(), QAbstractSpinBox::NoButtons);
+    EXPECT_EQ(ui::GetInt(DeviceNumberSelector), 7);
+    EXPECT_EQ(Program.ConfigDeviceAddr, kUnit);
 }
 
 TEST_F(ConfigSessionTest, TheSixthOverdueReadReplyIsResentAndTheSeventhEndsTheSession) {

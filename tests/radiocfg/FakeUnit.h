@@ -3,7 +3,8 @@
 // A radio unit reduced to its answers: each read command gets the reply a unit with these
 // settings would give. Enough to drive a configuration session through the real receive path.
 
-#include <cstdio>
+#include "support/CNumbers.h"
+
 #include <string>
 
 namespace undarix::testing {
@@ -64,9 +65,7 @@ struct FakeUnit {
     [[nodiscard]] std::string Table() const {
         std::string fields;
         for (double point : points) {
-            char field[16];
-            std::snprintf(field, sizeof field, "%8.4f,", point);
-            fields += field;
+            fields += CPrintf("%8.4f,", point);
         }
         return fields;
     }

@@ -6,6 +6,7 @@
 #include "core/FrameBuffers.h"
 #include "core/ProgramState.h"
 #include "live/DeviceTable.h"
+#include "support/CNumbers.h"
 #include "support/Fixtures.h"
 #include "ui/Controls.h"
 #include "ui/widgets/Gauge.h"
@@ -33,10 +34,7 @@ protected:
     static std::string Table(double first, double step, int count) {
         std::string text = "$GA,";
         for (int k = 0; k < count; ++k) {
-            char field[16];
-            std::snprintf(field, sizeof field, k + 1 < count ? "%8.4f," : "%8.4f",
-                          first + k * step);
-            text += field;
+            text += CPrintf(k + 1 < count ? "%8.4f," : "%8.4f", first + k * step);
         }
         return text;
     }
@@ -330,8 +328,15 @@ TEST_F(ReplyParserTest, TheClockButtonsAreTheUsersOnlyWithoutAutomaticSync) {
     Parse("$WQ,0");
     EXPECT_EQ(Program.TxWait, 1);
     ui::SetDimmed(ClockHourField, true);
+    std::strcpy(Program.TxStr, "WT,26-12-07T12:00:05\r\n"); // the clock command awaited
     Parse("$WT,1");
     EXPECT_EQ(Program.TxWait, 0);
+    EXPECT_FALSE(ui::IsDimmed(ClockHourField));
+    // After a sync that went out between a write and its acknowledge, the write is awaited.
+    std::strcpy(Program.TxStr, "WS,16\r\n");
+    ui::SetDimmed(ClockHourField, true);
+    Parse("$WT,1");
+    EXPECT_EQ(Program.TxWait, 1);
     EXPECT_FALSE(ui::IsDimmed(ClockHourField));
 }
 

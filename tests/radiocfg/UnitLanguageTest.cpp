@@ -5,6 +5,7 @@
 #include "radiocfg/codec/UnitCalendar.h"
 #include "radiocfg/codec/UnitCommand.h"
 #include "radiocfg/codec/UnitReply.h"
+#include "support/CNumbers.h"
 
 #include <gtest/gtest.h>
 
@@ -112,9 +113,7 @@ TEST(UnitReplyTest, FieldsAreReadWithinTheReplyOnly) {
 
     std::string table = "$GA,";
     for (int k = 0; k < 12; ++k) {
-        char field[16];
-        std::snprintf(field, sizeof field, "%8.4f,", 0.25 * (k + 1));
-        table += field;
+        table += CPrintf("%8.4f,", 0.25 * (k + 1));
     }
     for (int k = 0; k < 12; ++k)
         EXPECT_DOUBLE_EQ(ReplyTablePoint(table, k), 0.25 * (k + 1)) << k;

@@ -5,6 +5,7 @@
 #include "SerialEnd.h"
 #include "link/codec/ApiFrame.h"
 #include "sim/Simulator.h"
+#include "support/CNumbers.h"
 
 #include <gtest/gtest.h>
 
@@ -26,6 +27,7 @@ using link::codec::kBroadcastAddress;
 using link::codec::kReceivePacket;
 using link::codec::kRemoteATCommandResponse;
 using link::codec::kTransmitStatus;
+using undarix::testing::CStrtod;
 
 // The reply line without its CR LF.
 std::string Line(const std::optional<std::string>& text) {
@@ -163,7 +165,7 @@ TEST_F(RadioSim, ReadCommandsAnswerInTheFormOfEachKind) {
         ASSERT_EQ(table.size(), 4u + 12 * 9) << table;
         const CalibrationSet set = Unit([](RadioUnit& u) { return u.config.sets[0]; });
         for (int f = 0; f < 12; ++f) {
-            const double value = std::strtod(table.c_str() + 4 + 9 * f, nullptr);
+            const double value = CStrtod(table.c_str() + 4 + 9 * f);
             EXPECT_NEAR(value, f < set.pointCount ? set.points[std::size_t(f)] : 0.0, 1e-4);
             EXPECT_EQ(table[std::size_t(4 + 9 * f + 8)], ',');
         }
@@ -200,8 +202,8 @@ TEST_F(RadioSim, CalibrationSetsAreChosenByTheCommandLetter) {
     EXPECT_EQ(Unit([](RadioUnit& u) { return u.config.sets[1].points[0]; }), 0.25);
     EXPECT_EQ(Ask("SN,0.2500", "$SN"), "$SN,0.2500");
     const std::string table = Ask("TA", "$TA");
-    EXPECT_NEAR(std::strtod(table.c_str() + 4, nullptr), 0.75, 1e-9);
-    EXPECT_NEAR(std::strtod(table.c_str() + 13, nullptr), 0.0, 1e-9);
+    EXPECT_NEAR(CStrtod(table.c_str() + 4), 0.75, 1e-9);
+    EXPECT_NEAR(CStrtod(table.c_str() + 13), 0.0, 1e-9);
     EXPECT_EQ(Unit([](RadioUnit& u) { return u.config.sets[0].pointCount; }), 6);
     // Factory values come back.
     EXPECT_EQ(Ask("SF,1", "$SF"), "$SF,1");
@@ -254,7 +256,7 @@ TEST_F(RadioSim, OldFirmwareKeepsGainOffsetAndAutomaticCalibration) {
     EXPECT_EQ(Ask("TO", "$TO"), "$TO,-0.125");
     EXPECT_EQ(Ask("FX,0.500", "$FX"), "$FX,1");
     EXPECT_EQ(Ask("FY,2.500", "$FY"), "$FY,1");
-    const double low = std::strtod(Ask("GL", "$GL").c_str() + 4, nullptr);
+    const double low = CStrtod(Ask("GL", "$GL").c_str() + 4);
     EXPECT_GT(low, 0.0); // the reading the unit took
     // No 12-point table on this firmware.
     port->SendTransmit(Address(), "GA\r\n");

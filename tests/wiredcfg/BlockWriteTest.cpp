@@ -111,11 +111,12 @@ TEST_F(BlockWriteTest, AlarmLevelsGoBackAsReadUnlessEdited) {
         const std::string block = SentBlock();
         EXPECT_EQ(block.substr(51, 24), original.substr(51, 24)) << rate;
     }
-    // An edited level is converted anew, rounded: 1 m of 4 m is 1024 counts (0x400).
+    // An edited level is converted anew, truncated toward zero: 1 m of 4 m is 1023.75 counts,
+    // sent as 1023 (0x3FF).
     ui::SetReal(Alarm2OnLevel, 1.0);
     ui::Dispatch(Alarm2OnLevel, ui::Event::Commit);
     const std::string block = SentBlock();
-    EXPECT_EQ(block.substr(63, 6), "04,00,");
+    EXPECT_EQ(block.substr(63, 6), "03,FF,");
     EXPECT_EQ(block.substr(51, 12), original.substr(51, 12));
 }
 

@@ -220,11 +220,18 @@ TEST(WiredConfigBlock, EditedAlarmLevels) {
         const char* pairs;
     } cases[] = {
         {5000.0f, 3000.0f, "0F,FF,"}, // above the staff
-        {3000.0f, 3000.0f, "0F,FF,"},       {-100.0f, 3000.0f, "00,00,"},
-        {1000.0f, 0.0f, "00,00,"},    // no staff length: never divides by zero
-        {1500.0f, 3000.0f, "08,00,"}, // 2047.5 rounds up
-        {1500.0f, 4000.0f, "06,00,"}, // 1535.6 rounds to 1536
-        {std::nanf(""), 3000.0f, "00,00,"}, {1.0e30f, 3000.0f, "0F,FF,"},
+        {3000.0f, 3000.0f, "0F,FF,"},
+        {-100.0f, 3000.0f, "00,00,"},
+        {1000.0f, 0.0f, "00,00,"}, // no staff length: never divides by zero
+        // Truncated toward zero, never rounded up.
+        {1500.0f, 3000.0f, "07,FF,"}, // 2047.5
+        {1500.0f, 4000.0f, "05,FF,"}, // 1535.6
+        {2999.9f, 3000.0f, "0F,FE,"}, // 4094.86
+        {0.7f, 3000.0f, "00,00,"},    // 0.96
+        {2000.0f, 4095.0f, "07,D0,"}, // exactly 2000 counts
+        {300.0f, 4095.0f, "01,2C,"},  // exactly 300, 300.00001 as a float
+        {std::nanf(""), 3000.0f, "00,00,"},
+        {1.0e30f, 3000.0f, "0F,FF,"},
     };
     for (const Case& c : cases) {
         core::WiredConfigRecord r = ReferenceRavoZerar();
@@ -272,8 +279,8 @@ TEST(WiredConfigBlock, AlarmLevelFollowsItsMillimetresWhenTheStaffChanges) {
     ASSERT_TRUE(DecodeConfigBlock(block, 3, r));
     EXPECT_NEAR(r.Alarm1On, 1500.37f, 0.01f);
 
-    r.StaffLength = 5000.0f; // new staff: the level keeps its height
-    EXPECT_EQ(AlarmCountsToSend(r, 0), 1229);
+    r.StaffLength = 5000.0f; // new staff: the level keeps its height (1228.8, truncated)
+    EXPECT_EQ(AlarmCountsToSend(r, 0), 1228);
 
     r.StaffLength = 3000.0f;
     r.Alarm1On = 2000.0f; // edited by the user

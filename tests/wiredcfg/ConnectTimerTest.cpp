@@ -47,14 +47,15 @@ TEST_F(ConnectTimerTest, TheHandshakeStopsReadsAndRestartsAUnit) {
     EXPECT_EQ(ui::GetText(ConnectionText), "Connected");
     EXPECT_EQ(ui::GetTextColor(ConnectionText), ui::kGreen);
 
-    // Samples keep it connected; the third tick after the last byte loses it.
+    // Samples keep it connected; the fifth tick after the last byte loses it.
     for (int i = 0; i < 5; ++i) {
         Receive("1234\r\n");
         Tick();
     }
     EXPECT_EQ(Program.WSWLConnectStatus, 8);
     live::OutputLine[0].address = 1; // the unit's record
-    Tick();
+    for (int i = 0; i < 3; ++i)
+        Tick();
     EXPECT_EQ(Program.WSWLConnectStatus, 8);
     Tick();
     EXPECT_EQ(Program.WSWLConnectStatus, 0);
@@ -62,6 +63,91 @@ TEST_F(ConnectTimerTest, TheHandshakeStopsReadsAndRestartsAUnit) {
     EXPECT_EQ(ui::GetTextColor(ConnectionText), ui::kRed);
     EXPECT_EQ(chartResets, 1);
     EXPECT_EQ(live::OutputLine[0].address, 0u);
+}
+
+// A unit at its slowest rate, 1 Hz, its lines late or early by up to a quarter second (the
+// serial driver and the USB adapter deliver in bursts), whatever the phase of the half-second
+// ticks against the lines: never given up while it sends, and given up within 3 s when it
+// stops.
+TEST_F(ConnectTimerTest, AOneHertzUnitIsKeptAtEveryPhaseAndLostWithinThreeSeconds) {
+    constexpr int kTickMs = 500;
+    constexpr int kLines = 150;
+    constexpr int kJitterMs = 250;
+    for (const bool alternating : {true, false}) {
+        for (int phaseMs = 0; phaseMs < kTickMs; phaseMs += 25) {
+            SCOPED_TRACE(::testing::Message() << "phase " << phaseMs << " ms, "
+                                              << (alternating ? "alternating" : "drifting"));
+            UseKind(core::WiredRavoZerar402E);
+            Program.WSWLConnectStatus = 8;
+            Program.WSWLConnectTimer = 0;
+            // Early and late in turn (gaps of 0.5 s and 1.5 s), or a pseudo-random jitter.
+            unsigned seed = unsigned(phaseMs) + 1;
+            auto lineAt = [&](int j) {
+                if (alternating) return 1000 * j + (j % 2 ? kJitterMs : -kJitterMs);
+                seed = seed * 1103515245u + 12345u;
+                return 1000 * j + int(seed >> 16) % (2 * kJitterMs + 1) - kJitterMs;
+            };
+            int nextLine = 0;
+            int lineTime = lineAt(0) + kJitterMs; // the first line starts the count
+            int lastLine = 0;
+            int lostAt = -1;
+            for (int tick = phaseMs; tick < 1000 * kLines + 5000 && lostAt < 0; tick += kTickMs) {
+                while (nextLine < kLines && lineTime <= tick) {
+                    Receive("1234\r\n");
+                    lastLine = lineTime;
+                    lineTime = lineAt(++nextLine) + kJitterMs;
+                }
+                Tick();
+                if (Program.WSWLConnectStatus != 8) lostAt = tick;
+            }
+            ASSERT_GE(lostAt, 0);
+            EXPECT_EQ(nextLine, kLines) << "lost while sending, at " << lostAt << " ms";
+            EXPECT_LE(lostAt - lastLine, 3000);
+            Written();
+        }
+    }
+}
+
+// Whatever restarts the hand-shake of a running unit or board (silence, Configure mode, a
+// reconnect request), the unit or staff heard again keeps the zero mode the user set.
+TEST_F(ConnectTimerTest, ARestartedConnectionKeepsTheZeroMode) {
+    struct Case {
+        const char* what;
+        int kind;
+        int running; // the connected state
+        void (*cause)();
+    };
+    const Case cases[] = {
+        {"silence", core::WiredRavoZerar402E, 8, [] { Program.WSWLConnectTimer = 10; }},
+        {"configure mode", core::DeveZuravi410, 8, [] { Program.WSWLConfigMode = 1; }},
+        {"reconnect request", core::WiredRavoZerar408, 8, [] { Program.WSWLReConnectFlag = 1; }},
+        {"board silence", core::Vazavevezeze, 5, [] { Program.WSWLConnectTimer = 10; }},
+        {"board configure mode", core::Vazavevezeze, 5, [] { Program.WSWLConfigMode = 1; }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        live::ResetDeviceTable();
+        UseKind(c.kind);
+        Program.WSWLConfigMode = 0;
+        Program.WSWLConnectStatus = c.running;
+        for (std::uint64_t unit : {1u, 2u}) {
+            live::OutputLineRecord& record =
+                live::OutputLine[std::size_t(live::GetOutputLineLoc(unit))];
+            record.zeroMode = 1;
+            record.zeroOffset = 0.5f * float(unit);
+        }
+        c.cause();
+        Tick();
+        ASSERT_EQ(Program.WSWLConnectStatus, 0);
+        for (std::uint64_t unit : {2u, 1u}) {
+            const live::OutputLineRecord& record =
+                live::OutputLine[std::size_t(live::GetOutputLineLoc(unit))];
+            EXPECT_EQ(record.zeroMode, 1) << unit;
+            EXPECT_EQ(record.zeroOffset, 0.5f * float(unit)) << unit;
+        }
+        Program.WSWLConfigMode = 0;
+        Written();
+    }
 }
 
 TEST_F(ConnectTimerTest, AMissingReplyStartsTheHandshakeOver) {

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 #include <set>
+#include <span>
 #include <utility>
 
 namespace undarix::core::codec {
@@ -33,6 +34,63 @@ TEST(StaffTable, EveryRowBothWays) {
         }
         EXPECT_EQ(table.front().LengthMm, 250);
         EXPECT_EQ(table.back().LengthMm, c.rows == 41 ? 20000 : 15000);
+    }
+}
+
+// The staff-length tables as the instruments define them, written out here row by row, so that
+// a wrong count in the program's table (which the simulator shares) cannot pass unseen.
+// Length in millimetres, prescale range, prescale count. The half-metre rows of table A from
+// 11.5 m on are read back too, as this program does.
+struct DefinedRow {
+    int lengthMm;
+    int range;
+    int count;
+};
+
+constexpr DefinedRow kDefinedTableA[] = {
+    {250, 3, 223},  {500, 2, 223},  {1000, 1, 223}, {1500, 1, 148}, {2000, 0, 223}, {2500, 0, 178},
+    {3000, 0, 148}, {3500, 8, 254}, {4000, 8, 223}, {4500, 8, 198}, {5000, 8, 178}, {5500, 8, 124},
+    {6000, 8, 113}, {6500, 8, 105}, {7000, 8, 97},  {7500, 8, 91},  {8000, 8, 85},  {8500, 8, 80},
+    {9000, 8, 76},  {9500, 8, 72},  {10000, 8, 68}, {10500, 8, 65}, {11000, 8, 62}, {11500, 8, 59},
+    {12000, 8, 57}, {12500, 8, 54}, {13000, 8, 52}, {13500, 8, 50}, {14000, 8, 49}, {14500, 8, 47},
+    {15000, 8, 45}, {15500, 8, 44}, {16000, 8, 43}, {16500, 8, 41}, {17000, 8, 40}, {17500, 8, 39},
+    {18000, 8, 38}, {18500, 8, 37}, {19000, 8, 36}, {19500, 8, 35}, {20000, 8, 34},
+};
+
+constexpr DefinedRow kDefinedTableB[] = {
+    {250, 2, 199},  {500, 1, 199},  {1000, 0, 199}, {1500, 0, 133}, {2000, 8, 199}, {2500, 8, 159},
+    {3000, 8, 133}, {3500, 8, 114}, {4000, 8, 100}, {4500, 8, 88},  {5000, 8, 80},  {5500, 8, 72},
+    {6000, 8, 66},  {6500, 8, 61},  {7000, 8, 57},  {7500, 8, 53},  {8000, 8, 50},  {8500, 8, 47},
+    {9000, 8, 44},  {9500, 8, 42},  {10000, 8, 40}, {10500, 8, 38}, {11000, 8, 36}, {11500, 8, 35},
+    {12000, 8, 33}, {12500, 8, 32}, {13000, 8, 31}, {13500, 8, 30}, {14000, 8, 29}, {14500, 8, 28},
+    {15000, 8, 27},
+};
+
+TEST(StaffTable, EveryRowIsTheDefinedOneBothWays) {
+    struct Case {
+        int kind;
+        std::span<const DefinedRow> defined;
+    };
+    const Case cases[] = {
+        {3, kDefinedTableA}, {5, kDefinedTableA}, {4, kDefinedTableB}, {6, kDefinedTableB}};
+    for (const Case& c : cases) {
+        const auto table = StaffTableFor(c.kind);
+        ASSERT_EQ(table.size(), c.defined.size()) << c.kind;
+        for (std::size_t i = 0; i < c.defined.size(); ++i) {
+            const DefinedRow& row = c.defined[i];
+            SCOPED_TRACE(::testing::Message()
+                         << "kind " << c.kind << ", " << row.lengthMm << " mm");
+            EXPECT_EQ(table[i].LengthMm, row.lengthMm);
+            EXPECT_EQ(table[i].PrescaleRange, row.range);
+            EXPECT_EQ(table[i].Prescale, row.count);
+            const auto setting = PrescaleForStaffLength(c.kind, float(row.lengthMm));
+            ASSERT_TRUE(setting);
+            EXPECT_EQ(setting->PrescaleRange, row.range);
+            EXPECT_EQ(setting->Prescale, row.count);
+            EXPECT_EQ(
+                StaffLengthForPrescale(c.kind, std::uint8_t(row.range), std::uint8_t(row.count)),
+                float(row.lengthMm));
+        }
     }
 }
 

@@ -128,7 +128,11 @@ bool GainOffsetTaken(float held, std::int16_t received) {
 std::uint16_t AlarmLevel2Counts(float levelMm, float staffLengthMm) {
     // A staff length of 0 means the prescale matched no staff: no level can be expressed.
     if (staffLengthMm == 0.0f || !std::isfinite(staffLengthMm) || !std::isfinite(levelMm)) return 0;
-    const double counts = std::round(double(levelMm) / double(staffLengthMm) * kAlarmFullScale);
+    // Truncated toward zero. The tolerance (a thousandth of a count, far below a millimetre)
+    // keeps a level that is a whole count, such as 2 m of a 4.095 m staff or a level read from
+    // the unit, from losing that count to the binary rounding of a float and the division.
+    const double exact = double(levelMm) / double(staffLengthMm) * kAlarmFullScale;
+    const double counts = std::trunc(exact + (exact >= 0.0 ? 1e-3 : -1e-3));
     return static_cast<std::uint16_t>(std::clamp(counts, 0.0, double(kAlarmFullScale)));
 }
 

@@ -91,8 +91,8 @@ void WriteWordPairs(char* block, int pair, std::uint16_t value);
 [[nodiscard]] bool GainOffsetTaken(float held, std::int16_t received);
 
 // --- Alarm levels (Ravo Zerar kinds) -----------------------------------------------------
-// Counts for a level in millimetres: level / staff x 4095, rounded to the nearest count and
-// clamped to 0..4095; 0 when the staff length is 0 or either value is not finite.
+// Counts for a level in millimetres: level / staff x 4095, truncated toward zero and clamped
+// to 0..4095; 0 when the staff length is 0 or either value is not finite.
 [[nodiscard]] std::uint16_t AlarmLevel2Counts(float levelMm, float staffLengthMm);
 // Millimetres for received counts: counts / 4095 x staff.
 [[nodiscard]] float AlarmCounts2Level(std::uint16_t counts, float staffLengthMm);

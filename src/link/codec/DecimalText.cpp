@@ -1,6 +1,9 @@
 #include "link/codec/DecimalText.h"
 
+#include <charconv>
 #include <climits>
+#include <cmath>
+#include <cstring>
 
 namespace undarix::link::codec {
 namespace {
@@ -51,6 +54,29 @@ DecimalReading ReadDecimalReal(std::string_view text) {
     }
     reading.value = (negative ? -mantissa : mantissa) / divisor;
     return reading;
+}
+
+std::size_t FormatFixed(double value, int decimals, char* out, std::size_t size) {
+    if (out == nullptr || size == 0) return 0;
+    // to_chars is the locale-free printf: the same digits and rounding, always a point.
+    const auto [end, error] = std::to_chars(out, out + size, value, std::chars_format::fixed,
+                                            decimals < 0 ? 0 : decimals);
+    if (error != std::errc()) return 0;
+    return std::size_t(end - out);
+}
+
+std::size_t FormatFixedPadded(double value, int width, int decimals, char* out, std::size_t size) {
+    const std::size_t n = FormatFixed(value, decimals, out, size);
+    if (n == 0 || width <= 0 || std::size_t(width) <= n) return n;
+    if (std::size_t(width) > size) return 0;
+    // printf pads "nan" and "inf" with blanks in front, numbers with zeros after the sign.
+    const bool number = std::isfinite(value);
+    const std::size_t pad = std::size_t(width) - n;
+    const std::size_t sign = number && (out[0] == '-') ? 1 : 0;
+    const std::size_t at = number ? sign : 0;
+    std::memmove(out + at + pad, out + at, n - at);
+    std::memset(out + at, number ? '0' : ' ', pad);
+    return std::size_t(width);
 }
 
 } // namespace undarix::link::codec

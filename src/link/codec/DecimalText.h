@@ -4,7 +4,11 @@
 // them: leading blanks, an optional sign, digits, reading stopping at the first character that
 // does not belong to the number. Every reader is bounded by the text it is given and never
 // looks past its end; a text without a number reads as 0.
+//
+// The decimal separator is always the point, whatever locale the user's PC is set to: these
+// texts go to units, files and other programs, never only to a person.
 
+#include <cstddef>
 #include <string_view>
 
 namespace undarix::link::codec {
@@ -18,6 +22,12 @@ struct DecimalReading {
 [[nodiscard]] int ReadDecimal(std::string_view text);
 // A number with an optional fraction ("12.5", "-0.0625", "09997").
 [[nodiscard]] DecimalReading ReadDecimalReal(std::string_view text);
+
+// A real with a fixed number of decimals, as "%.*f" prints it in the C locale, into `out`;
+// returns the length, or 0 when it does not fit `size` (nothing useful is written then).
+std::size_t FormatFixed(double value, int decimals, char* out, std::size_t size);
+// The same, zero-padded after the sign to at least `width` characters, as "%0*.*f" prints it.
+std::size_t FormatFixedPadded(double value, int width, int decimals, char* out, std::size_t size);
 
 // The part of `text` from `pos` on, at most `count` characters; empty when `pos` is past the
 // end.

@@ -1,6 +1,7 @@
 #include "link/codec/SyntheticFrame.h"
 
 #include "link/codec/ApiFrame.h"
+#include "link/codec/DecimalText.h"
 
 #include <algorithm>
 #include <cmath>
@@ -56,9 +57,11 @@ int BuildTimeFrame(int unit, int hour, int minute, int second, std::uint8_t* fra
 }
 
 int BuildAirTemperatureFrame(double celsius, std::uint8_t* frame) {
-    char text[kTextRoom];
-    const int n = std::snprintf(text, sizeof text, "C001,D4,%04.1f", celsius);
-    return Finish(1, text, n, kAirTemperatureFrameLength, frame);
+    char text[kTextRoom] = "C001,D4,";
+    constexpr std::size_t kHead = 8;
+    // A decimal point whatever the PC's locale: the data file and its readers expect one.
+    const std::size_t n = FormatFixedPadded(celsius, 4, 1, text + kHead, sizeof text - kHead);
+    return Finish(1, text, int(kHead + n), kAirTemperatureFrameLength, frame);
 }
 
 WiredSample WiredCountToValue(int count, double staffLengthMm) {

@@ -1,5 +1,7 @@
 #include "radiocfg/codec/UnitCommand.h"
 
+#include "link/codec/DecimalText.h"
+
 #include <cstdarg>
 #include <cstdio>
 
@@ -7,7 +9,8 @@ namespace undarix::radiocfg::codec {
 namespace {
 
 // printf into a command line; a line that does not fit is left empty rather than cut,
-// since a cut command would be a different command.
+// since a cut command would be a different command. Integers and texts only: a real would
+// follow the user's locale here (see FormatSetReal).
 CommandLine Format(const char* format, ...) {
     CommandLine line;
     va_list args;
@@ -61,8 +64,12 @@ CommandLine FormatSetInt(char key, int currentMode, int value) {
 
 CommandLine FormatSetReal(char key, int currentMode, double value) {
     const int decimals = SetWriteDecimals(key);
-    return Format("%c%c,%.*f\r\n", WriteSetLetter(currentMode), key, decimals == 0 ? 3 : decimals,
-                  value);
+    // The unit reads a decimal point, whatever the PC's locale writes.
+    char number[kMaxCommandLength + 1];
+    const std::size_t n =
+        link::codec::FormatFixed(value, decimals == 0 ? 3 : decimals, number, sizeof number);
+    if (n == 0) return {};
+    return Format("%c%c,%.*s\r\n", WriteSetLetter(currentMode), key, int(n), number);
 }
 
 CommandLine FormatStartTime(int year, int month, int day, int hour, int minute) {

@@ -3,7 +3,6 @@
 #include "link/codec/DecimalText.h"
 
 #include <cmath>
-#include <cstdio>
 
 namespace undarix::radiocfg::codec {
 
@@ -56,10 +55,9 @@ int KindFromModel(std::string_view reply) {
 bool EchoMatches(double echoed, double sent, int decimals) {
     // The sent value as the command text carried it, read back like the echo.
     char text[64];
-    const int n = std::snprintf(text, sizeof text, "%.*f", decimals, sent);
-    if (n <= 0 || std::size_t(n) >= sizeof text) return false;
-    const double carried =
-        link::codec::ReadDecimalReal(std::string_view(text, std::size_t(n))).value;
+    const std::size_t n = link::codec::FormatFixed(sent, decimals, text, sizeof text);
+    if (n == 0) return false;
+    const double carried = link::codec::ReadDecimalReal(std::string_view(text, n)).value;
     const double scale = std::pow(10.0, decimals);
     return std::llround(echoed * scale) == std::llround(carried * scale);
 }
