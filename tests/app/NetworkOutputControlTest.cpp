@@ -20,7 +20,6 @@ namespace undarix::testing {
 namespace {
 
 using namespace core;
-using namespace live;
 
 class NetworkOutputControlTest : public PanelTest {
 protected:

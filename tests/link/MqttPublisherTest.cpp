@@ -9,6 +9,9 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
+#include <string>
 #include <thread>
 
 namespace undarix::link {
@@ -70,13 +73,14 @@ TEST(MqttPublisher, EachFailureHasItsOwnStatusAndTheMessagesAreQueued) {
     struct Case {
         const char* name;
         std::function<void(MqttSettings&)> set;
-        const char* text;
+        std::string text;
     };
     const std::vector<Case> cases = {
         {"wrong host", [](MqttSettings& s) { s.host = "no-such-broker.invalid"; },
          "the broker host 'no-such-broker.invalid' cannot be found"},
+        // The system's own words, which follow the user's language.
         {"refused connection", [](MqttSettings& s) { s.port = Broker::FreePort(); },
-         "Connection refused"},
+         std::strerror(ECONNREFUSED)},
         {"wrong password",
          [&](MqttSettings& s) {
              s.port = passwordBroker.Port();
