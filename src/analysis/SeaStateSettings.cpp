@@ -121,6 +121,11 @@ void ShowSeaStateSettings(const codec::SeaStateSettings& settings) {
     ui::SetReal(ShiftLimit, settings.qc.meanShiftLimit);
 }
 
+void ApplySeaStateSettings(const codec::SeaStateSettings& settings) {
+    ShowSeaStateSettings(settings);
+    SeaState.accumulator.SetSettings(WithStaffLimits(SeaStateSettingsFromControls()));
+}
+
 codec::SeaStateSettings WithStaffLimits(const codec::SeaStateSettings& settings) {
     codec::SeaStateSettings limited = settings;
     const bool userLimits =

@@ -12,6 +12,8 @@ namespace undarix::analysis {
 [[nodiscard]] codec::SeaStateSettings SeaStateSettingsFromControls();
 // Shows `settings` on the controls.
 void ShowSeaStateSettings(const codec::SeaStateSettings& settings);
+// Shows `settings` and takes them into use at once (the companion's log, which has no page).
+void ApplySeaStateSettings(const codec::SeaStateSettings& settings);
 
 // The unit's range when the staff is known: 0 .. its length, shifted by the zero offset the
 // values are taken relative to. Wired units report their staff length; radio units and the

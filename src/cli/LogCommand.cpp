@@ -1,8 +1,12 @@
 #include "cli/LogCommand.h"
 
+#include "analysis/SeaState.h"
+#include "analysis/SeaStateSettings.h"
+#include "analysis/codec/SeaStateFormat.h"
 #include "cli/CommandLine.h"
 #include "cli/HeadlessProgram.h"
 #include "cli/LogNetworkOutput.h"
+#include "cli/SeaStateOptions.h"
 #include "core/Hooks.h"
 #include "core/PanelRoles.h"
 #include "core/ProgramState.h"
@@ -29,16 +33,21 @@
 #include <csignal>
 #include <cstdint>
 #include <fcntl.h>
+#include <map>
 #include <string_view>
 #include <unistd.h>
 #include <vector>
 
 namespace undarix::cli {
 
-const char* const kLogHelp =
+namespace {
+
+const char* const kLogHelpStart =
     R"(Usage: undarix-cli log --port PATH --kind KIND [--csv FILE.csv] [--interval DAYS]
                        [--capture FILE.api] [--staff-length N=METERS]...
-                       [--give-up-after MINUTES]
+                       [--give-up-after MINUTES] [--seastate-interval MIN] [--tide]
+                       [--qc-spike SD] [--qc-flat SECONDS] [--qc-min-present PERCENT]
+                       [--qc-range MIN:MAX] [--qc-shift METERS]
 
 Logs the units on a serial port without a window, through the program's own serial path:
 the receive callback, the frame dispatcher and device table, the presence timer, the data
@@ -67,6 +76,15 @@ Options:
                      end with exit status 1 when the port has been away this long
                      (default: never; the log waits for the port for as long as it runs)
 
+The sea state per interval, as the window's Sea State page gives it: each record goes to
+FILE000-seastate.csv beside the data file (rotated with it), to the network output when
+--mqtt is given, and as a line to standard error. Its settings, as for the seastate command:
+  --seastate-interval MIN
+                        10, 20, 30 (default) or 60 minutes
+)";
+
+const char* const kLogHelpEnd =
+    R"(
 One status line a second goes to standard error: units heard, lines written, bytes
 captured. When the port goes away (the adapter pulled, the cable's far end gone) a line
 says so with the time, the log tries the port again every few seconds (the same path, or
@@ -79,8 +97,6 @@ file, capture file or device (under any name) is refused.
 Exit status: 0 after a clean stop, 1 bad input (the port or a file cannot be opened, or the
 port stayed away longer than --give-up-after), 2 usage error.
 )";
-
-namespace {
 
 using core::Program;
 
@@ -124,7 +140,31 @@ struct LogRequest {
     std::vector<StaffLength> staffLengths;
     std::optional<LogNetworkRequest> network;
     double giveUpMinutes = 0.0; // 0: never
+    analysis::codec::SeaStateSettings seaState;
 };
+
+// "device 3 from 2026-12-07T12:00:00: pass, Hm0 1.5031 m, Tp 8.000 s, 14400 of 14400 samples"
+QString SeaStateSummary(const analysis::codec::SeaStateRecord& record) {
+    std::map<std::string, std::string> field;
+    for (auto& [name, text] : analysis::codec::SeaStateFieldTexts(record))
+        field[name] = std::move(text);
+    const auto text = [&field](const char* name) { return QString::fromStdString(field[name]); };
+    const QString waves = record.analysed
+                              ? QString("Hm0 %1 m, Tp %2 s").arg(text("hm0_m"), text("tp_s"))
+                              : QString("too little passed for the statistics");
+    return QString("device %1 from %2: %3, %4, %5 of %6 samples")
+        .arg(text("device"), text("start"), text("flag"), waves, text("present"), text("expected"));
+}
+
+// The sea state per interval, as in the window: its file beside the data file and, through
+// the listener the wiring connected, the network output; here also a line each on stderr.
+void StartSeaState(const LogRequest& request, const Console& console) {
+    analysis::ApplySeaStateSettings(request.seaState);
+    core::hooks.SeaStateSamples = analysis::FeedSeaState;
+    analysis::ConnectSeaStateRecords([console](const analysis::codec::SeaStateRecord& record) {
+        console.ErrLine("undarix-cli log: sea state of " + SeaStateSummary(record));
+    });
+}
 
 // "N=METERS": a staff of the board, 1 to 8, and its length.
 std::optional<StaffLength> ParseStaffLength(const QString& text) {
@@ -299,6 +339,7 @@ int RunLog(const LogRequest& request, const Console& console) {
     StopSignals stopSignals;
     HeadlessProgram program(console);
     const LogNetworkOutput network(request.network, console);
+    StartSeaState(request, console);
     // The files are open before the port, so that both take the stream from its first byte.
     Program.UnitType = request.kind;
     bool captureExisted = false;
@@ -379,8 +420,10 @@ int Log(const QStringList& arguments, const Console& console) {
                        {"capture", "capture file", "FILE"},
                        {"staff-length", "a board staff's length", "N=METERS"},
                        {"give-up-after", "minutes the port may stay away", "MINUTES"}});
+    parser.addOptions(SeaStateOptions("seastate-interval"));
     parser.addOptions(NetworkOutputOptions());
-    static const std::string help = std::string(kLogHelp) + kLogNetworkHelp;
+    static const std::string help =
+        std::string(kLogHelpStart) + kSeaStateOptionsHelp + kLogHelpEnd + kLogNetworkHelp;
     if (auto status = ParseCommandLine(parser, arguments, command, help.c_str(), console))
         return *status;
     if (!parser.positionalArguments().isEmpty())
@@ -423,6 +466,9 @@ int Log(const QStringList& arguments, const Console& console) {
                                       "'%1'")
                                   .arg(parser.value("give-up-after")));
     }
+    if (auto status =
+            ReadSeaStateOptions(parser, command, "seastate-interval", console, request.seaState))
+        return *status;
     if (!request.staffLengths.empty() && !core::IsBoard(request.kind))
         return UsageError(console, command, "--staff-length is for the Vazavevezeze's staffs");
     if (!request.capture.isEmpty() && !core::IsRadioKind(request.kind))

@@ -6,6 +6,7 @@
 #include "cli/CommandLine.h"
 #include "cli/HeadlessProgram.h"
 #include "cli/InputFile.h"
+#include "cli/SeaStateOptions.h"
 #include "cli/codec/SeaStateDataFeed.h"
 #include "core/Hooks.h"
 #include "core/ProgramState.h"
@@ -27,7 +28,9 @@
 
 namespace undarix::cli {
 
-const char* const kSeaStateHelp =
+namespace {
+
+const char* const kSeaStateHelpStart =
     R"(Usage: undarix-cli seastate INPUT... [--interval MIN] [--device N] [--tide]
                             [--qc-spike SD] [--qc-flat SECONDS] [--qc-min-present PERCENT]
                             [--qc-range MIN:MAX] [--qc-shift METERS] [--json]
@@ -48,16 +51,10 @@ page gives them for the same bytes.
 Options:
   --interval MIN        10, 20, 30 (default) or 60 minutes
   --device N            only the unit with this device number (1 to 255)
-  --tide                the tide filter (5th-order Bessel high-pass at 0.01 Hz) before the
-                        statistics
-  --qc-spike SD         spikes: samples more than SD standard deviations from the mean
-                        (default 4), replaced, the test repeated until none is left
-  --qc-flat SECONDS     flat line: this many seconds of identical values (default 2)
-  --qc-min-present PERCENT
-                        a record with fewer samples present fails (default 90)
-  --qc-range MIN:MAX    values outside MIN..MAX meters are taken out (default: no limits)
-  --qc-shift METERS     a mean shift between the halves beyond this is suspect (default 0.5)
-  --json                one JSON object per line instead of CSV with a header line
+)";
+
+const char* const kSeaStateHelpEnd =
+    R"(  --json                one JSON object per line instead of CSV with a header line
 
 Each record: device, address, start (YYYY-MM-DDThh:mm:ss, the unit's clock), interval,
 rate, tide filter, the overall flag, samples expected, present and missing, the longest
@@ -71,8 +68,6 @@ Progress (inputs over 10 MB) and a summary go to standard error.
 
 Exit status: 0 success, 1 bad input (unreadable, no samples), 2 usage error.
 )";
-
-namespace {
 
 namespace acodec = analysis::codec;
 using core::Program;
@@ -240,29 +235,6 @@ private:
     Progress* progress_ = nullptr;
 };
 
-// A number from an option's text, in the C locale's form whatever the user's.
-std::optional<double> Number(const QString& text) {
-    const QByteArray bytes = text.trimmed().toLatin1();
-    double value = 0.0;
-    const char* end = bytes.constData() + bytes.size();
-    const auto result = std::from_chars(bytes.constData(), end, value);
-    if (result.ec != std::errc() || result.ptr != end || !std::isfinite(value)) return std::nullopt;
-    return value;
-}
-
-std::optional<double> NumberOption(const QCommandLineParser& parser, const QString& option,
-                                   double low, double high, const Console& console, int& status) {
-    const std::optional<double> value = Number(parser.value(option));
-    if (value && *value >= low && *value <= high) return value;
-    status = UsageError(console, "seastate",
-                        QString("--%1 wants a number from %2 to %3, not '%4'")
-                            .arg(option)
-                            .arg(low)
-                            .arg(high)
-                            .arg(parser.value(option)));
-    return std::nullopt;
-}
-
 } // namespace
 
 int RunSeaState(const SeaStateRequest& request, const Console& console) {
@@ -274,32 +246,18 @@ int SeaState(const QStringList& arguments, const Console& console) {
     const QString command = "seastate";
     QCommandLineParser parser;
     parser.addPositionalArgument("INPUT", "data files (.csv) and capture files (.api)");
-    parser.addOptions({{"interval", "interval length", "MIN"},
-                       {"device", "device number", "N"},
-                       {"tide", "tide filter"},
-                       {"qc-spike", "spike limit", "SD"},
-                       {"qc-flat", "flat line", "SECONDS"},
-                       {"qc-min-present", "least share present", "PERCENT"},
-                       {"qc-range", "range", "MIN:MAX"},
-                       {"qc-shift", "mean shift", "METERS"},
-                       {"json", "JSON lines"}});
-    if (auto status = ParseCommandLine(parser, arguments, command, kSeaStateHelp, console))
+    parser.addOptions(SeaStateOptions("interval"));
+    parser.addOptions({{"device", "device number", "N"}, {"json", "JSON lines"}});
+    static const std::string help =
+        std::string(kSeaStateHelpStart) + kSeaStateOptionsHelp + kSeaStateHelpEnd;
+    if (auto status = ParseCommandLine(parser, arguments, command, help.c_str(), console))
         return *status;
 
     SeaStateRequest request;
     request.inputs = parser.positionalArguments();
     if (request.inputs.isEmpty()) return UsageError(console, command, "wants at least one INPUT");
-    acodec::SeaStateSettings& settings = request.settings;
-    acodec::QcSettings& qc = settings.qc;
-    int status = kExitOk;
-    if (parser.isSet("interval")) {
-        bool ok = false;
-        settings.intervalMinutes = parser.value("interval").toInt(&ok);
-        if (!ok || !acodec::IsValidIntervalMinutes(settings.intervalMinutes))
-            return UsageError(console, command,
-                              QString("--interval wants 10, 20, 30 or 60 minutes, not '%1'")
-                                  .arg(parser.value("interval")));
-    }
+    if (auto status = ReadSeaStateOptions(parser, command, "interval", console, request.settings))
+        return *status;
     if (parser.isSet("device")) {
         bool ok = false;
         request.device = parser.value("device").toInt(&ok);
@@ -307,33 +265,6 @@ int SeaState(const QStringList& arguments, const Console& console) {
             return UsageError(console, command,
                               QString("--device wants a number from 1 to 255, not '%1'")
                                   .arg(parser.value("device")));
-    }
-    settings.tideFilter = parser.isSet("tide");
-    const struct {
-        const char* option;
-        double low, high;
-        double* target;
-    } numbers[] = {{"qc-spike", 1.0, 100.0, &qc.spikeDeviations},
-                   {"qc-flat", 0.0, 86400.0, &qc.flatSeconds},
-                   {"qc-min-present", 0.0, 100.0, &qc.minPresentPercent},
-                   {"qc-shift", 0.0, 1000.0, &qc.meanShiftLimit}};
-    for (const auto& n : numbers) {
-        if (!parser.isSet(n.option)) continue;
-        const auto value = NumberOption(parser, n.option, n.low, n.high, console, status);
-        if (!value) return status;
-        *n.target = *value;
-    }
-    if (parser.isSet("qc-range")) {
-        const QStringList limits = parser.value("qc-range").split(':');
-        const auto low = limits.size() == 2 ? Number(limits[0]) : std::nullopt;
-        const auto high = limits.size() == 2 ? Number(limits[1]) : std::nullopt;
-        if (!low || !high || *low >= *high)
-            return UsageError(console, command,
-                              QString("--qc-range wants MIN:MAX in meters, MIN below MAX, not "
-                                      "'%1'")
-                                  .arg(parser.value("qc-range")));
-        qc.rangeLow = *low;
-        qc.rangeHigh = *high;
     }
     request.json = parser.isSet("json");
     return RunSeaState(request, console);

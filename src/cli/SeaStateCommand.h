@@ -12,8 +12,6 @@
 
 namespace undarix::cli {
 
-extern const char* const kSeaStateHelp;
-
 int SeaState(const QStringList& arguments, const Console& console);
 
 struct SeaStateRequest {

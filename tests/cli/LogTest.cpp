@@ -186,6 +186,48 @@ TEST_F(LogTest, TheDataFileStartsAnewAfterTheIntervalWithTheNextNumber) {
     EXPECT_NE(run.err.find("stopped; 4 lines written"), std::string::npos) << run.err;
 }
 
+TEST_F(LogTest, EachSeaStateRecordGoesBesideTheDataFileAndToStandardError) {
+    // One unit's "I" blocks at 16 Hz (4 s each) from 12:00:00 to 12:10:04: the first block of
+    // 12:10 closes the interval 12:00-12:10, wholly present.
+    QTimer::singleShot(0, [] {
+        const int port = link::PortNumberForPath("mem:units");
+        for (int block = 0; block <= 151; ++block)
+            link::MemoryPortReceive(
+                port,
+                ReceivedFrame(0x0013A20040A1B2C3ull, IBlockText(3, 16, 4 * block, Samples(block))));
+        cli::RequestLogStop();
+    });
+    const CliRun run =
+        RunInProcess({"log", "--port", "mem:units", "--kind", "0", "--csv", Path("site.csv"),
+                      "--seastate-interval", "10", "--qc-spike", "5"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const QList<QByteArray> lines = ReadFile(Path("site000-seastate.csv")).split('\n');
+    ASSERT_EQ(lines.size(), 3) << run.err; // the header, one record, the empty end
+    const std::map<std::string, std::string> record =
+        Fields(lines[0].trimmed().toStdString(), lines[1].trimmed().toStdString());
+    EXPECT_EQ(record.at("device"), "3");
+    EXPECT_EQ(record.at("start"), "2026-12-07T12:00:00");
+    EXPECT_EQ(record.at("interval_min"), "10");
+    EXPECT_EQ(record.at("expected"), "9600");
+    EXPECT_EQ(record.at("present"), "9600");
+    EXPECT_NE(run.err.find("sea state of device 3 from 2026-12-07T12:00:00: "), std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find("9600 of 9600 samples"), std::string::npos) << run.err;
+}
+
+TEST_F(LogTest, TheSeaStateSettingsAreChecked) {
+    for (const QStringList& options :
+         {QStringList{"--seastate-interval", "15"}, QStringList{"--qc-spike", "0,5"},
+          QStringList{"--qc-range", "2:1"}}) {
+        const CliRun run =
+            RunInProcess(QStringList{"log", "--port", "mem:units", "--kind", "0"} + options);
+        EXPECT_EQ(run.status, 2) << run.err;
+        EXPECT_NE(run.err.find("--" + options[0].mid(2).toStdString() + " wants"),
+                  std::string::npos)
+            << run.err;
+    }
+}
+
 TEST_F(LogTest, APortThatCannotBeOpenedIsBadInput) {
     const CliRun run = RunInProcess(
         {"log", "--port", Path("no-such-port"), "--kind", "0", "--csv", Path("site.csv")});

@@ -46,17 +46,6 @@ std::vector<std::string> Lines(const std::string& text) {
     return lines;
 }
 
-// The CSV fields of a line by the header's names.
-std::map<std::string, std::string> Fields(const std::string& header, const std::string& line) {
-    std::map<std::string, std::string> fields;
-    std::istringstream names(header), values(line);
-    for (std::string name, value; std::getline(names, name, ',');) {
-        std::getline(values, value, ',');
-        fields[name] = value;
-    }
-    return fields;
-}
-
 class SeaStateTest : public CliTest {
 protected:
     CliRun Run(QStringList arguments) {
