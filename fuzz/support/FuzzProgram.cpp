@@ -16,6 +16,7 @@
 #include <QApplication>
 
 #include <cstdlib>
+#include <fcntl.h>
 #include <memory>
 #include <string>
 
@@ -74,16 +75,18 @@ void OpenOutputs() {
     link::OpenComConfig(output, 115200);
     core::Program.OpenComPortOutPutNum = output;
 
+    // Both written to /dev/null, taken over unlocked (two locks on one device would clash).
     files::DataFileState& data = files::Files.data;
-    data.SaveOutputDataHandle.setFileName("/dev/null");
-    if (data.SaveOutputDataHandle.open(QIODevice::WriteOnly)) {
+    if (const int sink = ::open("/dev/null", O_WRONLY | O_CLOEXEC); sink >= 0) {
+        data.SaveOutputDataHandle.Adopt(sink, "/dev/null", true);
         data.SaveFileInterval = 99;
         core::Program.OutputDataFileOpen = 1;
     }
     files::CaptureFileState& capture = files::Files.capture;
-    capture.SaveAPIFrameDataHandle.setFileName("/dev/null");
-    if (capture.SaveAPIFrameDataHandle.open(QIODevice::WriteOnly))
+    if (const int sink = ::open("/dev/null", O_WRONLY | O_CLOEXEC); sink >= 0) {
+        capture.SaveAPIFrameDataHandle.Adopt(sink, "/dev/null", true);
         core::Program.APIFrameDataFileOpen = 1;
+    }
 }
 
 void Receive(int port, const std::uint8_t* data, std::size_t count) {

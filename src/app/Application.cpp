@@ -1,5 +1,6 @@
 #include "app/Application.h"
 
+#include "app/NetworkOutputControl.h"
 #include "app/NumberLocale.h"
 #include "app/PanelGeometry.h"
 #include "app/Shortcuts.h"
@@ -9,6 +10,7 @@
 #include "core/PanelRoles.h"
 #include "core/ProgramState.h"
 #include "core/UnitKind.h"
+#include "files/NetworkOutput.h"
 #include "link/PortSelection.h"
 #include "link/ReceiveState.h"
 #include "link/SerialPort.h"
@@ -44,6 +46,8 @@ void CloseOpenFiles() {
     }
     if (Program.OutputDataFileOpen) CloseDataFile();
     if (Program.APIFrameDataFileOpen) CloseCaptureFile();
+    // Says "offline" to the broker; what is not sent stays in the queue for the next run.
+    files::StopNetworkOutput();
 }
 
 } // namespace
@@ -170,6 +174,7 @@ int RunUndarix(int argc, char** argv) {
     options.extraPorts = parser.values(PortOption());
     std::unique_ptr<MainWindow> panel = LoadMainPanel(options);
     ApplyApplicationOptions(parser);
+    StartSavedNetworkOutput();
     ShownPanel() = panel.get();
     panel->show();
     application.exec();

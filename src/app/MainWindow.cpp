@@ -4,6 +4,7 @@
 #include "ui_ConfigPage.h"
 #include "ui_MainPanel.h"
 #include "ui_PlotPage.h"
+#include "ui_SeaStatePage.h"
 
 #include <QCloseEvent>
 #include <QLabel>
@@ -49,9 +50,11 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     plotPage_ = LoadPage<Ui::PlotPage>(nullptr);
     analysisPage_ = LoadPage<Ui::AnalysisPage>(nullptr);
     configPage_ = LoadPage<Ui::ConfigPage>(nullptr);
+    seaStatePage_ = LoadPage<Ui::SeaStatePage>(nullptr);
     form.mainTabs->addTab(plotPage_, tr("Chart"));
     form.mainTabs->addTab(Scrollable(analysisPage_), tr("Spectral Analysis"));
     form.mainTabs->addTab(Scrollable(configPage_), tr("Configuration"));
+    form.mainTabs->addTab(Scrollable(seaStatePage_), tr("Sea State"));
     AddEditHint(form.statusbar);
 }
 

@@ -7,17 +7,19 @@
 namespace undarix::app {
 
 // The main panel: the unit and port controls, the device table, and the tab control with the
-// chart, analysis and configuration pages, each page loaded from its own Designer file.
+// chart, analysis, configuration and sea-state pages, each page loaded from its own Designer
+// file.
 class MainWindow : public QMainWindow {
     Q_OBJECT
 
 public:
     explicit MainWindow(QWidget* parent = nullptr);
 
-    // The page widgets, in tab order: chart, analysis, configuration.
+    // The page widgets, in tab order: chart, analysis, configuration, sea state.
     [[nodiscard]] QWidget* PlotPage() const { return plotPage_; }
     [[nodiscard]] QWidget* AnalysisPage() const { return analysisPage_; }
     [[nodiscard]] QWidget* ConfigPage() const { return configPage_; }
+    [[nodiscard]] QWidget* SeaStatePage() const { return seaStatePage_; }
 
     // With scaling on, the panel's text and controls grow and shrink with the window, from the
     // size the window had when scaling was switched on.
@@ -35,6 +37,7 @@ private:
     QWidget* plotPage_ = nullptr;
     QWidget* analysisPage_ = nullptr;
     QWidget* configPage_ = nullptr;
+    QWidget* seaStatePage_ = nullptr;
     bool scaleContents_ = false;
     QSize scaleBaseSize_;
     qreal baseFontSize_ = 0;

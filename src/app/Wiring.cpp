@@ -1,9 +1,12 @@
 #include "app/Wiring.h"
 
 #include "analysis/Analysis.h"
+#include "analysis/SeaState.h"
+#include "analysis/codec/SeaStateFormat.h"
 #include "app/DemoMode.h"
 #include "app/FactoryMode.h"
 #include "app/Menus.h"
+#include "app/NetworkOutputControl.h"
 #include "chart/ChartControls.h"
 #include "chart/ChartState.h"
 #include "chart/TraceBinding.h"
@@ -14,9 +17,11 @@
 #include "files/CaptureFile.h"
 #include "files/DataFile.h"
 #include "files/FileState.h"
+#include "files/NetworkOutput.h"
 #include "files/Playback.h"
 #include "link/PanId.h"
 #include "link/PortSelection.h"
+#include "link/PortWatch.h"
 #include "link/ReceivePath.h"
 #include "live/DeviceTable.h"
 #include "live/FrameDispatch.h"
@@ -40,8 +45,9 @@ void WireSubsystems() {
     using namespace core;
     using namespace live;
     // The panel's timers exist from the start, doing nothing until their subsystem binds them.
-    for (ui::Role timerRole : {timer::DeviceDisplay, timer::Config, timer::WiredConnect,
-                               timer::WiredConfig, timer::ReadFile, timer::FileInterval})
+    for (ui::Role timerRole :
+         {timer::DeviceDisplay, timer::Config, timer::WiredConnect, timer::WiredConfig,
+          timer::ReadFile, timer::FileInterval, timer::FileSync, timer::PortWatch})
         ui::CreateTimer(timerRole, 1.0, [] {});
 
     BindShellMenus();
@@ -52,6 +58,8 @@ void WireSubsystems() {
     files::BindFiles();
     hooks.WriteOutputToFile = files::WriteOutputToFile;
     hooks.CaptureByte = files::CaptureByte;
+    hooks.CaptureStreamBroken = files::CaptureStreamBroken;
+    BindNetworkOutput();
     ui::OnEvent(configpage::FactoryButton, FACTCTR);
     ui::SetHelpProvider(configpage::FactoryButton, [] { return std::optional<ui::HelpText>(); });
 
@@ -63,6 +71,11 @@ void WireSubsystems() {
     hooks.ChartReset = chart::ChartReset;
     hooks.StopPlotting = chart::StopPlotting;
     analysis::BindAnalysis();
+    analysis::BindSeaState();
+    hooks.SeaStateSamples = analysis::FeedSeaState;
+    analysis::ConnectSeaStateRecords([](const analysis::codec::SeaStateRecord& record) {
+        files::PublishSeaState(record.deviceNumber, analysis::codec::SeaStateJsonLine(record));
+    });
     radiocfg::BindRadioConfig();
     hooks.RxConfigData = radiocfg::RxConfigData;
     hooks.DimAllConfig = radiocfg::DimAllConfig;
@@ -92,10 +105,12 @@ void ResetSubsystems() {
     link::ResetReceivePath();
     chart::ResetChartState();
     analysis::ResetAnalysis();
+    analysis::ResetSeaState();
     live::ResetPresenceAndSync();
     wiredcfg::ResetWiredConfig();
     radiocfg::ResetRadioConfig();
     link::ResetPanId();
+    link::ResetPortWatch();
 }
 
 namespace {

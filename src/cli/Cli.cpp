@@ -5,6 +5,7 @@
 #include "cli/ConvertCommand.h"
 #include "cli/FrameCommand.h"
 #include "cli/LogCommand.h"
+#include "cli/SeaStateCommand.h"
 
 namespace undarix::cli {
 
@@ -18,6 +19,7 @@ Commands:
   convert INPUT OUTPUT          a capture file (.api) or a data file (.csv) into a data file
   analyze INPUT --device N ...  mean level, Hm0, wave periods, waves and spectrum of a unit
   log --port PATH --kind KIND   log units without a window into data and capture files
+  seastate INPUT...             wave statistics per interval with quality control
   frame tx|at|remote-at ...     print an API frame as the program sends it
 
 Run 'undarix-cli COMMAND --help' for a command's options.
@@ -45,6 +47,7 @@ int RunCli(const QStringList& arguments, const Console& console) {
     if (command == "convert") return Convert(rest, console);
     if (command == "analyze" || command == "analyse") return Analyze(rest, console);
     if (command == "log") return Log(rest, console);
+    if (command == "seastate" || command == "sea-state") return SeaState(rest, console);
     if (command == "frame") return Frame(rest, console);
     console.ErrLine(QString("undarix-cli: unknown command '%1'").arg(command));
     console.ErrLine("Try 'undarix-cli --help'.");

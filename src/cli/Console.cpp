@@ -1,5 +1,7 @@
 #include "cli/Console.h"
 
+#include "files/NativePath.h"
+
 #include <cstdio>
 
 namespace undarix::cli {
@@ -12,15 +14,13 @@ void Console::Err(std::string_view bytes) const {
     if (err) err(bytes);
 }
 
+// A file name quoted in a line keeps the bytes it was given with (see files::NativePath).
 void Console::OutLine(const QString& line) const {
-    const QByteArray bytes = (line + '\n').toUtf8();
-    Out(std::string_view(bytes.constData(), std::size_t(bytes.size())));
+    Out(files::NativePath(line + '\n'));
 }
 
 void Console::ErrLine(const QString& line) const {
-    if (!err) return;
-    const QByteArray bytes = (line + '\n').toUtf8();
-    err(std::string_view(bytes.constData(), std::size_t(bytes.size())));
+    if (err) err(files::NativePath(line + '\n'));
 }
 
 Console StandardConsole() {

@@ -1,7 +1,12 @@
 #include "cli/LogCommand.h"
 
+#include "analysis/SeaState.h"
+#include "analysis/SeaStateSettings.h"
+#include "analysis/codec/SeaStateFormat.h"
 #include "cli/CommandLine.h"
 #include "cli/HeadlessProgram.h"
+#include "cli/LogNetworkOutput.h"
+#include "cli/SeaStateOptions.h"
 #include "core/Hooks.h"
 #include "core/PanelRoles.h"
 #include "core/ProgramState.h"
@@ -11,6 +16,7 @@
 #include "files/FileState.h"
 #include "files/codec/DataFileName.h"
 #include "link/PortSelection.h"
+#include "link/PortWatch.h"
 #include "link/SerialPort.h"
 #include "live/DeviceTable.h"
 #include "ui/Callbacks.h"
@@ -27,15 +33,21 @@
 #include <csignal>
 #include <cstdint>
 #include <fcntl.h>
+#include <map>
 #include <string_view>
 #include <unistd.h>
 #include <vector>
 
 namespace undarix::cli {
 
-const char* const kLogHelp =
+namespace {
+
+const char* const kLogHelpStart =
     R"(Usage: undarix-cli log --port PATH --kind KIND [--csv FILE.csv] [--interval DAYS]
                        [--capture FILE.api] [--staff-length N=METERS]...
+                       [--give-up-after MINUTES] [--seastate-interval MIN] [--tide]
+                       [--qc-spike SD] [--qc-flat SECONDS] [--qc-min-present PERCENT]
+                       [--qc-range MIN:MAX] [--qc-shift METERS]
 
 Logs the units on a serial port without a window, through the program's own serial path:
 the receive callback, the frame dispatcher and device table, the presence timer, the data
@@ -60,15 +72,31 @@ Options:
   --staff-length N=METERS
                      the length of the Vazavevezeze's staff N (1 to 8) in meters, as in
                      its staff-length table; once for each staff
+  --give-up-after MINUTES
+                     end with exit status 1 when the port has been away this long
+                     (default: never; the log waits for the port for as long as it runs)
 
-One status line a second goes to standard error: units heard, lines written, bytes
-captured.
-
-Exit status: 0 after a clean stop, 1 bad input (the port or a file cannot be opened),
-2 usage error.
+The sea state per interval, as the window's Sea State page gives it: each record goes to
+FILE000-seastate.csv beside the data file (rotated with it), to the network output when
+--mqtt is given, and as a line to standard error. Its settings, as for the seastate command:
+  --seastate-interval MIN
+                        10, 20, 30 (default) or 60 minutes
 )";
 
-namespace {
+const char* const kLogHelpEnd =
+    R"(
+One status line a second goes to standard error: units heard, lines written, bytes
+captured. When the port goes away (the adapter pulled, the cable's far end gone) a line
+says so with the time, the log tries the port again every few seconds (the same path, or
+the same USB adapter on a new path), and a line says when it is back and how long the gap
+was; the files go on where they were. When the disk is full, lines (and captured frames)
+that cannot be written whole are counted and left out, and the count is said when writing
+works again. The files are locked while they are written: a second log on the same data
+file, capture file or device (under any name) is refused.
+
+Exit status: 0 after a clean stop, 1 bad input (the port or a file cannot be opened, or the
+port stayed away longer than --give-up-after), 2 usage error.
+)";
 
 using core::Program;
 
@@ -110,7 +138,33 @@ struct LogRequest {
     int interval = 1;
     QString capture;
     std::vector<StaffLength> staffLengths;
+    std::optional<LogNetworkRequest> network;
+    double giveUpMinutes = 0.0; // 0: never
+    analysis::codec::SeaStateSettings seaState;
 };
+
+// "device 3 from 2026-12-07T12:00:00: pass, Hm0 1.5031 m, Tp 8.000 s, 14400 of 14400 samples"
+QString SeaStateSummary(const analysis::codec::SeaStateRecord& record) {
+    std::map<std::string, std::string> field;
+    for (auto& [name, text] : analysis::codec::SeaStateFieldTexts(record))
+        field[name] = std::move(text);
+    const auto text = [&field](const char* name) { return QString::fromStdString(field[name]); };
+    const QString waves = record.analysed
+                              ? QString("Hm0 %1 m, Tp %2 s").arg(text("hm0_m"), text("tp_s"))
+                              : QString("too little passed for the statistics");
+    return QString("device %1 from %2: %3, %4, %5 of %6 samples")
+        .arg(text("device"), text("start"), text("flag"), waves, text("present"), text("expected"));
+}
+
+// The sea state per interval, as in the window: its file beside the data file and, through
+// the listener the wiring connected, the network output; here also a line each on stderr.
+void StartSeaState(const LogRequest& request, const Console& console) {
+    analysis::ApplySeaStateSettings(request.seaState);
+    core::hooks.SeaStateSamples = analysis::FeedSeaState;
+    analysis::ConnectSeaStateRecords([console](const analysis::codec::SeaStateRecord& record) {
+        console.ErrLine("undarix-cli log: sea state of " + SeaStateSummary(record));
+    });
+}
 
 // "N=METERS": a staff of the board, 1 to 8, and its length.
 std::optional<StaffLength> ParseStaffLength(const QString& text) {
@@ -196,11 +250,9 @@ int StartDataFile(const LogRequest& request, const Console& console) {
     const QString name = QString::fromStdString(names::DataFileNameWithNumber(numbered, number));
 
     files::DataFileState& data = files::Files.data;
-    data.SaveOutputDataHandle.setFileName(name);
-    if (!data.SaveOutputDataHandle.open(QIODevice::WriteOnly | QIODevice::Truncate |
-                                        QIODevice::Unbuffered))
+    if (!data.SaveOutputDataHandle.Open(name, files::RecordFile::Mode::Replace))
         return BadInput(console, name,
-                        "cannot be written: " + data.SaveOutputDataHandle.errorString());
+                        "cannot be written: " + data.SaveOutputDataHandle.ErrorText());
     data.SaveOutputDataFileName = name;
     data.SaveFileInterval = request.interval;
     data.SaveFileLastDay = ui::Now().date().day();
@@ -212,15 +264,11 @@ int StartDataFile(const LogRequest& request, const Console& console) {
 }
 
 int StartCapture(const LogRequest& request, const Console& console, bool& existed) {
-    files::CaptureFileState& capture = files::Files.capture;
     existed = QFileInfo::exists(request.capture);
-    capture.SaveAPIFrameDataHandle.setFileName(request.capture);
-    if (!capture.SaveAPIFrameDataHandle.open(QIODevice::WriteOnly | QIODevice::Append |
-                                             QIODevice::Unbuffered))
+    if (!files::StartCaptureFile(request.capture, files::RecordFile::Mode::Append))
         return BadInput(console, request.capture,
-                        "cannot be written: " + capture.SaveAPIFrameDataHandle.errorString());
-    capture.SaveAPIFrameDataFileName = request.capture;
-    Program.APIFrameDataFileOpen = 1;
+                        "cannot be written: " +
+                            files::Files.capture.SaveAPIFrameDataHandle.ErrorText());
     return kExitOk;
 }
 
@@ -236,6 +284,15 @@ void AbandonFiles(bool captureExisted) {
     if (captureOpen && !captureExisted) QFile::remove(capture);
 }
 
+// The bytes the capture file has grown by.
+struct CaptureCount {
+    std::int64_t startSize = 0;
+    [[nodiscard]] std::int64_t Captured() const {
+        const files::RecordFile& file = files::Files.capture.SaveAPIFrameDataHandle;
+        return file.IsOpen() ? file.Size() - startSize : 0;
+    }
+};
+
 int UnitsHeard() {
     int heard = 0;
     for (const live::OutputLineRecord& record : live::OutputLine)
@@ -243,10 +300,46 @@ int UnitsHeard() {
     return heard;
 }
 
+// ", 12 lines and 3 frames could not be written": what a full disk cost, if anything.
+QString LostText() {
+    const std::uint64_t lines = files::Files.data.health.lostTotal;
+    const std::uint64_t frames = files::Files.capture.health.lostTotal;
+    if (lines == 0 && frames == 0) return {};
+    QStringList lost;
+    if (lines != 0) lost << QString("%1 lines").arg(lines);
+    if (frames != 0) lost << QString("%1 captured frames").arg(frames);
+    return ", " + lost.join(" and ") + " could not be written";
+}
+
+// The line of each second: the units, the lines and bytes, and whether the port is away.
+QString StatusLine(const LogRequest& request, std::int64_t captured) {
+    const QString away = link::UnitPortAway()
+                             ? QString("%1 away for %2, waiting for it; ")
+                                   .arg(request.port, link::GapText(link::UnitPortAwayMs()))
+                             : QString();
+    const QString file =
+        Program.OutputDataFileOpen
+            ? " (" + QFileInfo(files::Files.data.SaveOutputDataFileName).fileName() + ")"
+            : QString();
+    return QString("%1%2 units heard, %3 lines written%4%5, %6 bytes captured")
+        .arg(away)
+        .arg(UnitsHeard())
+        .arg(files::Files.data.linesWritten)
+        .arg(file, LostText())
+        .arg(captured);
+}
+
+[[nodiscard]] bool GivingUp(const LogRequest& request) {
+    return request.giveUpMinutes > 0.0 && link::UnitPortAway() &&
+           double(link::UnitPortAwayMs()) >= request.giveUpMinutes * 60000.0;
+}
+
 int RunLog(const LogRequest& request, const Console& console) {
     // From here on a stop request waits for the files to be closed.
     StopSignals stopSignals;
     HeadlessProgram program(console);
+    const LogNetworkOutput network(request.network, console);
+    StartSeaState(request, console);
     // The files are open before the port, so that both take the stream from its first byte.
     Program.UnitType = request.kind;
     bool captureExisted = false;
@@ -271,11 +364,7 @@ int RunLog(const LogRequest& request, const Console& console) {
         console.ErrLine(QString("undarix-cli log: %1 the capture file %2")
                             .arg(captureExisted ? "continuing" : "writing", request.capture));
 
-    std::uint64_t captured = 0;
-    core::hooks.CaptureByte = [&captured](std::uint8_t byte) {
-        files::CaptureByte(byte);
-        ++captured;
-    };
+    CaptureCount capture{files::Files.capture.SaveAPIFrameDataHandle.Size()};
 
     QEventLoop loop;
     QSocketNotifier stopNotifier(stopPipe[0], QSocketNotifier::Read);
@@ -286,32 +375,33 @@ int RunLog(const LogRequest& request, const Console& console) {
         loop.quit();
     });
 
+    int exitStatus = kExitOk;
     QTimer status;
     status.setInterval(1000);
     QObject::connect(&status, &QTimer::timeout, &loop, [&] {
-        console.ErrLine(
-            QString("undarix-cli log: %1 units heard, %2 lines written%3, %4 bytes "
-                    "captured")
-                .arg(UnitsHeard())
-                .arg(files::Files.data.linesWritten)
-                .arg(Program.OutputDataFileOpen
-                         ? " (" + QFileInfo(files::Files.data.SaveOutputDataFileName).fileName() +
-                               ")"
-                         : QString())
-                .arg(captured));
+        console.ErrLine("undarix-cli log: " + StatusLine(request, capture.Captured()) +
+                        NetworkStatusPart());
+        if (GivingUp(request)) {
+            console.ErrLine(QString("undarix-cli log: %1 has been away for %2: giving up")
+                                .arg(request.port, link::GapText(link::UnitPortAwayMs())));
+            exitStatus = kExitBadInput;
+            loop.quit();
+        }
     });
     status.start();
 
     loop.exec();
 
     // The closing steps of the program's end: data file, capture file, then the port.
+    const std::int64_t captured = capture.Captured();
     files::CloseDataFileNow();
     files::CloseCaptureFileNow();
     link::CloseUnitPort();
-    console.ErrLine(QString("undarix-cli log: stopped; %1 lines written, %2 bytes captured")
+    console.ErrLine(QString("undarix-cli log: stopped; %1 lines written%2, %3 bytes captured")
                         .arg(files::Files.data.linesWritten)
+                        .arg(LostText())
                         .arg(captured));
-    return kExitOk;
+    return exitStatus;
 }
 
 } // namespace
@@ -328,8 +418,13 @@ int Log(const QStringList& arguments, const Console& console) {
                        {"csv", "data file", "FILE"},
                        {"interval", "days per data file", "DAYS"},
                        {"capture", "capture file", "FILE"},
-                       {"staff-length", "a board staff's length", "N=METERS"}});
-    if (auto status = ParseCommandLine(parser, arguments, command, kLogHelp, console))
+                       {"staff-length", "a board staff's length", "N=METERS"},
+                       {"give-up-after", "minutes the port may stay away", "MINUTES"}});
+    parser.addOptions(SeaStateOptions("seastate-interval"));
+    parser.addOptions(NetworkOutputOptions());
+    static const std::string help =
+        std::string(kLogHelpStart) + kSeaStateOptionsHelp + kLogHelpEnd + kLogNetworkHelp;
+    if (auto status = ParseCommandLine(parser, arguments, command, help.c_str(), console))
         return *status;
     if (!parser.positionalArguments().isEmpty())
         return UsageError(console, command,
@@ -362,6 +457,18 @@ int Log(const QStringList& arguments, const Console& console) {
                                   .arg(text));
         request.staffLengths.push_back(*length);
     }
+    if (parser.isSet("give-up-after")) {
+        bool ok = false;
+        request.giveUpMinutes = parser.value("give-up-after").toDouble(&ok);
+        if (!ok || !(request.giveUpMinutes > 0.0))
+            return UsageError(console, command,
+                              QString("--give-up-after wants a number of minutes above 0, not "
+                                      "'%1'")
+                                  .arg(parser.value("give-up-after")));
+    }
+    if (auto status =
+            ReadSeaStateOptions(parser, command, "seastate-interval", console, request.seaState))
+        return *status;
     if (!request.staffLengths.empty() && !core::IsBoard(request.kind))
         return UsageError(console, command, "--staff-length is for the Vazavevezeze's staffs");
     if (!request.capture.isEmpty() && !core::IsRadioKind(request.kind))
@@ -369,6 +476,10 @@ int Log(const QStringList& arguments, const Console& console) {
                           "--capture records the radio adapter's bytes: radio kinds only");
     if (parser.isSet("interval") && request.csv.isEmpty())
         return UsageError(console, command, "--interval goes with --csv");
+    std::optional<int> networkStatus;
+    request.network =
+        ParseNetworkOutput(parser, request.csv, request.capture, console, networkStatus);
+    if (networkStatus) return *networkStatus;
     if (request.csv.isEmpty() && request.capture.isEmpty())
         console.ErrLine("undarix-cli log: neither --csv nor --capture: nothing will be saved");
     return RunLog(request, console);

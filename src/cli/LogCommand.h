@@ -9,8 +9,6 @@
 
 namespace undarix::cli {
 
-extern const char* const kLogHelp;
-
 // Runs until SIGINT or SIGTERM (or RequestLogStop), then closes the files and returns.
 int Log(const QStringList& arguments, const Console& console);
 

@@ -3,6 +3,7 @@
 
 #include "app/NumberLocale.h"
 #include "cli/Cli.h"
+#include "files/NativePath.h"
 
 #include <QCoreApplication>
 
@@ -10,7 +11,9 @@ int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
     undarix::app::KeepNumbersInCLocale();
     QCoreApplication::setApplicationName("undarix-cli");
-    QStringList arguments = QCoreApplication::arguments();
-    arguments.removeFirst();
+    // Taken from argv as they are: a file name that is not valid UTF-8 keeps its bytes.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << undarix::files::PathFromNative(argv[i]);
     return undarix::cli::RunCli(arguments, undarix::cli::StandardConsole());
 }

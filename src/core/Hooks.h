@@ -17,6 +17,8 @@ struct Hooks {
     std::function<void(std::uint8_t tenthFlag)> RxDataService;
     // Receive path to the capture file: one raw byte of a radio kind.
     std::function<void(std::uint8_t byte)> CaptureByte;
+    // Unit port to the capture file: the stream broke off (the port was lost).
+    std::function<void()> CaptureStreamBroken;
     // Port selection to the device table: a port being opened starts with an empty table.
     std::function<void()> ClearAllDisplayLines;
 
@@ -33,6 +35,8 @@ struct Hooks {
     std::function<void()> StopPlotting;
     // Dispatcher to the data file and the output stream.
     std::function<void(int slot)> WriteOutputToFile;
+    // Dispatcher to the sea state: samples of a block, or one sample, are in WorkValue.
+    std::function<void(int slot)> SeaStateSamples;
     // Dispatcher to the radio configuration: a "$" reply is in RxChars.
     std::function<void(int slot)> RxConfigData;
 

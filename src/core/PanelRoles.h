@@ -28,6 +28,8 @@ inline constexpr ui::Role LoggingIndicator = "loggingIndicator";
 inline constexpr ui::Role CaptureIndicator = "captureIndicator";
 inline constexpr ui::Role OutputPortList = "outputPortList";
 inline constexpr ui::Role StopOutputPortButton = "stopOutputPortButton";
+inline constexpr ui::Role NetworkOutputLed = "networkOutputLed";
+inline constexpr ui::Role NetworkOutputText = "networkOutputText";
 inline constexpr ui::Role WiredGroup = "wiredGroup";
 inline constexpr ui::Role WiredIdentity = "wiredIdentity";
 inline constexpr ui::Role StaffLengthDisplay = "staffLengthDisplay";
@@ -68,6 +70,7 @@ inline constexpr ui::Role PrintSpectral = "menuPrintSpectral";
 inline constexpr ui::Role PrintConfig = "menuPrintConfig";
 inline constexpr ui::Role Exit = "menuExit";
 inline constexpr ui::Role ScaleOnResize = "menuScaleOnResize";
+inline constexpr ui::Role NetworkOutput = "menuNetworkOutput";
 inline constexpr ui::Role HelpSaveOutput = "menuHelpSaveOutput";
 inline constexpr ui::Role HelpSaveApi = "menuHelpSaveApi";
 inline constexpr ui::Role HelpOpenFile = "menuHelpOpenFile";
@@ -83,6 +86,8 @@ inline constexpr ui::Role WiredConfig = "WLWSConfigTimer";
 inline constexpr ui::Role ReadFile = "ReadFileTimer";
 inline constexpr ui::Role FileInterval = "SaveNewFileInterval";
 inline constexpr ui::Role EmptyTableHint = "EmptyTableHintTimer";
+inline constexpr ui::Role FileSync = "FileSyncTimer";
+inline constexpr ui::Role PortWatch = "PortWatchTimer";
 } // namespace timer
 
 } // namespace undarix::core

@@ -15,6 +15,8 @@ struct ProgramState {
     int OpenComPortNum = 0;       // 0 = no unit port open; every transmit does nothing then
     int OpenComPortOutPutNum = 0; // output-stream port; 0 = none
     int FactoryMode = 0;
+    // Lines also go to the MQTT broker (the network output).
+    int NetworkOutputOn = 0;
 
     // Transmit: the one outstanding unit command, and whether its reply is awaited.
     char TxStr[52] = {};

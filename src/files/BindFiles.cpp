@@ -3,6 +3,7 @@
 #include "core/PanelRoles.h"
 #include "files/CaptureFile.h"
 #include "files/DataFile.h"
+#include "files/DiskSync.h"
 #include "files/Playback.h"
 #include "ui/Callbacks.h"
 #include "ui/Controls.h"
@@ -39,6 +40,8 @@ void BindFiles() {
     ui::CreateTimer(timer::ReadFile, 1.0, ReadFileTimer);
     // Any period well below a day notices the change of date soon enough.
     ui::CreateTimer(timer::FileInterval, 10.0, SaveNewFileInterval);
+    ui::CreateTimer(timer::FileSync, kDiskSyncSeconds, SyncFilesTimer);
+    ui::SetTimerEnabled(timer::FileSync, true);
 
     // The indicators take their colours from here, so that a failing write can turn them red.
     ui::SetTextColor(mainpanel::LoggingIndicator, ui::kGreen);

@@ -9,6 +9,10 @@
 #include "ui/Popups.h"
 #include "ui/StatusMessage.h"
 
+#include <QFile>
+
+#include <algorithm>
+
 namespace undarix::files {
 namespace {
 
@@ -17,6 +21,71 @@ namespace mainpanel = core::mainpanel;
 namespace menu = core::menu;
 
 constexpr std::uint32_t kCaptureColor = ui::kBlue;
+const WriteReport kCaptureReport{mainpanel::CaptureIndicator, kCaptureColor, "capture file",
+                                 "frames"};
+using Assembler = link::codec::ApiFrameAssembler;
+
+// Follows the frames of the stream byte by byte, as the receive path does. Returns whether
+// `byte` begins a frame.
+bool FollowFrames(CaptureFileState& capture, std::uint8_t byte) {
+    const bool begins =
+        capture.frames.State() == Assembler::kHunting && byte == link::codec::kStartDelimiter;
+    if (begins) capture.frameStart = capture.SaveAPIFrameDataHandle.Size();
+    if (capture.frames.Feed(byte, capture.frameData) == Assembler::Result::Complete)
+        capture.frames.Serve();
+    return begins;
+}
+
+[[nodiscard]] bool InsideFrame(const CaptureFileState& capture) {
+    return capture.frames.State() == Assembler::kReceiving;
+}
+
+// The bytes of the frame in progress are taken back out of the file.
+void TakeBackFrameInProgress(CaptureFileState& capture) {
+    RecordFile& file = capture.SaveAPIFrameDataHandle;
+    if (InsideFrame(capture) && capture.frameStart < file.Size())
+        (void)file.CutBackTo(capture.frameStart);
+    capture.frames.Reset();
+}
+
+// Where the frame the file ends in begins, if that frame is not whole (a run that ended in a
+// power cut or a kill); -1 when the file ends between frames. Escaped frames never carry a
+// raw start delimiter inside, so the last one in the file begins the last frame.
+std::int64_t TornFrameAtEnd(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return -1;
+    const qint64 tail = std::min<qint64>(file.size(), qint64(link::codec::kMaxEncodedFrame));
+    file.seek(file.size() - tail);
+    const QByteArray bytes = file.read(tail);
+    const qsizetype start = bytes.lastIndexOf(char(link::codec::kStartDelimiter));
+    if (start < 0) return -1;
+    Assembler frames;
+    std::uint8_t data[link::codec::kMaxFrameData + 1];
+    for (qsizetype i = start; i < bytes.size(); ++i)
+        (void)frames.Feed(std::uint8_t(bytes[i]), data);
+    return frames.State() == Assembler::kReceiving ? file.size() - tail + start : -1;
+}
+
+// A continued file that ends in a frame cut short would swallow the first frame added now.
+void TakeOffTornEnd(CaptureFileState& capture) {
+    RecordFile& file = capture.SaveAPIFrameDataHandle;
+    const std::int64_t torn = TornFrameAtEnd(capture.SaveAPIFrameDataFileName);
+    if (torn < 0) return;
+    const std::int64_t size = file.Size();
+    if (!file.CutBackTo(torn)) return;
+    ui::ShowStatus(QString("The capture file ended in a frame cut short (%1 bytes, from a run "
+                           "that did not end cleanly); they were taken off, so that the frames "
+                           "added now play back whole: %2")
+                       .arg(size - torn)
+                       .arg(capture.SaveAPIFrameDataFileName));
+}
+
+void StartFollowing(CaptureFileState& capture) {
+    capture.frames.Reset();
+    capture.frameStart = capture.SaveAPIFrameDataHandle.Size();
+    capture.skipToNextFrame = false;
+    capture.health = WriteHealth{};
+}
 
 void ShowCapturing(bool on) {
     ui::SetDimmed(menu::SaveApiFrameData, on);
@@ -39,13 +108,24 @@ void SaveAPIDataToFile() {
         return;
 
     if (Program.APIFrameDataFileOpen) CloseCaptureFileNow();
-    if (!OpenForWriting(capture.SaveAPIFrameDataHandle, selection.path, "Nothing is being saved."))
+    if (!StartCaptureFile(selection.path, RecordFile::Mode::Replace)) {
+        ShowOpenFailure(selection.path, capture.SaveAPIFrameDataHandle.ErrorText(),
+                        "Nothing is being saved.");
         return;
-    capture.SaveAPIFrameDataFileName = selection.path;
-    capture.writeFailing = false;
+    }
+    ui::ShowStatus(QString("Saving API frame data to %1").arg(selection.path));
+}
+
+bool StartCaptureFile(const QString& path, RecordFile::Mode mode) {
+    CaptureFileState& capture = Files.capture;
+    if (!capture.SaveAPIFrameDataHandle.Open(path, mode)) return false;
+    capture.SaveAPIFrameDataFileName = path;
+    if (mode == RecordFile::Mode::Append) TakeOffTornEnd(capture);
+    StartFollowing(capture);
+    capture.bytesWritten = 0;
     Program.APIFrameDataFileOpen = 1;
     ShowCapturing(true);
-    ui::ShowStatus(QString("Saving API frame data to %1").arg(selection.path));
+    return true;
 }
 
 void StopAPIFrameDataToFile() {
@@ -54,7 +134,16 @@ void StopAPIFrameDataToFile() {
 }
 
 void CloseCaptureFileNow() {
-    Files.capture.SaveAPIFrameDataHandle.close();
+    CaptureFileState& capture = Files.capture;
+    // A frame the stream has not finished is not kept: played back, it would swallow the
+    // start of whatever is appended to the file later.
+    if (capture.SaveAPIFrameDataHandle.IsOpen()) {
+        TakeBackFrameInProgress(capture);
+        if (!capture.SaveAPIFrameDataHandle.Close())
+            ui::ShowStatus(QString("The capture file could not be closed cleanly (%1): %2")
+                               .arg(capture.SaveAPIFrameDataHandle.ErrorText(),
+                                    capture.SaveAPIFrameDataFileName));
+    }
     Program.APIFrameDataFileOpen = 0;
     ShowCapturing(false);
 }
@@ -62,9 +151,31 @@ void CloseCaptureFileNow() {
 void CaptureByte(std::uint8_t byte) {
     if (!Program.APIFrameDataFileOpen || !core::IsRadioKind(Program.UnitType)) return;
     CaptureFileState& capture = Files.capture;
+    RecordFile& file = capture.SaveAPIFrameDataHandle;
+    const bool beginsFrame = FollowFrames(capture, byte);
+    // After a failed write the file takes up again only where a frame begins.
+    if (capture.skipToNextFrame) {
+        if (!beginsFrame) return;
+        capture.skipToNextFrame = false;
+    }
     const char c = char(byte);
-    WriteChecked(capture.SaveAPIFrameDataHandle, &c, 1, capture.writeFailing,
-                 mainpanel::CaptureIndicator, kCaptureColor, "capture file");
+    if (file.Append(&c, 1)) {
+        ++capture.bytesWritten;
+        NoteWriteWorked(file, capture.health, kCaptureReport);
+        return;
+    }
+    // The frame this byte belonged to cannot be whole in the file: its first bytes go too.
+    const bool inFrame = InsideFrame(capture) || beginsFrame;
+    if (InsideFrame(capture) && capture.frameStart < file.Size())
+        (void)file.CutBackTo(capture.frameStart);
+    capture.skipToNextFrame = true;
+    NoteWriteFailed(file, capture.health, kCaptureReport, inFrame ? 1 : 0);
+}
+
+void CaptureStreamBroken() {
+    CaptureFileState& capture = Files.capture;
+    if (!Program.APIFrameDataFileOpen || !capture.SaveAPIFrameDataHandle.IsOpen()) return;
+    TakeBackFrameInProgress(capture);
 }
 
 void HelpOnSaveAPIFame2File() {

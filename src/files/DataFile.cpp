@@ -5,6 +5,7 @@
 #include "core/ProgramState.h"
 #include "files/FileState.h"
 #include "files/FileSupport.h"
+#include "files/NetworkOutput.h"
 #include "files/codec/DataFileName.h"
 #include "files/codec/DataLine.h"
 #include "link/ReceiveState.h"
@@ -28,6 +29,7 @@ namespace mainpanel = core::mainpanel;
 namespace menu = core::menu;
 
 constexpr std::uint32_t kLoggingColor = ui::kGreen;
+const WriteReport kDataFileReport{mainpanel::LoggingIndicator, kLoggingColor, "data file", "lines"};
 constexpr int kOneContinuousFile = 99;
 
 const char* const kIntervalPrompt =
@@ -51,7 +53,11 @@ void ShowLogging(bool on) {
 }
 
 void LoggingOff() {
-    Files.data.SaveOutputDataHandle.close();
+    DataFileState& data = Files.data;
+    if (data.SaveOutputDataHandle.IsOpen() && !data.SaveOutputDataHandle.Close())
+        ui::ShowStatus(
+            QString("The data file could not be closed cleanly (%1): %2")
+                .arg(data.SaveOutputDataHandle.ErrorText(), data.SaveOutputDataFileName));
     Program.OutputDataFileOpen = 0;
     ShowLogging(false);
 }
@@ -74,7 +80,7 @@ void StayOnLastFile() {
 void WriteOutputToFile(int slot) {
     if (slot < 0 || slot >= live::kTableSlots) return;
     const int port = Program.OpenComPortOutPutNum;
-    if (!Program.OutputDataFileOpen && port == 0) return;
+    if (!Program.OutputDataFileOpen && port == 0 && !Program.NetworkOutputOn) return;
 
     constexpr int kTextRoom = int(link::kRxFrameSize - link::kPacketTextStart);
     const int textLength =
@@ -88,11 +94,15 @@ void WriteOutputToFile(int slot) {
 
     if (Program.OutputDataFileOpen) {
         DataFileState& data = Files.data;
-        if (WriteChecked(data.SaveOutputDataHandle, line, qint64(length), data.writeFailing,
-                         mainpanel::LoggingIndicator, kLoggingColor, "data file"))
+        if (data.SaveOutputDataHandle.Append(line, length)) {
             ++data.linesWritten;
+            NoteWriteWorked(data.SaveOutputDataHandle, data.health, kDataFileReport);
+        } else {
+            NoteWriteFailed(data.SaveOutputDataHandle, data.health, kDataFileReport, 1);
+        }
     }
     if (port != 0) link::ComWrt(port, line, int(length));
+    if (Program.NetworkOutputOn) PublishDataLine(slot, line, length);
 }
 
 void SaveOutputDataToFile() {
@@ -113,13 +123,15 @@ void SaveOutputDataToFile() {
         return;
 
     if (Program.OutputDataFileOpen) LoggingOff();
-    if (!OpenForWriting(data.SaveOutputDataHandle, numbered, "Nothing is being saved.")) return;
+    if (!OpenForWriting(data.SaveOutputDataHandle, numbered, RecordFile::Mode::Replace,
+                        "Nothing is being saved."))
+        return;
     data.SaveOutputDataFileName = numbered;
     Program.OutputDataFileOpen = 1;
     data.SaveFileLastDay = ui::Now().date().day();
     data.SaveFileDayCounter = 0;
     data.SaveFileNameCounter = 0;
-    data.writeFailing = false;
+    data.health = WriteHealth{};
     data.lastNumberShown = false;
     ShowLogging(true);
     ui::ShowStatus(QString("Saving output data to %1").arg(numbered));
@@ -152,7 +164,9 @@ void SaveNewFileInterval() {
         return;
     }
     const QString name = NameWithNumber(next);
-    if (!OpenForWriting(data.SaveOutputDataHandle, name, "Saving output data has stopped.")) {
+    // Closing the full file forces it to the disk before the next one begins.
+    if (!OpenForWriting(data.SaveOutputDataHandle, name, RecordFile::Mode::Replace,
+                        "Saving output data has stopped.")) {
         LoggingOff();
         return;
     }

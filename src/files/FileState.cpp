@@ -1,6 +1,7 @@
 #include "files/FileState.h"
 
 #include "files/LineReader.h"
+#include "files/NetworkOutput.h"
 
 #include <algorithm>
 #include <iterator>
@@ -10,23 +11,28 @@ namespace undarix::files {
 FileState Files;
 
 void ResetFiles() {
+    SetWriteCall({});
     DataFileState& data = Files.data;
-    data.SaveOutputDataHandle.close();
-    data.SaveOutputDataHandle.setFileName(QString());
+    data.SaveOutputDataHandle.Close();
     data.SaveOutputDataFileName.clear();
     data.SaveFileInterval = 0;
     data.SaveFileLastDay = 0;
     data.SaveFileDayCounter = 0;
     data.SaveFileNameCounter = 0;
-    data.writeFailing = false;
+    data.health = WriteHealth{};
+    data.syncFailing = false;
     data.lastNumberShown = false;
     data.linesWritten = 0;
 
     CaptureFileState& capture = Files.capture;
-    capture.SaveAPIFrameDataHandle.close();
-    capture.SaveAPIFrameDataHandle.setFileName(QString());
+    capture.SaveAPIFrameDataHandle.Close();
     capture.SaveAPIFrameDataFileName.clear();
-    capture.writeFailing = false;
+    capture.health = WriteHealth{};
+    capture.syncFailing = false;
+    capture.frames.Reset();
+    capture.frameStart = 0;
+    capture.skipToNextFrame = false;
+    capture.bytesWritten = 0;
 
     PlaybackState& playback = Files.playback;
     playback.OpenFileHandle.close();
@@ -38,6 +44,9 @@ void ResetFiles() {
     playback.frameAssembler.Reset();
 
     std::fill(std::begin(RxCSV), std::end(RxCSV), '\0');
+
+    StopNetworkOutput();
+    SetNetworkStatusSink({});
 }
 
 } // namespace undarix::files

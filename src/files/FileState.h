@@ -4,6 +4,8 @@
 // subsystems read (OutputDataFileOpen, APIFrameDataFileOpen, FileOpen, FileRxStatus, ...) are
 // in core::Program; what only this subsystem uses is here.
 
+#include "files/FileSupport.h"
+#include "files/RecordFile.h"
 #include "link/codec/ApiFrame.h"
 
 #include <QFile>
@@ -16,12 +18,13 @@ namespace undarix::files {
 // Logging of decoded packets to the comma-separated data file.
 struct DataFileState {
     QString SaveOutputDataFileName; // ends in three digits and ".csv" while logging
-    QFile SaveOutputDataHandle;
+    RecordFile SaveOutputDataHandle;
     int SaveFileInterval = 0; // days from one file to the next, 1 to 98; 99 = one file
     int SaveFileLastDay = 0;  // day of the month when the date was last looked at
     int SaveFileDayCounter = 0;
     int SaveFileNameCounter = 0;
-    bool writeFailing = false;    // a failed write has been shown; a good one clears it
+    WriteHealth health;
+    bool syncFailing = false;     // forcing the file to the disk failed, and the user was told
     bool lastNumberShown = false; // the user knows the series has reached its last number
     // Lines the file took since the last reset (the command-line companion reports them).
     std::uint64_t linesWritten = 0;
@@ -30,8 +33,17 @@ struct DataFileState {
 // The raw byte stream of the radio adapter.
 struct CaptureFileState {
     QString SaveAPIFrameDataFileName;
-    QFile SaveAPIFrameDataHandle;
-    bool writeFailing = false;
+    RecordFile SaveAPIFrameDataHandle;
+    WriteHealth health;
+    bool syncFailing = false;
+    // The frames of the stream, followed so that the file never keeps a frame cut short:
+    // where the frame being written began, and whether bytes are passed over until the next
+    // frame begins (after a failed write).
+    link::codec::ApiFrameAssembler frames;
+    std::uint8_t frameData[link::codec::kMaxFrameData + 1] = {};
+    std::int64_t frameStart = 0;
+    bool skipToNextFrame = false;
+    std::uint64_t bytesWritten = 0;
 };
 
 // Playback of a data file or a capture file.

@@ -19,28 +19,42 @@ bool PathFitsBuffer(const QString& path) {
     return false;
 }
 
-bool OpenForWriting(QFile& file, const QString& path, const QString& consequence) {
-    file.close();
-    file.setFileName(path);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered)) return true;
-    ui::MessagePopup("FILE OPEN ERROR",
-                     QString("The file\n%1\ncould not be opened for writing: %2.\n%3")
-                         .arg(path, file.errorString(), consequence));
+bool OpenForWriting(RecordFile& file, const QString& path, RecordFile::Mode mode,
+                    const QString& consequence) {
+    if (file.Open(path, mode)) return true;
+    ShowOpenFailure(path, file.ErrorText(), consequence);
     return false;
 }
 
-bool WriteChecked(QFile& file, const char* data, qint64 count, bool& failing, ui::Role indicator,
-                  std::uint32_t normalColor, const QString& what) {
-    const bool ok = file.write(data, count) == count;
-    if (ok == !failing) return ok;
-    failing = !ok;
-    ui::SetTextColor(indicator, ok ? normalColor : ui::kRed);
-    if (ok)
-        ui::ShowStatus(QString("Writing to the %1 works again: %2").arg(what, file.fileName()));
-    else
-        ui::ShowStatus(QString("Writing to the %1 failed (%2); still trying: %3")
-                           .arg(what, file.errorString(), file.fileName()));
-    return ok;
+void ShowOpenFailure(const QString& path, const QString& why, const QString& consequence) {
+    ui::MessagePopup("FILE OPEN ERROR",
+                     QString("The file\n%1\ncould not be opened for writing: %2.\n%3")
+                         .arg(path, why, consequence));
+}
+
+void NoteWriteFailed(const RecordFile& file, WriteHealth& health, const WriteReport& report,
+                     std::uint64_t lost) {
+    health.lostSinceFailure += lost;
+    health.lostTotal += lost;
+    if (health.failing) return;
+    health.failing = true;
+    health.cause = file.ErrorText();
+    ui::SetTextColor(report.indicator, ui::kRed);
+    ui::ShowStatus(QString("Writing to the %1 failed (%2); the %3 that cannot be written are "
+                           "counted, and writing is tried again with each: %4")
+                       .arg(report.what, health.cause, report.records, file.FileName()));
+}
+
+void NoteWriteWorked(const RecordFile& file, WriteHealth& health, const WriteReport& report) {
+    if (!health.failing) return;
+    ui::SetTextColor(report.indicator, report.normalColor);
+    ui::ShowStatus(QString("Writing to the %1 works again; %2 %3 could not be written (%4): %5")
+                       .arg(report.what)
+                       .arg(health.lostSinceFailure)
+                       .arg(report.records, health.cause, file.FileName()));
+    health.failing = false;
+    health.lostSinceFailure = 0;
+    health.cause.clear();
 }
 
 } // namespace undarix::files

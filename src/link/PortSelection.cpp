@@ -5,6 +5,7 @@
 #include "core/ProgramState.h"
 #include "core/UnitKind.h"
 #include "link/PanId.h"
+#include "link/PortWatch.h"
 #include "link/ReceivePath.h"
 #include "link/SerialPort.h"
 #include "ui/Callbacks.h"
@@ -90,11 +91,13 @@ void ComPort(ui::Event event) {
     ui::ShowStatus(
         QString("Port %1 open at %2 baud").arg(PortPathFor(port)).arg(BaudRateFor(unitType)));
     InstallComCallback(port, kRxCharEvent, ComCallback);
+    StartPortWatch(port);
     Program.WSWLConnectTimer = 0;
     if (radio) GetLocalPANID();
 }
 
 void CloseUnitPort() {
+    StopPortWatch();
     if (Program.OpenComPortNum != 0) {
         SendRunBeforeClosing(Program.OpenComPortNum);
         CloseCom(Program.OpenComPortNum);
@@ -122,6 +125,7 @@ void ChangeComport(ui::Event event) {
 void BindPortSelection() {
     ui::OnEvent(mainpanel::ComPortList, ComPort);
     ui::OnEvent(mainpanel::ChangeComPortButton, ChangeComport);
+    ui::CreateTimer(timer::PortWatch, kPortWatchSeconds, PortWatchTimer);
     ui::SetHelp(mainpanel::ComPortList, "SELECT  SERIAL COM PORT", kPortHelp);
     ui::SetHelp(mainpanel::ChangeComPortButton, "CHANGE THE SERIAL COM PORT",
                 QString(kPortHelp).replace("(XStick or Digi Adapter)", "(the Digi Adapter)"));

@@ -63,6 +63,13 @@ void RadioReceiveByte(std::uint8_t byte) {
     UartXbee.receiveState = Assembler::kHunting;
 }
 
+void RestartReceiveAfterGap() {
+    RadioRx.assembler.Reset();
+    UartXbee.receiveState = Assembler::kHunting;
+    UartXbee.byteCount = 0;
+    WiredRx.index = 0;
+}
+
 void ResetReceivePath() {
     RadioRx.assembler = codec::ApiFrameAssembler();
     RadioRx.framesGood = 0;

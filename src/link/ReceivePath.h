@@ -28,4 +28,9 @@ extern RadioReceiveState RadioRx;
 // Back to the start values: no frame or line in progress.
 void ResetReceivePath();
 
+// The stream broke off (the port was lost, or has just come back): a frame or line cut short
+// is dropped, so that it cannot swallow the start of what comes after the gap. The counts
+// stay.
+void RestartReceiveAfterGap();
+
 } // namespace undarix::link

@@ -39,7 +39,8 @@ bool FromFile() {
 }
 
 bool ReportsToFileOrPort() {
-    return Program.OutputDataFileOpen != 0 || Program.OpenComPortOutPutNum != 0;
+    return Program.OutputDataFileOpen != 0 || Program.OpenComPortOutPutNum != 0 ||
+           Program.NetworkOutputOn != 0;
 }
 
 std::uint64_t ReadAddress(const std::uint8_t* bytes) {
@@ -97,6 +98,7 @@ void ServeSingleRecord(int slot, std::string_view text, std::uint8_t tenthFlag) 
         record.recordType = 1;
         CallHook(hooks.UnitHeard, slot);
         if (Program.PlottingRunning) CallHook(hooks.PlotContData, slot);
+        CallHook(hooks.SeaStateSamples, slot);
         break;
     }
     case '8':
@@ -152,6 +154,7 @@ void ServeBlock(int slot, std::string_view text) {
     if (count == 0) return;
     CallHook(hooks.UnitHeard, slot);
     if (Program.PlottingRunning) CallHook(hooks.PlotData, slot);
+    CallHook(hooks.SeaStateSamples, slot);
     if (ReportsToFileOrPort()) CallHook(hooks.WriteOutputToFile, slot);
 }
 

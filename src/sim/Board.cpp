@@ -215,10 +215,12 @@ void Board::Advance(double now, const SimContext& context) {
             }
             lastTag_ = tag;
         }
+        const double clock = context.CalendarAt(t) + clockOffset;
+        if (!staffs.empty() && staffs[0].wave.InGap(clock)) continue;
         std::string line;
         std::vector<double> levels;
         for (std::size_t s = 0; s < staffs.size(); ++s) {
-            const double level = staffs[s].wave.LevelAt(t);
+            const double level = staffs[s].wave.MeasuredAt(t, clock, 1.0 / sampleRate);
             const long count =
                 std::clamp(std::lround(level * 1000.0 / std::max(staffs[s].lengthMm, 1.0) * 4095.0),
                            0L, 4095L);

@@ -24,6 +24,26 @@ bool ReadReal(const std::string& text, double low, double high, double& value) {
     return errno == 0 && end != text.c_str() && *end == '\0' && value >= low && value <= high;
 }
 
+// "HM0,TP,SECONDS": the storm's end values and how long it takes to reach them.
+bool ReadStorm(const std::string& text, WaveOptions& wave) {
+    double values[3];
+    std::size_t start = 0;
+    for (int i = 0; i < 3; ++i) {
+        const std::size_t comma = text.find(',', start);
+        if ((i < 2) != (comma != std::string::npos)) return false;
+        const std::string part =
+            text.substr(start, comma == std::string::npos ? comma : comma - start);
+        const double low = i == 1 ? 0.5 : 0.0, high = i == 2 ? 1e7 : (i == 1 ? 60.0 : 30.0);
+        if (!ReadReal(part, low, high, values[i])) return false;
+        start = comma + 1;
+    }
+    if (!(values[2] > 0.0)) return false;
+    wave.stormHm0 = values[0];
+    wave.stormTp = values[1];
+    wave.stormSeconds = values[2];
+    return true;
+}
+
 bool ValidFormats(const std::string& text, std::string& letters) {
     letters.clear();
     for (char c : text) {
@@ -70,6 +90,18 @@ Sea
   --gamma G             JONSWAP peak enhancement (default 3.3)
   --mean METERS         mean level above the bottom of the staff (default: mid-staff)
   --tide                add a slow tide (0.5 m, period 12.42 h)
+  --storm HM0,TP,SECONDS
+                        a storm: Hm0 and Tp go in a straight line from --hm0 and --tp
+                        to HM0 and TP over SECONDS from the start, then stay
+  --spike-every S       the first sample at or after each multiple of S seconds of the
+                        unit's clock jumps by --spike-height
+  --spike-height M      the height of those spikes in meters (default 3)
+  --flat-every S        from each multiple of S seconds of the unit's clock the level
+                        holds for --flat-for seconds (a stuck sensor)
+  --flat-for S          how long it holds (default 5)
+  --gap-every S         packets whose first sample falls within --gap-for seconds from
+                        each multiple of S seconds of the unit's clock are never sent
+  --gap-for S           how long each gap lasts (default 10)
   --seed N              seed of the random sea, addresses and faults; the same seed
                         repeats the same run (default 1)
 
@@ -146,6 +178,31 @@ ParseStatus ParseCommandLine(int argc, const char* const* argv, SimOptions& opti
         {"--mean",
          [&](const std::string& v) {
              return ReadReal(v, 0, 30, x) && ((options.wave.meanLevel = x), true);
+         }},
+        {"--storm", [&](const std::string& v) { return ReadStorm(v, options.wave); }},
+        {"--spike-every",
+         [&](const std::string& v) {
+             return ReadReal(v, 0.01, 1e6, x) && ((options.wave.spikeEvery = x), true);
+         }},
+        {"--spike-height",
+         [&](const std::string& v) {
+             return ReadReal(v, -30, 30, x) && ((options.wave.spikeHeight = x), true);
+         }},
+        {"--flat-every",
+         [&](const std::string& v) {
+             return ReadReal(v, 0.01, 1e6, x) && ((options.wave.flatEvery = x), true);
+         }},
+        {"--flat-for",
+         [&](const std::string& v) {
+             return ReadReal(v, 0, 1e6, x) && ((options.wave.flatFor = x), true);
+         }},
+        {"--gap-every",
+         [&](const std::string& v) {
+             return ReadReal(v, 0.01, 1e6, x) && ((options.wave.gapEvery = x), true);
+         }},
+        {"--gap-for",
+         [&](const std::string& v) {
+             return ReadReal(v, 0, 1e6, x) && ((options.wave.gapFor = x), true);
          }},
         {"--seed",
          [&](const std::string& v) {

@@ -432,11 +432,12 @@ void RadioUnit::Advance(double now, const SimContext& context, std::vector<std::
         const double clock = ClockAt(first, context);
         const long long index = sampleIndex_;
         sampleIndex_ += count;
-        if (!Sampling(clock)) continue;
+        if (!Sampling(clock) || wave.InGap(clock)) continue;
 
         std::vector<double> levels(static_cast<std::size_t>(count));
         for (int k = 0; k < count; ++k)
-            levels[std::size_t(k)] = wave.LevelAt(first + double(k) / rate);
+            levels[std::size_t(k)] =
+                wave.MeasuredAt(first + double(k) / rate, clock + double(k) / rate, 1.0 / rate);
         const CivilTime t = ToCivil(clock);
         const int device = config.deviceNumber;
         if (letter == 'C') {

@@ -30,6 +30,20 @@ struct WaveOptions {
     bool tide = false;
     double tideAmplitude = 0.5;  // meters
     double tidePeriod = 44712.0; // seconds (12.42 h)
+
+    // A storm: Hm0 and Tp go in a straight line from hm0 and tp at the start of the
+    // simulation to these over stormSeconds, then stay. 0 seconds: no storm.
+    double stormHm0 = 0.0;
+    double stormTp = 0.0;
+    double stormSeconds = 0.0;
+
+    // Faults of the sensor, on the unit's clock (calendar seconds). 0 turns each off.
+    double spikeEvery = 0.0;  // the first sample at or after each multiple jumps by spikeHeight
+    double spikeHeight = 3.0; // meters
+    double flatEvery = 0.0;   // from each multiple the level holds for flatFor seconds
+    double flatFor = 5.0;
+    double gapEvery = 0.0; // packets whose first sample falls within gapFor seconds from each
+    double gapFor = 10.0;  // multiple are never sent
 };
 
 struct Faults {

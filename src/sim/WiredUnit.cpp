@@ -183,7 +183,9 @@ void WiredUnit::Advance(double now, const SimContext& context) {
         nextLine_ = linesStart_ + double(lineIndex_) / rate;
         // Serial output off or sync mode: the unit measures but sends nothing.
         if (!(held.ModeFlags & kSerialOutput) || (held.ModeFlags & kSyncMode)) continue;
-        const double level = wave.LevelAt(t);
+        const double clock = context.CalendarAt(t);
+        if (wave.InGap(clock)) continue;
+        const double level = wave.MeasuredAt(t, clock, 1.0 / rate);
         const long count =
             std::clamp(std::lround(level * 1000.0 / StaffLengthMm() * 4095.0), 0L, 4095L);
         std::string line = Printf("%04li", count);

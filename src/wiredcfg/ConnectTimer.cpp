@@ -27,6 +27,12 @@ constexpr int kSilentTicks = 4;
 constexpr int kBoardClockTicks = 4;
 constexpr int kBoardSilentTicks = 6;
 
+// A lost port is left to the port's watch, which starts the hand-shake afresh once the port
+// is back; until then nothing is sent into the void.
+bool PortUsable() {
+    return Program.OpenComPortNum != 0 && !link::IsComLost(Program.OpenComPortNum);
+}
+
 void Send(char command) {
     link::ComWrtByte(Program.OpenComPortNum, command);
 }
@@ -57,7 +63,7 @@ void GiveUpAfter(int ticks) {
 void WiredUnitStep() {
     switch (Program.WSWLConnectStatus) {
     case 0:
-        if (Program.OpenComPortNum == 0) return;
+        if (!PortUsable()) return;
         Program.ClearConfig = 1; // the configuration page starts over with the hand-shake
         Send('s');
         SendAndWait('t', 1);
@@ -104,7 +110,7 @@ void BoardStep() {
     const int port = Program.OpenComPortNum;
     switch (Program.WSWLConnectStatus) {
     case 0:
-        if (port == 0) return;
+        if (!PortUsable()) return;
         WakeBoard();
         Program.WSWLConnectStatus = 1;
         Program.WSWLConnectTimer = 0;

@@ -14,6 +14,8 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -126,6 +128,18 @@ inline CliRun RunExecutable(const QStringList& arguments, int timeoutMs = 60000)
     run.out = process.readAllStandardOutput().toStdString();
     run.err = process.readAllStandardError().toStdString();
     return run;
+}
+
+// The CSV fields of a line by the header's names.
+inline std::map<std::string, std::string> Fields(const std::string& header,
+                                                 const std::string& line) {
+    std::map<std::string, std::string> fields;
+    std::istringstream names(header), values(line);
+    for (std::string name, value; std::getline(names, name, ',');) {
+        std::getline(values, value, ',');
+        fields[name] = value;
+    }
+    return fields;
 }
 
 // The companion's commands in this process: no window, pop-ups scripted (none expected).

@@ -12,10 +12,20 @@
 #include "sim/Simulator.h"
 #include "ui/Callbacks.h"
 
+#include "support/SmallDisk.h"
+
+#include <QDir>
 #include <QRegularExpression>
 
+#include <cerrno>
+#include <csignal>
 #include <cstring>
+#include <fcntl.h>
 #include <random>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace undarix::testing {
 namespace {
@@ -328,6 +338,184 @@ TEST_F(ConvertTest, ALargeInputShowsItsProgressAndIsReadInPieces) {
         EXPECT_NE(run.err.find("large.api: " + std::to_string(percent) + "% ("), std::string::npos)
             << run.err;
     EXPECT_EQ(ReadFile(Path("large.csv")).size(), qint64(wire.size() / frames.size() * 64 * 545));
+}
+
+// Runs the executable with its arguments as bytes (QProcess would re-encode a name that is
+// not valid UTF-8); its exit status, or -1, and what it said on standard error.
+int RunWithRawArguments(const std::vector<std::string>& arguments, std::string& err) {
+    int errPipe[2];
+    if (::pipe(errPipe) != 0) return -1;
+    std::vector<char*> argv{const_cast<char*>(UNDARIX_CLI_EXECUTABLE)};
+    for (const std::string& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::dup2(errPipe[1], STDERR_FILENO);
+        ::close(errPipe[0]);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    ::close(errPipe[1]);
+    char buffer[4096];
+    for (long n; (n = ::read(errPipe[0], buffer, sizeof buffer)) > 0;)
+        err.append(buffer, std::size_t(n));
+    ::close(errPipe[0]);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Temporary files a conversion left beside its output.
+QStringList LeftOvers(const QString& folder) {
+    return QDir(folder).entryList({"*.partial-*"}, QDir::Files | QDir::Hidden);
+}
+
+TEST_F(ConvertTest, TheInputIsNeverTheOutputUnderAnyName) {
+    const std::string good = DataLine('A', 4, 32, 0, std::vector<float>(32, 1.5f));
+    WriteFile(Path("a.csv"), good);
+    ASSERT_EQ(::link(QFile::encodeName(Path("a.csv")).constData(),
+                     QFile::encodeName(Path("hard.csv")).constData()),
+              0);
+    ASSERT_TRUE(QFile::link(Path("a.csv"), Path("soft.csv")));
+    QStringList outputs = {Path("hard.csv"), Path("soft.csv"), dir.path() + "/./a.csv"};
+    // The same file through a bind mount, where one can be made.
+    QTemporaryDir bound;
+    const bool mounted =
+        ::mount(QFile::encodeName(dir.path()).constData(),
+                QFile::encodeName(bound.path()).constData(), nullptr, MS_BIND, nullptr) == 0;
+    if (mounted) outputs << bound.filePath("a.csv");
+    for (const QString& output : outputs) {
+        const CliRun run = RunExecutable({"convert", Path("a.csv"), output});
+        EXPECT_EQ(run.status, 1) << output.toStdString();
+        EXPECT_NE(run.err.find("is the input file itself"), std::string::npos) << run.err;
+        EXPECT_EQ(ReadFile(Path("a.csv")).toStdString(), good) << output.toStdString();
+    }
+    if (mounted) ::umount2(QFile::encodeName(bound.path()).constData(), MNT_DETACH);
+}
+
+TEST_F(ConvertTest, AConversionThatFailsLeavesAnExistingOutputAsItWas) {
+    WriteFile(Path("empty.api"), "");
+    WriteFile(Path("noise.api"), std::string(5000, '\x55'));
+    // Good frames, but none of them a sample packet.
+    WriteFile(Path("replies.api"), Escaped(std::string("\x88\x01ID\x00\x33\x32", 7)) +
+                                       Escaped(std::string("\x8B\x01\xFF\xFE\x00\x00\x00", 7)));
+    std::mt19937 random(18);
+    std::string bytes(1 << 20, '\0');
+    for (char& byte : bytes)
+        byte = char(random());
+    WriteFile(Path("random.api"), bytes);
+    WriteFile(Path("header.csv"), "Date,Time,Level\r\n");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(Path("fifo.api")).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link("/dev/zero", Path("zero.api")));
+    WriteFile(Path("units.api"), Frames(2));
+    ASSERT_TRUE(QDir(dir.path()).mkdir("folder.csv"));
+    const struct {
+        QString input;
+        QString output;
+        const char* message;
+    } cases[] = {
+        {"empty.api", "keep.csv", "empty.api: the file is empty"},
+        {"noise.api", "keep.csv", "no API frame with a good length and checksum"},
+        {"replies.api", "keep.csv", "no data line could be made: none of its 2 good frames"},
+        {"random.api", "keep.csv", "random.api: no"},
+        {"header.csv", "keep.csv", "header.csv: no data line"},
+        {"fifo.api", "keep.csv", "is a pipe, which may never end; give - to read standard input"},
+        {"zero.api", "keep.csv", "is a device, which may never end"},
+        {"units.api", "folder.csv", "folder.csv: cannot be written: is a folder"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message);
+        WriteFile(Path("keep.csv"), "kept\r\n");
+        const CliRun run = RunExecutable({"convert", Path(c.input), Path(c.output)}, 20000);
+        EXPECT_EQ(run.status, 1) << run.err;
+        const std::size_t last = run.err.rfind('\n', run.err.size() - 2);
+        const std::string message = run.err.substr(last == std::string::npos ? 0 : last + 1);
+        EXPECT_NE(message.find(c.message), std::string::npos) << run.err;
+        EXPECT_EQ(ReadFile(Path("keep.csv")), "kept\r\n");
+        EXPECT_TRUE(LeftOvers(dir.path()).isEmpty())
+            << LeftOvers(dir.path()).join(' ').toStdString();
+    }
+}
+
+TEST_F(ConvertTest, StandardInputAndNamesThatAreNotValidUtf8) {
+    const std::string wire = Frames(3);
+    WriteFile(Path("units.api"), wire);
+    const CliRun direct = RunExecutable({"convert", Path("units.api"), Path("direct.csv")});
+    ASSERT_EQ(direct.status, 0) << direct.err;
+    const QByteArray expected = ReadFile(Path("direct.csv"));
+
+    // A capture, and a data file, on standard input: each told apart by its bytes.
+    for (const QString& input : {Path("units.api"), Path("direct.csv")}) {
+        QProcess process;
+        process.setStandardInputFile(input);
+        process.start(UNDARIX_CLI_EXECUTABLE, {"convert", "-", Path("piped.csv")});
+        ASSERT_TRUE(process.waitForFinished(20000));
+        EXPECT_EQ(process.exitCode(), 0) << process.readAllStandardError().toStdString();
+        EXPECT_EQ(ReadFile(Path("piped.csv")), expected) << input.toStdString();
+    }
+
+    // Latin-1 names, as an older system wrote them.
+    const std::string folder = QFile::encodeName(dir.path()).toStdString();
+    const std::string input = folder + "/caf\xE9.api";
+    const std::string output = folder + "/r\xE9sultat.csv";
+    const int descriptor = ::open(input.c_str(), O_WRONLY | O_CREAT, 0600);
+    ASSERT_GE(descriptor, 0);
+    ASSERT_EQ(::write(descriptor, wire.data(), wire.size()), long(wire.size()));
+    ::close(descriptor);
+    std::string err;
+    ASSERT_EQ(RunWithRawArguments({"convert", input, output}, err), 0) << err;
+    EXPECT_NE(err.find(input + ": "), std::string::npos) << err; // named with its own bytes
+    struct stat status {};
+    ASSERT_EQ(::stat(output.c_str(), &status), 0);
+    EXPECT_EQ(qint64(status.st_size), expected.size());
+}
+
+TEST_F(ConvertTest, AnInterruptedConversionLeavesNoTemporaryFileAndTheOutputAsItWas) {
+    const std::string frames = Frames(64);
+    std::string wire;
+    while (wire.size() < 40'000'000)
+        wire += frames;
+    WriteFile(Path("large.api"), wire);
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(signal);
+        WriteFile(Path("keep.csv"), "kept\r\n");
+        QProcess process;
+        process.start(UNDARIX_CLI_EXECUTABLE, {"convert", Path("large.api"), Path("keep.csv")});
+        ASSERT_TRUE(process.waitForStarted(5000));
+        // Until the temporary file has lines in it.
+        const auto started = [&] {
+            const QStringList partial = LeftOvers(dir.path());
+            return !partial.isEmpty() && QFileInfo(Path(partial[0])).size() > 0;
+        };
+        ASSERT_TRUE(WaitUntil(started, 20000));
+        ::kill(pid_t(process.processId()), signal);
+        ASSERT_TRUE(process.waitForFinished(10000));
+        EXPECT_EQ(process.exitStatus(), QProcess::CrashExit); // ended by the signal
+        EXPECT_EQ(ReadFile(Path("keep.csv")), "kept\r\n");
+        EXPECT_TRUE(LeftOvers(dir.path()).isEmpty());
+    }
+}
+
+TEST_F(ConvertTest, AFullOutputDiskLeavesTheOutputAsItWasAndSaysNothingWasWritten) {
+    SmallDisk disk(512);
+    if (!disk.Mounted()) GTEST_SKIP() << disk.Unavailable().toStdString();
+    std::string wire;
+    while (wire.size() < 2'000'000)
+        wire += Frames(64);
+    WriteFile(Path("large.api"), wire);
+    WriteFile(disk.Path("keep.csv"), "kept\r\n");
+    const CliRun run = RunExecutable({"convert", Path("large.api"), disk.Path("keep.csv")});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("keep.csv: write failed: " + std::string(std::strerror(ENOSPC))),
+              std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find("none written (" + disk.Path("keep.csv").toStdString() +
+                           " is left as it was)"),
+              std::string::npos)
+        << run.err;
+    EXPECT_EQ(ReadFile(disk.Path("keep.csv")), "kept\r\n");
+    EXPECT_TRUE(LeftOvers(disk.Path(".")).isEmpty());
 }
 
 } // namespace

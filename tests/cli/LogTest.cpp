@@ -3,14 +3,23 @@
 
 #include "CliFixture.h"
 #include "cli/LogCommand.h"
+#include "cli/codec/DataLineCheck.h"
 #include "core/PanelRoles.h"
 #include "link/SerialPort.h"
 #include "sim/Simulator.h"
 #include "support/Pty.h"
+#include "support/SmallDisk.h"
 #include "ui/Timers.h"
 
 #include <QElapsedTimer>
+#include <QRegularExpression>
 #include <QTimer>
+
+#include <cerrno>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <unistd.h>
 
 namespace undarix::testing {
 namespace {
@@ -177,6 +186,48 @@ TEST_F(LogTest, TheDataFileStartsAnewAfterTheIntervalWithTheNextNumber) {
     EXPECT_NE(run.err.find("stopped; 4 lines written"), std::string::npos) << run.err;
 }
 
+TEST_F(LogTest, EachSeaStateRecordGoesBesideTheDataFileAndToStandardError) {
+    // One unit's "I" blocks at 16 Hz (4 s each) from 12:00:00 to 12:10:04: the first block of
+    // 12:10 closes the interval 12:00-12:10, wholly present.
+    QTimer::singleShot(0, [] {
+        const int port = link::PortNumberForPath("mem:units");
+        for (int block = 0; block <= 151; ++block)
+            link::MemoryPortReceive(
+                port,
+                ReceivedFrame(0x0013A20040A1B2C3ull, IBlockText(3, 16, 4 * block, Samples(block))));
+        cli::RequestLogStop();
+    });
+    const CliRun run =
+        RunInProcess({"log", "--port", "mem:units", "--kind", "0", "--csv", Path("site.csv"),
+                      "--seastate-interval", "10", "--qc-spike", "5"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const QList<QByteArray> lines = ReadFile(Path("site000-seastate.csv")).split('\n');
+    ASSERT_EQ(lines.size(), 3) << run.err; // the header, one record, the empty end
+    const std::map<std::string, std::string> record =
+        Fields(lines[0].trimmed().toStdString(), lines[1].trimmed().toStdString());
+    EXPECT_EQ(record.at("device"), "3");
+    EXPECT_EQ(record.at("start"), "2026-12-07T12:00:00");
+    EXPECT_EQ(record.at("interval_min"), "10");
+    EXPECT_EQ(record.at("expected"), "9600");
+    EXPECT_EQ(record.at("present"), "9600");
+    EXPECT_NE(run.err.find("sea state of device 3 from 2026-12-07T12:00:00: "), std::string::npos)
+        << run.err;
+    EXPECT_NE(run.err.find("9600 of 9600 samples"), std::string::npos) << run.err;
+}
+
+TEST_F(LogTest, TheSeaStateSettingsAreChecked) {
+    for (const QStringList& options :
+         {QStringList{"--seastate-interval", "15"}, QStringList{"--qc-spike", "0,5"},
+          QStringList{"--qc-range", "2:1"}}) {
+        const CliRun run =
+            RunInProcess(QStringList{"log", "--port", "mem:units", "--kind", "0"} + options);
+        EXPECT_EQ(run.status, 2) << run.err;
+        EXPECT_NE(run.err.find("--" + options[0].mid(2).toStdString() + " wants"),
+                  std::string::npos)
+            << run.err;
+    }
+}
+
 TEST_F(LogTest, APortThatCannotBeOpenedIsBadInput) {
     const CliRun run = RunInProcess(
         {"log", "--port", Path("no-such-port"), "--kind", "0", "--csv", Path("site.csv")});
@@ -184,6 +235,222 @@ TEST_F(LogTest, APortThatCannotBeOpenedIsBadInput) {
     EXPECT_NE(run.err.find("no-such-port: cannot be opened"), std::string::npos) << run.err;
     EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
     EXPECT_FALSE(QFile::exists(Path("site000.csv")));
+}
+
+// The companion's log as a child process, with what it says on standard error.
+class LogProcess {
+public:
+    explicit LogProcess(const QStringList& options) {
+        process_.start(UNDARIX_CLI_EXECUTABLE, QStringList{"log"} + options);
+    }
+    ~LogProcess() {
+        if (process_.state() != QProcess::NotRunning) {
+            process_.kill();
+            process_.waitForFinished(5000);
+        }
+    }
+    LogProcess(const LogProcess&) = delete;
+    LogProcess& operator=(const LogProcess&) = delete;
+
+    // Reads what it says until `condition` holds; false if `ms` pass first.
+    bool WaitFor(const std::function<bool()>& condition, int ms) {
+        QElapsedTimer clock;
+        clock.start();
+        while (!condition()) {
+            if (clock.elapsed() > ms || process_.state() == QProcess::NotRunning) return false;
+            process_.waitForReadyRead(50);
+            err += process_.readAllStandardError();
+        }
+        return true;
+    }
+    bool Says(const QByteArray& text, int ms) {
+        return WaitFor([&] { return err.contains(text); }, ms);
+    }
+    void Pump(int ms) {
+        WaitFor([] { return false; }, ms);
+    }
+    // Ends it with SIGTERM; its exit status, or -1.
+    int Stop() {
+        process_.terminate();
+        return Finish(5000);
+    }
+    int Finish(int ms) {
+        if (!process_.waitForFinished(ms)) return -1;
+        err += process_.readAllStandardError();
+        return process_.exitStatus() == QProcess::NormalExit ? process_.exitCode() : -1;
+    }
+    // The processor time it has used, in seconds.
+    [[nodiscard]] double CpuSeconds() const {
+        QFile stat(QString("/proc/%1/stat").arg(process_.processId()));
+        if (!stat.open(QIODevice::ReadOnly)) return 0.0;
+        const QByteArray text = stat.readAll();
+        // The fields after the name in parentheses; utime and stime are the 14th and 15th.
+        const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+        return double(fields.value(11).toLongLong() + fields.value(12).toLongLong()) /
+               double(sysconf(_SC_CLK_TCK));
+    }
+
+    QByteArray err;
+
+private:
+    QProcess process_;
+};
+
+// Lines of a data file: how many, and how many are not whole lines of the program's layout.
+struct LineCount {
+    int lines = 0;
+    int torn = 0;
+};
+
+LineCount CountLines(const QByteArray& content) {
+    LineCount count;
+    for (const QByteArray& line : content.split('\n')) {
+        if (line.isEmpty()) continue;
+        ++count.lines;
+        if (!line.endsWith('\r') ||
+            cli::codec::DataLineProblem(line.constData(), std::size_t(line.size() - 1)))
+            ++count.torn;
+    }
+    if (!content.isEmpty() && !content.endsWith('\n')) ++count.torn;
+    return count;
+}
+
+std::unique_ptr<sim::Simulator> PlugIn(const QString& link, const char* formats = "IC") {
+    sim::SimOptions options;
+    options.units = 2;
+    options.formats = formats;
+    options.rate = 32;
+    options.linkPath = link.toStdString();
+    auto simulator = std::make_unique<sim::Simulator>(options);
+    EXPECT_TRUE(simulator->Start()) << simulator->Error();
+    return simulator;
+}
+
+TEST_F(LogTest, APortThatGoesAwayIsWaitedForWithoutSpinningAndTheSameFilesGoOn) {
+    const QString link = Path("adapter");
+    std::unique_ptr<sim::Simulator> simulator = PlugIn(link);
+    LogProcess log({"--port", link, "--kind", "ravo-zerar-xb", "--csv", Path("site.csv"),
+                    "--capture", Path("site.api")});
+    const auto lines = [&] { return CountLines(ReadFile(Path("site000.csv"))).lines; };
+    ASSERT_TRUE(log.WaitFor([&] { return lines() >= 40; }, 15000)) << log.err.toStdString();
+
+    simulator.reset(); // the adapter is pulled
+    log.Pump(1000);
+    const double cpuBefore = log.CpuSeconds();
+    log.Pump(5000);
+    // A process spinning on the dead device would use the five seconds of a whole core.
+    EXPECT_LT(log.CpuSeconds() - cpuBefore, 0.5);
+    EXPECT_TRUE(log.err.contains("undarix-cli: Port " + link.toUtf8() + " lost at "))
+        << log.err.toStdString();
+    EXPECT_TRUE(log.err.contains(link.toUtf8() + " away for ")) << log.err.toStdString();
+    const int linesAway = lines();
+
+    simulator = PlugIn(link); // back, on a new pseudo-terminal behind the same path
+    ASSERT_TRUE(log.Says("reconnected at", 10000)) << log.err.toStdString();
+    EXPECT_TRUE(QRegularExpression("Port \\S+ reconnected at \\d\\d:\\d\\d:\\d\\d after a gap "
+                                   "of \\d+ s")
+                    .match(QString::fromUtf8(log.err))
+                    .hasMatch())
+        << log.err.toStdString();
+    ASSERT_TRUE(log.WaitFor([&] { return lines() >= linesAway + 40; }, 15000))
+        << log.err.toStdString();
+    EXPECT_EQ(log.Stop(), 0) << log.err.toStdString();
+
+    // One data file, every line whole; the capture holds whole frames that give the very
+    // same lines.
+    const QByteArray logged = ReadFile(Path("site000.csv"));
+    EXPECT_EQ(CountLines(logged).torn, 0);
+    EXPECT_FALSE(QFile::exists(Path("site001.csv")));
+    const CliRun run = RunExecutable({"convert", Path("site.api"), Path("again.csv")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find(" 0 frames dropped"), std::string::npos) << run.err;
+    EXPECT_EQ(ReadFile(Path("again.csv")), logged);
+}
+
+TEST_F(LogTest, GiveUpAfterEndsTheLogWhenThePortStaysAway) {
+    const QString link = Path("adapter");
+    std::unique_ptr<sim::Simulator> simulator = PlugIn(link);
+    LogProcess log(
+        {"--port", link, "--kind", "0", "--csv", Path("site.csv"), "--give-up-after", "0.05"});
+    ASSERT_TRUE(log.Says("units heard", 10000)) << log.err.toStdString();
+    simulator.reset();
+    EXPECT_EQ(log.Finish(15000), 1) << log.err.toStdString();
+    EXPECT_TRUE(QRegularExpression(QRegularExpression::escape(link) +
+                                   " has been away for [34] s: giving up")
+                    .match(QString::fromUtf8(log.err))
+                    .hasMatch())
+        << log.err.toStdString();
+    EXPECT_TRUE(log.err.contains("stopped; ")) << log.err.toStdString();
+}
+
+TEST_F(LogTest, ASecondWriterIsRefusedOnTheSameDeviceUnderAnyNameAndOnTheSameCapture) {
+    const QString link = Path("adapter");
+    std::unique_ptr<sim::Simulator> simulator = PlugIn(link);
+    LogProcess first(
+        {"--port", link, "--kind", "0", "--csv", Path("first.csv"), "--capture", Path("site.api")});
+    ASSERT_TRUE(first.Says("the capture file", 10000)) << first.err.toStdString();
+    std::unique_ptr<sim::Simulator> other = PlugIn(Path("other"));
+
+    const struct {
+        QStringList options;
+        QByteArray message;
+    } cases[] = {
+        {{"--port", QString::fromStdString(simulator->SlavePath()), "--kind", "0", "--csv",
+          Path("second.csv")},
+         "cannot be opened: " + QFile::encodeName(QString::fromStdString(simulator->SlavePath())) +
+             ": it is in use by another program (the device is locked)"},
+        {{"--port", link, "--kind", "0"}, "it is in use by another program"},
+        {{"--port", Path("other"), "--kind", "0", "--capture", Path("site.api")},
+         "site.api: cannot be written: it is being written by another program"},
+    };
+    for (const auto& c : cases) {
+        const CliRun run = RunExecutable(QStringList{"log"} + c.options, 10000);
+        EXPECT_EQ(run.status, 1) << c.message.toStdString() << "\n" << run.err;
+        EXPECT_NE(run.err.find(c.message.toStdString()), std::string::npos) << run.err;
+    }
+    EXPECT_FALSE(QFile::exists(Path("second000.csv")));
+    first.Pump(1000);
+    EXPECT_EQ(first.Stop(), 0) << first.err.toStdString();
+    // The capture is the first log's alone: converted, it gives its lines.
+    const CliRun run = RunExecutable({"convert", Path("site.api"), Path("again.csv")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(ReadFile(Path("again.csv")), ReadFile(Path("first000.csv")));
+}
+
+TEST_F(LogTest, AFullDiskLeavesOnlyWholeLinesAndFramesAndTheLossIsCounted) {
+    SmallDisk disk(256);
+    if (!disk.Mounted()) GTEST_SKIP() << disk.Unavailable().toStdString();
+    const QString link = Path("adapter");
+    std::unique_ptr<sim::Simulator> simulator = PlugIn(link);
+    disk.Fill(16 * 1024);
+    LogProcess log({"--port", link, "--kind", "0", "--csv", disk.Path("site.csv"), "--capture",
+                    disk.Path("site.api")});
+    const QByteArray spaceText = std::strerror(ENOSPC);
+    ASSERT_TRUE(log.Says("Writing to the data file failed (" + spaceText + ")", 20000))
+        << log.err.toStdString();
+    ASSERT_TRUE(log.Says("Writing to the capture file failed (" + spaceText + ")", 20000))
+        << log.err.toStdString();
+    log.Pump(1500);
+    disk.Free();
+    ASSERT_TRUE(log.Says("Writing to the data file works again; ", 10000)) << log.err.toStdString();
+    ASSERT_TRUE(log.Says("Writing to the capture file works again; ", 10000))
+        << log.err.toStdString();
+    log.Pump(1500);
+    EXPECT_EQ(log.Stop(), 0) << log.err.toStdString();
+
+    const QRegularExpression lost("works again; (\\d+) lines could not be written \\(" +
+                                  QRegularExpression::escape(spaceText) + "\\)");
+    const QRegularExpressionMatch match = lost.match(QString::fromUtf8(log.err));
+    ASSERT_TRUE(match.hasMatch()) << log.err.toStdString();
+    EXPECT_GT(match.captured(1).toInt(), 0);
+    EXPECT_TRUE(log.err.contains("lines and ")) << log.err.toStdString();
+    const LineCount logged = CountLines(ReadFile(disk.Path("site000.csv")));
+    EXPECT_GT(logged.lines, 0);
+    EXPECT_EQ(logged.torn, 0);
+    // The capture holds whole frames only.
+    const CliRun run = RunExecutable({"convert", disk.Path("site.api"), Path("again.csv")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.err.find(" 0 frames dropped"), std::string::npos) << run.err;
 }
 
 TEST(CliUsage, EveryCommandHasItsHelpAndRefusesWrongUse) {
@@ -225,6 +492,10 @@ TEST(CliUsage, EveryCommandHasItsHelpAndRefusesWrongUse) {
          "--staff-length is for the Vazavevezeze"},
         {{"log", "--port", "/dev/null", "--kind", "deve-zuravi-404e", "--capture", "a.api"},
          "--capture records the radio adapter's bytes"},
+        {{"log", "--port", "/dev/null", "--kind", "0", "--give-up-after", "0"},
+         "--give-up-after wants a number of minutes above 0"},
+        {{"log", "--port", "/dev/null", "--kind", "0", "--give-up-after", "soon"},
+         "--give-up-after wants a number of minutes above 0"},
     };
     for (const auto& c : cases) {
         const CliRun run = RunInProcess(c.arguments);

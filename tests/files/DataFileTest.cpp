@@ -12,6 +12,9 @@
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
 
 namespace undarix::testing {
 namespace {
@@ -302,31 +305,77 @@ TEST_F(DataFileTest, APathLongerThanTheNameBufferIsRefused) {
     EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).isEmpty());
 }
 
-TEST_F(DataFileTest, AFailingWriteIsShownOnceAndLoggingKeepsTrying) {
-    StartLogging("site.csv");
-    QFile& handle = Files.data.SaveOutputDataHandle;
-    handle.close();
-    handle.setFileName("/dev/full"); // every write fails: no space left
-    ASSERT_TRUE(handle.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
-    Write(0x42, "C042,D9,00:00:02", {});
-    EXPECT_EQ(ui::GetTextColor(mainpanel::LoggingIndicator), ui::kRed);
-    EXPECT_TRUE(ui::LastStatus().contains("failed")) << ui::LastStatus().toStdString();
-    ui::ShowStatus("something else");
-    Write(0x42, "C042,D9,00:00:03", {});
-    EXPECT_EQ(ui::LastStatus(), "something else");
-    EXPECT_EQ(Program.OutputDataFileOpen, 1);
+TEST_F(DataFileTest, AFullDiskLeavesOnlyWholeLinesAndTheLostLinesAreCounted) {
+    const std::string spaceText = std::strerror(ENOSPC);
+    // Where the disk fills: inside the second line, exactly after it, at its first byte.
+    for (const long room : {5L, 21L, 0L}) {
+        SCOPED_TRACE(room);
+        StartLogging(QString("site%1.csv").arg(room));
+        const QString path = Files.data.SaveOutputDataFileName;
+        Write(0x42, "C042,D1,S08,01234", {1.234f});
+        FillingDisk disk(room);
+        Write(0x42, "C042,D1,S08,01235", {1.235f});
+        Write(0x42, "C042,D1,S08,01236", {1.236f});
+        Write(0x42, "C042,D9,00:00:02", {});
+        const std::string expectedBefore = room >= 21
+                                               ? "C042,D1,S08,01.2340\r\nC042,D1,S08,01.2350\r\n"
+                                               : "C042,D1,S08,01.2340\r\n";
+        EXPECT_EQ(ReadAll(path).toStdString(), expectedBefore);
+        EXPECT_EQ(ui::GetTextColor(mainpanel::LoggingIndicator), ui::kRed);
+        EXPECT_TRUE(ui::LastStatus().contains(QString::fromStdString(spaceText)))
+            << ui::LastStatus().toStdString();
+        EXPECT_EQ(Program.OutputDataFileOpen, 1);
 
-    handle.close();
-    handle.setFileName(Path("site000.csv"));
-    ASSERT_TRUE(handle.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
-    Write(0x42, "C042,D9,00:00:04", {});
-    EXPECT_EQ(ui::GetTextColor(mainpanel::LoggingIndicator), ui::kGreen);
-    EXPECT_EQ(ReadAll(Path("site000.csv")), "C042,D9,00:00:04\r\n");
+        disk.Free();
+        Write(0x42, "C042,D1,S08,01237", {1.237f});
+        const int lost = room >= 21 ? 2 : 3;
+        EXPECT_EQ(ReadAll(path).toStdString(), expectedBefore + "C042,D1,S08,01.2370\r\n");
+        EXPECT_EQ(ui::GetTextColor(mainpanel::LoggingIndicator), ui::kGreen);
+        EXPECT_TRUE(
+            ui::LastStatus().contains(QString("works again; %1 lines could not be written (%2)")
+                                          .arg(lost)
+                                          .arg(QString::fromStdString(spaceText))))
+            << ui::LastStatus().toStdString();
+        EXPECT_EQ(Files.data.health.lostTotal, std::uint64_t(lost));
+        ui::Dispatch(menu::StopSavingOutputData, ui::Event::Commit);
+    }
+}
+
+TEST_F(DataFileTest, TheFilesAreForcedToTheDiskWithinTenSecondsAndAtRotationAndClose) {
+    EXPECT_LE(ui::GetTimerInterval(timer::FileSync), 10.0);
+    EXPECT_TRUE(ui::IsTimerEnabled(timer::FileSync));
+    StartLogging("site.csv");
+    files::RecordFile& file = Files.data.SaveOutputDataHandle;
+    Write(0x42, "C042,D9,00:00:02", {});
+    EXPECT_TRUE(file.HasUnsyncedRecords());
+    ui::TickTimer(timer::FileSync);
+    EXPECT_FALSE(file.HasUnsyncedRecords());
+    Write(0x42, "C042,D9,00:00:03", {});
+    // Rotation closes the full file, which forces it to the disk.
+    SetDay(12, 8);
+    ui::TickTimer(timer::FileInterval);
+    ASSERT_EQ(LoggedName(), "site001.csv");
+    EXPECT_FALSE(file.HasUnsyncedRecords());
+}
+
+TEST_F(DataFileTest, AFileAnotherProgramWritesIsRefusedAndLeftAsItIs) {
+    WriteAll(Path("site000.csv"), "theirs\r\n");
+    files::RecordFile theirs;
+    ASSERT_TRUE(theirs.Open(Path("site000.csv"), files::RecordFile::Mode::Append));
+    ExpectStart("site.csv", "1", ui::FileSelection::Status::ExistingFile);
+    popups->ExpectConfirm("Confirm Save File", true);
+    popups->ExpectMessage("FILE OPEN ERROR");
+    ui::Dispatch(menu::SaveOutputData, ui::Event::Commit);
+    ASSERT_FALSE(popups->Shown().empty());
+    EXPECT_TRUE(popups->Shown().back().text.contains("being written by another program"))
+        << popups->Shown().back().text.toStdString();
+    EXPECT_EQ(Program.OutputDataFileOpen, 0);
+    EXPECT_EQ(ReadAll(Path("site000.csv")), "theirs\r\n");
 }
 
 TEST_F(DataFileTest, NothingIsWrittenWhileNeitherFileNorPortIsOpen) {
     Write(0x42, "C042,D9,00:00:02", {});
-    EXPECT_FALSE(Files.data.SaveOutputDataHandle.isOpen());
+    EXPECT_FALSE(Files.data.SaveOutputDataHandle.IsOpen());
     EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).isEmpty());
 }
 

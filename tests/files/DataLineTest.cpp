@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <random>
@@ -152,6 +153,47 @@ TEST(DataLineTest, BlockValuesReadBackAsWritten) {
     ReadBlockValues(line.data(), 64, read);
     for (int k = 0; k < 64; ++k)
         EXPECT_EQ(read[k], values[k]) << k;
+}
+
+TEST(DataLineTest, TheQuickValueReaderReadsEveryShortFieldAsTheGeneralReader) {
+    // Every seven-character field of each shape the writer prints, against from_chars.
+    struct Shape {
+        const char* format;
+        int count;
+    };
+    const Shape shapes[] = {{"%02d.%04d", 1000000},
+                            {"-%01d.%04d", 100000},
+                            {"%03d.%03d", 1000000},
+                            {"-%02d.%03d", 100000}};
+    char field[16];
+    int mismatches = 0;
+    for (const Shape& shape : shapes) {
+        const int fraction = shape.format[std::strlen(shape.format) - 2] == '4' ? 10000 : 1000;
+        for (int n = 0; n < shape.count; ++n) {
+            std::snprintf(field, sizeof field, shape.format, n / fraction, n % fraction);
+            ASSERT_EQ(std::strlen(field), 7u) << field;
+            if (ReadValueField(field) != ParseLeadingReal(field, 7) && ++mismatches < 5)
+                ADD_FAILURE() << field;
+        }
+    }
+    EXPECT_EQ(mismatches, 0);
+    // Other shapes go the general way.
+    for (const char* odd : {"   -nan", "    inf", "  1.500", "1234567", "-.12345", "12.34.5"}) {
+        const float quick = ReadValueField(odd), general = ParseLeadingReal(odd, 7);
+        EXPECT_TRUE(quick == general || (std::isnan(quick) && std::isnan(general))) << odd;
+    }
+}
+
+TEST(DataLineTest, ALoggedValueIsTheValueTheFileGivesBack) {
+    std::mt19937 random(5);
+    std::uniform_real_distribution<float> level(-9.0f, 99.0f);
+    for (int i = 0; i < 10000; ++i) {
+        const float value = level(random);
+        char field[kFieldWidth];
+        FormatValueField(value, field);
+        EXPECT_EQ(LoggedValue(value), ParseLeadingReal(field + 1, kFieldWidth - 1)) << value;
+    }
+    EXPECT_EQ(LoggedValue(5.06644f), 5.0664f);
 }
 
 TEST(DataFileNameTest, TheChosenNameGetsItsNumber) {

@@ -8,6 +8,7 @@
 #include "core/ProgramState.h"
 #include "files/FileState.h"
 #include "files/Playback.h"
+#include "files/RecordFile.h"
 #include "link/ReceiveState.h"
 #include "live/DeviceTable.h"
 #include "support/Fixtures.h"
@@ -19,11 +20,39 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace undarix::testing {
+
+// A disk with `room` bytes left: a write that does not fit is cut short there, the next one
+// fails with "No space left on device"; room < 0 is a disk that has been freed.
+class FillingDisk {
+public:
+    explicit FillingDisk(long room) : room_(room) {
+        files::SetWriteCall([this](int descriptor, const void* data, std::size_t count) -> long {
+            if (room_ < 0) return long(::write(descriptor, data, count));
+            if (room_ == 0) {
+                errno = ENOSPC;
+                return -1;
+            }
+            const long taken = std::min(room_, long(count));
+            room_ -= taken;
+            return long(::write(descriptor, data, std::size_t(taken)));
+        });
+    }
+    ~FillingDisk() { files::SetWriteCall({}); }
+    FillingDisk(const FillingDisk&) = delete;
+    FillingDisk& operator=(const FillingDisk&) = delete;
+
+    void Free() { room_ = -1; }
+
+private:
+    long room_;
+};
 
 class FileFixture : public PanelTest {
 protected:

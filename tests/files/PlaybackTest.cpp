@@ -141,9 +141,12 @@ TEST_F(PlaybackTest, BytesOfWiredKindsAreNeverCaptured) {
         Capture({0x7E, 0x01});
     }
     Program.UnitType = 1;
-    Capture({0x7E});
+    const Bytes transmitStatus = {0x7E, 0x00, 0x05, 0x8B, 0x01, 0xFF, 0xFE, 0x00, 0x76};
+    Capture(transmitStatus);
     ui::Dispatch(menu::StopSavingApiFrameData, ui::Event::Commit);
-    EXPECT_EQ(ReadAll(Path("wired.api")), "\x7E");
+    EXPECT_EQ(ReadAll(Path("wired.api")),
+              QByteArray(reinterpret_cast<const char*>(transmitStatus.data()),
+                         qsizetype(transmitStatus.size())));
 }
 
 TEST_F(PlaybackTest, ACaptureWriteThatFailsTurnsTheIndicatorRed) {
@@ -467,8 +470,8 @@ TEST_F(PlaybackTest, TheProgramsClosingStepsCloseEveryFile) {
     app::CloseDataFile();
     app::CloseCaptureFile();
     EXPECT_FALSE(files::Files.playback.OpenFileHandle.isOpen());
-    EXPECT_FALSE(files::Files.data.SaveOutputDataHandle.isOpen());
-    EXPECT_FALSE(files::Files.capture.SaveAPIFrameDataHandle.isOpen());
+    EXPECT_FALSE(files::Files.data.SaveOutputDataHandle.IsOpen());
+    EXPECT_FALSE(files::Files.capture.SaveAPIFrameDataHandle.IsOpen());
     EXPECT_EQ(Program.FileOpen + Program.OutputDataFileOpen + Program.APIFrameDataFileOpen, 0);
     EXPECT_FALSE(ui::IsVisible(mainpanel::LoggingIndicator));
     EXPECT_FALSE(ui::IsVisible(mainpanel::CaptureIndicator));

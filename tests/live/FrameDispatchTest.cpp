@@ -13,6 +13,7 @@
 
 #include <QComboBox>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -346,6 +347,36 @@ TEST_F(FrameDispatchTest, MalformedPacketsAndANinthUnitLeaveTheTableAlone) {
     Packet(0x103, std::string()); // a packet without text: heard, nothing decoded
     EXPECT_EQ(OutputLine[3].silenceTicks, 0);
     EXPECT_EQ(OutputLine[3].sampleCount, 1);
+}
+
+TEST_F(FrameDispatchTest, TheSeaStateHearsOfEverySampleBlockAndEverySingleSample) {
+    hooks.SeaStateSamples = [this](int slot) {
+        calls.push_back("SeaState " + std::to_string(slot) + " " +
+                        std::to_string(OutputLine[slot].sampleCount));
+    };
+    struct Case {
+        std::string text;
+        bool heard;
+    };
+    const Case cases[] = {
+        {IBlock(16, Int16s(64, 1000, 1)), true},
+        {"C003,D1,S08,01234\r\n", true},
+        {"C003,D9,12:00:00", false},
+        {"C003,D8,2026-12-07", false},
+        {"C003,D7,G", false},
+        {"$RT,1\r\n", false},
+        {IBlock(16, Int16s(10, 1000, 1)), false}, // too short for its kind: no samples
+    };
+    for (const Case& c : cases) {
+        calls.clear();
+        Packet(kUnitB, c.text);
+        const auto heard = std::count_if(calls.begin(), calls.end(), [](const std::string& call) {
+            return call.rfind("SeaState", 0) == 0;
+        });
+        EXPECT_EQ(heard, c.heard ? 1 : 0) << c.text;
+    }
+    Packet(kUnitB, IBlock(16, Int16s(64, 1000, 1)));
+    EXPECT_EQ(calls.back(), "SeaState 0 64");
 }
 
 } // namespace

@@ -60,7 +60,7 @@ TEST_F(OutputStreamTest, WithTheDataFileClosedLinesReachThePortOnly) {
     Decoded(0x0013A20040000001, "C001,D9,12:00:01", 0.0f);
     EXPECT_EQ(pty.Read(), "C001,D1,S08,01.2340\r\nC001,D9,12:00:01\r\n");
     EXPECT_EQ(Program.OutputDataFileOpen, 0);
-    EXPECT_FALSE(files::Files.data.SaveOutputDataHandle.isOpen());
+    EXPECT_FALSE(files::Files.data.SaveOutputDataHandle.IsOpen());
 
     // Whatever the other end sends is ignored.
     pty.Write("hello");

@@ -74,11 +74,37 @@ TEST(SimCommandLine, OptionsAreRead) {
     EXPECT_TRUE(options.airTemperature);
 }
 
+TEST(SimCommandLine, TheSeasStormAndInjectedFaultsAreRead) {
+    SimOptions options;
+    std::string message;
+    ASSERT_EQ(
+        Parse({"--storm", "3.5,11,7200", "--spike-every", "20", "--spike-height=-2.5",
+               "--flat-every", "300", "--flat-for", "4", "--gap-every=600", "--gap-for", "16"},
+              options, message),
+        ParseStatus::Run)
+        << message;
+    EXPECT_EQ(options.wave.stormHm0, 3.5);
+    EXPECT_EQ(options.wave.stormTp, 11.0);
+    EXPECT_EQ(options.wave.stormSeconds, 7200.0);
+    EXPECT_EQ(options.wave.spikeEvery, 20.0);
+    EXPECT_EQ(options.wave.spikeHeight, -2.5);
+    EXPECT_EQ(options.wave.flatEvery, 300.0);
+    EXPECT_EQ(options.wave.flatFor, 4.0);
+    EXPECT_EQ(options.wave.gapEvery, 600.0);
+    EXPECT_EQ(options.wave.gapFor, 16.0);
+}
+
 TEST(SimCommandLine, BadOptionsAreRefusedWithAReason) {
     const std::vector<std::vector<const char*>> bad = {
-        {"--kind", "8"},   {"--kind"},        {"--units", "0"},          {"--format", "X"},
-        {"--rate", "abc"}, {"--drop", "1.5"}, {"--staffs", "7"},         {"--hm0", "-1"},
-        {"--frobnicate"},  {"--tide=1"},      {"--mute-command", "ABC"},
+        {"--kind", "8"},           {"--kind"},
+        {"--units", "0"},          {"--format", "X"},
+        {"--rate", "abc"},         {"--drop", "1.5"},
+        {"--staffs", "7"},         {"--hm0", "-1"},
+        {"--frobnicate"},          {"--tide=1"},
+        {"--mute-command", "ABC"}, {"--storm", "3,10"},
+        {"--storm", "3,10,0"},     {"--storm", "3,10,60,1"},
+        {"--storm", "40,10,60"},   {"--spike-every", "0"},
+        {"--gap-for", "-1"},
     };
     for (const auto& arguments : bad) {
         SimOptions options;
@@ -116,7 +142,14 @@ TEST(SimCommandLine, HelpDocumentsEveryOption) {
                                "--air-temperature",
                                "--power-down-delay",
                                "--mean",
-                               "--gamma"})
+                               "--gamma",
+                               "--storm",
+                               "--spike-every",
+                               "--spike-height",
+                               "--flat-every",
+                               "--flat-for",
+                               "--gap-every",
+                               "--gap-for"})
         EXPECT_NE(help.find(option), std::string::npos) << option;
 }
 

@@ -16,15 +16,14 @@ int PackSamples(const double* values, int start, int end, double* work) {
     return count;
 }
 
-SeriesResult AnalyzeSeries(double* samples, int count, const SeriesOptions& options, double* power,
-                           double* converted) {
-    SeriesResult result;
-    result.count = count;
+WaveSeries PrepareWaveSeries(double* samples, int count, double sampleRate, bool tideFilter,
+                             double* scratch) {
+    WaveSeries result;
     if (count < 1) {
         result.status = kTooFewSamples;
         return result;
     }
-    if (!(options.sampleRate > 0.0)) {
+    if (!(sampleRate > 0.0)) {
         result.status = kBadSampleInterval;
         return result;
     }
@@ -39,15 +38,30 @@ SeriesResult AnalyzeSeries(double* samples, int count, const SeriesOptions& opti
         samples[i] = flat ? 0.0 : samples[i] - mean;
     if (flat) deviation = 0.0;
     double level = 0.0; // the mean of the series the waves are counted on
-    if (options.tideFilter) {
+    if (tideFilter) {
         result.status =
-            Bssl_HPF(samples, count, options.sampleRate, kTideCutoffHz, kTideFilterOrder, samples);
+            Bssl_HPF(samples, count, sampleRate, kTideCutoffHz, kTideFilterOrder, samples);
         if (result.status != kAnalysisOk) return result;
         (void)StdDev(samples, count, &level, &deviation);
     }
     result.hm0 = 4.0 * deviation;
+    result.waves =
+        ZeroDownCrossingWaves(samples, count, level, scratch, count / 2, 1.0 / sampleRate);
+    return result;
+}
+
+SeriesResult AnalyzeSeries(double* samples, int count, const SeriesOptions& options, double* power,
+                           double* converted) {
+    SeriesResult result;
+    result.count = count;
     // `converted` is free until the unit conversion: it holds the wave heights meanwhile.
-    result.waves = ZeroDownCrossingWaves(samples, count, level, converted, count / 2);
+    const WaveSeries series =
+        PrepareWaveSeries(samples, count, options.sampleRate, options.tideFilter, converted);
+    result.status = series.status;
+    result.mean = series.mean;
+    result.hm0 = series.hm0;
+    result.waves = series.waves;
+    if (result.status != kAnalysisOk) return result;
     if (count < 2) return result; // no spectrum of a single point
 
     // The periods come from the spectrum before windowing, whose moments are those of the

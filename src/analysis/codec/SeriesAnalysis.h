@@ -23,6 +23,19 @@ inline constexpr int kTideFilterOrder = 5;
 // that remain follow one another directly. Returns how many were copied.
 int PackSamples(const double* values, int start, int end, double* work);
 
+// The time-domain part every wave analysis shares. The mean level is taken off the `count`
+// samples in place, then the tide filter (when asked) runs over them; Hm0 is 4 x the standard
+// deviation of what remains, and the waves are counted on it. `scratch` holds count / 2
+// doubles. The samples are left as the analysed series, ready for a spectrum.
+struct WaveSeries {
+    int status = kAnalysisOk;
+    double mean = 0.0; // the mean level of the samples as given (m)
+    double hm0 = 0.0;
+    ZeroCrossingWaves waves;
+};
+[[nodiscard]] WaveSeries PrepareWaveSeries(double* samples, int count, double sampleRate,
+                                           bool tideFilter, double* scratch);
+
 struct SeriesOptions {
     double sampleRate = 0.0; // Hz
     bool tideFilter = false;

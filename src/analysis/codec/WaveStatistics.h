@@ -1,7 +1,7 @@
 #pragma once
 
-// What every wave analysis reports beside Hm0: the periods from the spectrum, and the waves
-// counted between zero down-crossings of the surface.
+// What every wave analysis reports beside Hm0: the periods and the bandwidth from the
+// spectrum, and the waves counted between zero down-crossings of the surface.
 
 namespace undarix::analysis::codec {
 
@@ -10,6 +10,8 @@ struct SpectralPeriods {
     double tp = 0.0;        // peak period: 1 / frequency of the largest bin above 0 Hz (s)
     double tm01 = 0.0;      // m0 / m1 (s)
     double tm02 = 0.0;      // sqrt(m0 / m2) (s)
+    double tmm10 = 0.0;     // energy period Tm-1,0 = m-1 / m0 (s)
+    double bandwidth = 0.0; // spectral width sqrt(m0 m2 / m1^2 - 1), 0 for a single line
 };
 
 // From an unwindowed power spectrum of `count` bins at step `df`; the moments are taken over
@@ -21,13 +23,19 @@ struct ZeroCrossingWaves {
     int waves = 0;          // crossings - 1
     double h13 = 0.0;       // mean height of the highest third of the waves (at least one)
     double hmax = 0.0;      // the highest wave
+    // Periods in seconds, measured between crossings placed by linear interpolation between
+    // the points on either side.
+    double t13 = 0.0;  // mean period of the highest third
+    double tmax = 0.0; // period of the highest wave (the first of equals)
+    double tz = 0.0;   // mean period: first to last crossing over the number of waves
 };
 
 // Waves of the series between successive zero down-crossings about `level` (a crossing lies
 // between points i and i + 1 where the first is at or above the level and the second below);
 // a wave's height is its highest minus its lowest point. `scratch` holds at least count / 2
-// doubles (it receives the heights).
+// doubles (it receives the heights). `sampleInterval` (seconds) scales the periods.
 [[nodiscard]] ZeroCrossingWaves ZeroDownCrossingWaves(const double* series, int count, double level,
-                                                      double* scratch, int scratchSize);
+                                                      double* scratch, int scratchSize,
+                                                      double sampleInterval = 1.0);
 
 } // namespace undarix::analysis::codec

@@ -166,10 +166,44 @@ float ParseLeadingReal(const char* text, std::size_t length) {
     return value;
 }
 
+float ReadValueField(const char* number) {
+    // A sign, digits, one point and digits, seven characters in all: the mantissa over a power
+    // of ten, rounded once to double and once to float, which is the float nearest the
+    // decimal for numbers this short (a test checks every one of them against from_chars).
+    constexpr double kPowers[] = {1.0, 10.0, 100.0, 1e3, 1e4, 1e5, 1e6};
+    const char* p = number;
+    const char* const end = number + kNumberWidth;
+    const bool negative = *p == '-';
+    if (negative) ++p;
+    long mantissa = 0;
+    int fraction = -1;
+    for (; p < end; ++p) {
+        const unsigned digit = unsigned(*p - '0');
+        if (digit < 10) {
+            mantissa = mantissa * 10 + long(digit);
+            if (fraction >= 0) ++fraction;
+        } else if (*p == '.' && fraction < 0) {
+            fraction = 0;
+        } else {
+            return ParseLeadingReal(number, kNumberWidth);
+        }
+    }
+    if (fraction <= 0 || p - number - (negative ? 1 : 0) - 1 - fraction == 0)
+        return ParseLeadingReal(number, kNumberWidth);
+    const double value = double(mantissa) / kPowers[fraction];
+    return float(negative ? -value : value);
+}
+
 void ReadBlockValues(const char* line, int count, float* values) {
     const char* field = line + kPrefixLength + 1;
     for (int k = 0; k < count; ++k, field += kFieldWidth)
-        values[k] = ParseLeadingReal(field, kNumberWidth);
+        values[k] = ReadValueField(field);
+}
+
+float LoggedValue(float value) {
+    char field[kFieldWidth];
+    FormatValueField(value, field);
+    return ReadValueField(field + 1);
 }
 
 } // namespace undarix::files::codec

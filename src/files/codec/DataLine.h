@@ -45,7 +45,15 @@ std::size_t BuildDataLine(char kind, const char* text, std::size_t textLength, c
 [[nodiscard]] long ParseLeadingInt(const char* text, std::size_t length);
 [[nodiscard]] float ParseLeadingReal(const char* text, std::size_t length);
 
+// The number of a value field (the seven characters after its comma), as ParseLeadingReal
+// reads it; the usual shapes ("05.0664", "-1.2500", "123.456") without a detour.
+[[nodiscard]] float ReadValueField(const char* number);
+
 // Reads `count` value fields of a block line of the right length into `values`.
 void ReadBlockValues(const char* line, int count, float* values);
+
+// A value as a data file holds it: printed into its field and read back (0.1 mm steps), so
+// that what is worked out live equals what is later worked out from the file.
+[[nodiscard]] float LoggedValue(float value);
 
 } // namespace undarix::files::codec

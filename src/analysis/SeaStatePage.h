@@ -1,0 +1,63 @@
+#pragma once
+
+// The Sea State page: the latest records, newest first, one row per unit per interval with
+// its flags in colour, and Hm0 (left axis) and Tp (right axis) against time for the units
+// ticked in the list beside the plot.
+
+#include "analysis/codec/SeaStateRecord.h"
+
+#include <cstdint>
+
+namespace undarix::analysis {
+
+// Background colours of flagged cells, 0xRRGGBB.
+inline constexpr std::uint32_t kPassColor = 0xC8EEC8;
+inline constexpr std::uint32_t kSuspectColor = 0xFFE08A;
+inline constexpr std::uint32_t kFailColor = 0xF4A6A6;
+[[nodiscard]] std::uint32_t FlagColor(int flag);
+
+// The table's columns: the record's field each shows, and its heading.
+struct SeaStateColumn {
+    const char* field;
+    const char* heading;
+    const char* flagField; // the flag that colours the cell, or nullptr
+};
+inline constexpr SeaStateColumn kSeaStateColumns[] = {
+    {"start", "Start", nullptr},
+    {"device", "Device", nullptr},
+    {"address", "Address", nullptr},
+    {"flag", "Quality", "flag"},
+    {"hm0_m", "Hm0 (m)", nullptr},
+    {"tp_s", "Tp (s)", nullptr},
+    {"tm01_s", "Tm01 (s)", nullptr},
+    {"tm02_s", "Tm02 (s)", nullptr},
+    {"tm_10_s", "Tm-1,0 (s)", nullptr},
+    {"h1_3_m", "H1/3 (m)", nullptr},
+    {"t1_3_s", "T1/3 (s)", nullptr},
+    {"hmax_m", "Hmax (m)", nullptr},
+    {"tmax_s", "Tmax (s)", nullptr},
+    {"tz_s", "Tz (s)", nullptr},
+    {"waves", "Waves", nullptr},
+    {"mean_m", "Mean level (m)", nullptr},
+    {"bandwidth", "Bandwidth", nullptr},
+    {"dof", "Degrees of freedom", nullptr},
+    {"rate_hz", "Rate (Hz)", nullptr},
+    {"expected", "Expected", nullptr},
+    {"present", "Present", nullptr},
+    {"missing", "Missing", "gap_flag"},
+    {"longest_gap", "Longest gap", "gap_flag"},
+    {"spikes", "Spikes replaced", "spike_flag"},
+    {"flat", "Flat", "flat_flag"},
+    {"out_of_range", "Out of range", "range_flag"},
+    {"mean_shift_m", "Mean shift (m)", "shift_flag"},
+    {"tide_filter", "Tide filter", nullptr},
+};
+
+void BindSeaStatePage();
+// A closed record: its row at the top of the table, its unit in the list, its point on the
+// plot; rows older than the records kept in memory leave the table.
+void ShowSeaStateRecord(const codec::SeaStateRecord& record);
+// Redraws the plot from the records kept (after a unit was ticked or unticked).
+void RedrawSeaStatePlot();
+
+} // namespace undarix::analysis

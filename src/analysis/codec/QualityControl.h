@@ -1,0 +1,75 @@
+#pragma once
+
+// Quality control of one interval of raw water levels before any statistics, after the usual
+// real-time practice for in-situ wave records. Each test counts what it found and flags the
+// record pass, suspect or fail:
+//
+//   gaps        samples missing by the time stamps and the rate: suspect when any is missing,
+//               fail below the least share present (90 %)
+//   range       samples outside the limits (the staff, or the user's): suspect when any, fail
+//               above 10 % of those present; they are taken out like gaps
+//   flat line   runs of at least N identical values in a row (N = 2 s worth): suspect when
+//               any, fail above 10 % of the samples present
+//   spikes      samples more than M standard deviations (M = 4) from the mean, the test
+//               repeated on what is left until none is found; they are taken out. Pass up to
+//               0.1 % of the samples present (a real sea has the odd high crest), suspect up
+//               to 1 %, fail above
+//   mean shift  the means of the two halves differing by more than a limit (0.5 m): suspect
+//
+// What was taken out, and every gap, is then filled by straight lines between the good
+// samples on either side, so the statistics run over an even series.
+
+#include <cstdint>
+#include <limits>
+
+namespace undarix::analysis::codec {
+
+enum QcFlag : int { kQcPass = 0, kQcSuspect = 1, kQcFail = 2 };
+
+// "pass", "suspect" or "fail".
+[[nodiscard]] const char* QcFlagName(int flag);
+
+struct QcSettings {
+    double minPresentPercent = 90.0; // gaps fail below this share of the expected samples
+    double spikeDeviations = 4.0;    // M
+    double flatSeconds = 2.0;        // N = this many seconds of samples (at least 2 samples)
+    // Limits in meters; an infinite limit is no limit. The staff's own limits, where known,
+    // come in here too.
+    double rangeLow = -std::numeric_limits<double>::infinity();
+    double rangeHigh = std::numeric_limits<double>::infinity();
+    double meanShiftLimit = 0.5; // meters
+};
+
+// The test thresholds a flag is judged by, besides the settings.
+inline constexpr double kFailShareOutOfRange = 0.10;
+inline constexpr double kFailShareFlat = 0.10;
+inline constexpr double kPassShareSpikes = 0.001;
+inline constexpr double kFailShareSpikes = 0.01;
+inline constexpr int kMaxSpikePasses = 20;
+
+struct QcResult {
+    int expected = 0;    // samples the interval should hold at the rate
+    int present = 0;     // samples that came
+    int missing = 0;     // expected - present
+    int longestGap = 0;  // longest run of missing samples
+    int outOfRange = 0;  // present samples outside the limits
+    int flatSamples = 0; // samples in flat runs of at least N
+    int longestFlat = 0;
+    int spikes = 0;         // replaced
+    double meanShift = 0.0; // mean of the second half minus that of the first (m)
+    int gapFlag = kQcPass;
+    int rangeFlag = kQcPass;
+    int flatFlag = kQcPass;
+    int spikeFlag = kQcPass;
+    int shiftFlag = kQcPass;
+    int flag = kQcPass; // the worst of them
+    // The cleaned series in `series[0 .. length)`: from the first to the last good sample.
+    int length = 0;
+};
+
+// Tests `expected` samples at `rate` Hz (`values`, NaN where none came) and writes the cleaned
+// series to `series` (room for `expected` doubles).
+[[nodiscard]] QcResult RunQualityControl(const float* values, int expected, int rate,
+                                         const QcSettings& settings, double* series);
+
+} // namespace undarix::analysis::codec

@@ -1,0 +1,145 @@
+#include "analysis/codec/SeaStateAccumulator.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace undarix::analysis::codec {
+namespace {
+
+std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
+    const std::int64_t q = a / b;
+    return (a % b != 0 && (a < 0) != (b < 0)) ? q - 1 : q;
+}
+
+} // namespace
+
+SeaStateAccumulator::SeaStateAccumulator(const SeaStateSettings& settings, RecordSink sink)
+    : settings_(settings), sink_(std::move(sink)) {}
+
+void SeaStateAccumulator::SetSettings(const SeaStateSettings& settings) {
+    const bool newLength = settings.intervalMinutes != settings_.intervalMinutes;
+    settings_ = settings;
+    if (newLength) Clear();
+}
+
+std::int64_t SeaStateAccumulator::IntervalSeconds() const {
+    return std::int64_t(std::max(1, settings_.intervalMinutes)) * 60;
+}
+
+SeaStateAccumulator::Unit& SeaStateAccumulator::UnitFor(std::uint64_t address, int device,
+                                                        int rate) {
+    Unit& unit = units_[address];
+    unit.device = device;
+    if (unit.rate != rate) {
+        // The interval goes on at the new rate, the samples at the old one let go.
+        unit.rate = rate;
+        unit.nextIndex = -1;
+        if (unit.hasInterval) {
+            const std::int64_t length = IntervalSeconds() * rate;
+            unit.firstIndex = unit.start * rate;
+            unit.endIndex = unit.firstIndex + length;
+            if (unit.open) unit.values.assign(std::size_t(length), NAN);
+        }
+    }
+    return unit;
+}
+
+std::int64_t SeaStateAccumulator::BlockPosition(const Unit& unit, std::int64_t stamped,
+                                                int rate) const {
+    const std::int64_t next = unit.nextIndex;
+    if (next < 0 || unit.lastBlock < 1) return stamped;
+    if (next >= stamped + rate) return stamped; // the clock went back: trust the stamp
+    if (next >= stamped) return next;           // the continuation
+    // Lost blocks: a whole number of them, if that lands within the stamp's second.
+    const std::int64_t block = unit.lastBlock;
+    const std::int64_t lost = (stamped - next + block - 1) / block;
+    const std::int64_t candidate = next + lost * block;
+    return candidate < stamped + rate ? candidate : stamped;
+}
+
+void SeaStateAccumulator::AddBlock(std::uint64_t address, int device, std::int64_t stamp, int rate,
+                                   const float* values, int count) {
+    if (rate < 1 || count < 1) return;
+    Unit& unit = UnitFor(address, device, rate);
+    const std::int64_t index = BlockPosition(unit, stamp * rate, rate);
+    Place(address, unit, index, values, count);
+    unit.nextIndex = index + count;
+    unit.lastBlock = count;
+}
+
+void SeaStateAccumulator::AddSample(std::uint64_t address, int device, std::int64_t stamp, int rate,
+                                    std::int64_t index, float value) {
+    if (rate < 1) return;
+    Unit& unit = UnitFor(address, device, rate);
+    Place(address, unit, stamp * rate + index, &value, 1);
+}
+
+void SeaStateAccumulator::Open(Unit& unit, std::int64_t index) {
+    const std::int64_t perInterval = IntervalSeconds() * unit.rate;
+    unit.firstIndex = FloorDiv(index, perInterval) * perInterval;
+    unit.endIndex = unit.firstIndex + perInterval;
+    unit.start = unit.firstIndex / unit.rate;
+    unit.values.assign(std::size_t(perInterval), NAN);
+    unit.open = true;
+    unit.hasInterval = true;
+}
+
+bool SeaStateAccumulator::IsLate(const Unit& unit, std::int64_t index) const {
+    if (!unit.hasInterval) return false;
+    const std::int64_t perInterval = unit.endIndex - unit.firstIndex;
+    const std::int64_t lateEnd = unit.open ? unit.firstIndex : unit.endIndex;
+    return index >= unit.firstIndex - perInterval && index < lateEnd;
+}
+
+void SeaStateAccumulator::Place(std::uint64_t address, Unit& unit, std::int64_t index,
+                                const float* values, int count) {
+    for (int k = 0; k < count; ++k, ++index) {
+        if (unit.open && index >= unit.endIndex) Close(address, unit);
+        if (IsLate(unit, index)) continue; // its interval is closed already
+        if (unit.open && index < unit.firstIndex) Close(address, unit); // the clock went back
+        if (!unit.open) Open(unit, index);
+        float& slot = unit.values[std::size_t(index - unit.firstIndex)];
+        if (std::isnan(slot)) slot = values[k]; // a sample sent twice counts once
+    }
+}
+
+void SeaStateAccumulator::Close(std::uint64_t address, Unit& unit) {
+    if (!unit.open) return;
+    unit.open = false;
+    SeaStateRecord record =
+        AnalyzeInterval(unit.values.data(), int(unit.values.size()), unit.rate, settings_, work_);
+    record.deviceNumber = unit.device;
+    record.address = address;
+    record.start = unit.start;
+    if (sink_) sink_(record);
+}
+
+void SeaStateAccumulator::CloseEndedBy(std::uint64_t address, std::int64_t clock) {
+    const auto found = units_.find(address);
+    if (found == units_.end()) return;
+    Unit& unit = found->second;
+    if (unit.open && unit.start + IntervalSeconds() <= clock) Close(address, unit);
+}
+
+void SeaStateAccumulator::Flush() {
+    for (auto& [address, unit] : units_)
+        Close(address, unit);
+}
+
+void SeaStateAccumulator::Clear() {
+    units_.clear();
+}
+
+bool SeaStateAccumulator::HasOpenInterval(std::uint64_t address) const {
+    const auto found = units_.find(address);
+    return found != units_.end() && found->second.open;
+}
+
+std::size_t SeaStateAccumulator::HeldSamples() const {
+    std::size_t held = 0;
+    for (const auto& [address, unit] : units_)
+        held += unit.values.capacity();
+    return held;
+}
+
+} // namespace undarix::analysis::codec

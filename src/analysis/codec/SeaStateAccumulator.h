@@ -1,0 +1,94 @@
+#pragma once
+
+// The sea state of every unit, interval by interval, from samples fed as they arrive (live) or
+// as a file holds them. Each sample is placed by its unit's time stamp and rate in the
+// interval it falls in; intervals are aligned to whole multiples of their length from
+// midnight of the unit's clock. An interval closes when the unit's first sample of a later
+// interval arrives, when the caller's clock says it is over (a unit gone silent), or at the
+// end of the input; each close gives one record. A unit never holds more than its one open
+// interval, so any length of data runs in the same memory.
+//
+// Placing blocks: a block's time stamp holds whole seconds only, so its first sample lies in
+// [stamp, stamp + 1 s). A block that follows the unit's previous one within that second is
+// taken as its continuation; after a gap it is placed a whole number of blocks on when that
+// also fits the second (the lost packets), else at its stamp.
+//
+// A rate change inside an interval starts that interval's series again at the new rate: the
+// samples at the old rate are let go and count as missing. Samples of an interval already
+// closed are dropped; a clock set back by more than an interval starts the unit afresh.
+
+#include "analysis/codec/SeaStateAnalysis.h"
+#include "analysis/codec/SeaStateRecord.h"
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <vector>
+
+namespace undarix::analysis::codec {
+
+class SeaStateAccumulator {
+public:
+    using RecordSink = std::function<void(const SeaStateRecord&)>;
+
+    explicit SeaStateAccumulator(const SeaStateSettings& settings = {}, RecordSink sink = {});
+
+    // Quality control and tide filter apply from the next record; a new interval length
+    // drops the open intervals (their samples would not fit) and starts afresh.
+    void SetSettings(const SeaStateSettings& settings);
+    [[nodiscard]] const SeaStateSettings& Settings() const { return settings_; }
+    void SetSink(RecordSink sink) { sink_ = std::move(sink); }
+
+    // A block of `count` samples at `rate` Hz from the unit at `address`, the first stamped
+    // `stamp` (calendar seconds), the others 1/rate apart.
+    void AddBlock(std::uint64_t address, int device, std::int64_t stamp, int rate,
+                  const float* values, int count);
+    // One sample `index` samples after calendar second `stamp` (a single-sample unit counts its
+    // samples from its last time record).
+    void AddSample(std::uint64_t address, int device, std::int64_t stamp, int rate,
+                   std::int64_t index, float value);
+
+    // Closes the unit's open interval if it ends at or before calendar second `clock`.
+    void CloseEndedBy(std::uint64_t address, std::int64_t clock);
+    // Closes every open interval (the end of the input).
+    void Flush();
+    // Forgets every unit and its open interval without a record.
+    void Clear();
+
+    [[nodiscard]] int Units() const { return int(units_.size()); }
+    [[nodiscard]] bool HasOpenInterval(std::uint64_t address) const;
+    // Samples the units' buffers hold room for: the memory the accumulator takes.
+    [[nodiscard]] std::size_t HeldSamples() const;
+
+private:
+    struct Unit {
+        int device = 0;
+        int rate = 0;
+        bool open = false;
+        bool hasInterval = false;    // an interval has been opened (it may be closed now)
+        std::int64_t start = 0;      // calendar seconds of the last interval's start
+        std::int64_t firstIndex = 0; // absolute sample number (seconds x rate) of its start
+        std::int64_t endIndex = 0;
+        std::int64_t nextIndex = -1; // where the next block would continue; -1: none
+        int lastBlock = 0;
+        std::vector<float> values; // NaN where no sample came
+    };
+
+    Unit& UnitFor(std::uint64_t address, int device, int rate);
+    [[nodiscard]] std::int64_t BlockPosition(const Unit& unit, std::int64_t stamped,
+                                             int rate) const;
+    // Falls in the unit's interval closed last, or in the one before the open interval.
+    [[nodiscard]] bool IsLate(const Unit& unit, std::int64_t index) const;
+    void Place(std::uint64_t address, Unit& unit, std::int64_t index, const float* values,
+               int count);
+    void Open(Unit& unit, std::int64_t index);
+    void Close(std::uint64_t address, Unit& unit);
+    [[nodiscard]] std::int64_t IntervalSeconds() const;
+
+    SeaStateSettings settings_;
+    RecordSink sink_;
+    std::map<std::uint64_t, Unit> units_;
+    SeaStateWorkspace work_;
+};
+
+} // namespace undarix::analysis::codec

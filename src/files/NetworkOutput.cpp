@@ -1,0 +1,188 @@
+#include "files/NetworkOutput.h"
+
+#include "core/FrameBuffers.h"
+#include "core/ProgramState.h"
+#include "core/UnitKind.h"
+#include "files/codec/DataLine.h"
+#include "files/codec/NetworkMessages.h"
+#include "link/SerialPort.h"
+#include "live/DeviceTable.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QSysInfo>
+
+#include <memory>
+#include <span>
+#include <unistd.h>
+
+namespace undarix::files {
+namespace {
+
+using core::Program;
+
+struct NetworkOutputState {
+    std::unique_ptr<link::MqttPublisher> publisher;
+    std::string root;
+    std::string password;
+    // What the status message said last: it is renewed when the kind or the port changes.
+    int statusKind = -1;
+    int statusPort = -1;
+    std::function<void(const link::MqttStatus&)> sink;
+};
+
+NetworkOutputState& State() {
+    static NetworkOutputState state;
+    return state;
+}
+
+std::pair<std::string, std::string> StatusPayloads() {
+    const std::string kind = core::UnitKindName(Program.UnitType);
+    const std::string port =
+        Program.OpenComPortNum ? link::PortPathFor(Program.OpenComPortNum).toStdString() : "";
+    return {codec::StationStatusJson(true, kind, port),
+            codec::StationStatusJson(false, kind, port)};
+}
+
+void RenewStatusIfChanged() {
+    NetworkOutputState& state = State();
+    if (state.statusKind == Program.UnitType && state.statusPort == Program.OpenComPortNum) return;
+    state.statusKind = Program.UnitType;
+    state.statusPort = Program.OpenComPortNum;
+    auto [online, offline] = StatusPayloads();
+    state.publisher->SetStatusPayloads(std::move(online), std::move(offline));
+}
+
+std::string ReceivedNow() {
+    return codec::UtcTimeText(QDateTime::currentMSecsSinceEpoch());
+}
+
+std::string RecordTime(const live::OutputLineRecord& record, std::int64_t milliseconds) {
+    return codec::UnitTimeText(
+        {record.year, record.month, record.day, record.hour, record.minute, record.second},
+        milliseconds);
+}
+
+// The values of the line: a block's, or the one value of a single-sample record.
+void PublishSamples(int slot, const char* line, std::size_t length) {
+    const live::OutputLineRecord& record = live::OutputLine[slot];
+    int count = codec::BlockValueCount(record.packetKind);
+    std::string time = RecordTime(record, 0);
+    if (record.packetKind == 'C') {
+        if (length < 7 || line[6] != '1') return;
+        count = 1;
+        // The unit sends the time once; each sample after it is one sample period later.
+        time = record.sampleRate > 0 && record.sampleCount > 0
+                   ? RecordTime(record,
+                                std::int64_t(record.sampleCount - 1) * 1000 / record.sampleRate)
+                   : std::string();
+    }
+    if (count <= 0) return;
+    const std::string received = ReceivedNow();
+    codec::SamplesMessage message;
+    message.device = record.deviceNumber;
+    message.address = record.address;
+    message.kind = record.packetKind;
+    message.time = time;
+    message.rate = record.sampleRate;
+    message.values = std::span<const float>(core::WorkValue, std::size_t(count));
+    message.received = received;
+    State().publisher->Publish(codec::DeviceTopic(State().root, record.deviceNumber, "samples"),
+                               codec::SamplesJson(message), true);
+}
+
+std::string ClientId() {
+    return "undarix-" + codec::TopicLevel(QSysInfo::machineHostName().toStdString()) + "-" +
+           std::to_string(::getpid());
+}
+
+} // namespace
+
+QString DefaultTopicRoot() {
+    return "undarix/" +
+           QString::fromStdString(codec::TopicLevel(QSysInfo::machineHostName().toStdString()));
+}
+
+QString WindowQueuePath(const QString& folder) {
+    return QDir(folder).filePath("undarix.mqtt-queue");
+}
+
+void StartNetworkOutput(const NetworkOutputSettings& settings, const QString& queuePath) {
+    StopNetworkOutput();
+    NetworkOutputState& state = State();
+    state.root =
+        (settings.topicRoot.isEmpty() ? DefaultTopicRoot() : settings.topicRoot).toStdString();
+    while (state.root.size() > 1 && state.root.back() == '/')
+        state.root.pop_back();
+    link::MqttSettings mqtt;
+    mqtt.host = settings.host.toStdString();
+    mqtt.port = settings.port;
+    mqtt.tls = settings.tls;
+    mqtt.caFile = settings.caFile.toStdString();
+    mqtt.certFile = settings.certFile.toStdString();
+    mqtt.keyFile = settings.keyFile.toStdString();
+    mqtt.user = settings.user.toStdString();
+    mqtt.password = settings.password.toStdString();
+    state.password = mqtt.password;
+    mqtt.clientId = ClientId();
+    mqtt.statusTopic = codec::StatusTopic(state.root);
+    std::tie(mqtt.onlinePayload, mqtt.offlinePayload) = StatusPayloads();
+    mqtt.queueFolder = queuePath.toStdString();
+    mqtt.queueBound = settings.queueBound;
+    state.statusKind = Program.UnitType;
+    state.statusPort = Program.OpenComPortNum;
+    state.publisher = std::make_unique<link::MqttPublisher>();
+    state.publisher->Start(mqtt, [](const link::MqttStatus& status) {
+        if (State().sink) State().sink(status);
+    });
+    Program.NetworkOutputOn = 1;
+}
+
+void StopNetworkOutput() {
+    NetworkOutputState& state = State();
+    Program.NetworkOutputOn = 0;
+    if (!state.publisher) return;
+    state.publisher->Stop();
+    state.publisher.reset();
+    if (state.sink) state.sink(link::MqttStatus{});
+}
+
+bool NetworkOutputRunning() {
+    return State().publisher != nullptr;
+}
+
+link::MqttStatus NetworkOutputStatus() {
+    return State().publisher ? State().publisher->Status() : link::MqttStatus{};
+}
+
+std::string NetworkOutputPassword() {
+    return State().password;
+}
+
+QString NetworkOutputRoot() {
+    return QString::fromStdString(State().root);
+}
+
+void SetNetworkStatusSink(std::function<void(const link::MqttStatus&)> sink) {
+    State().sink = std::move(sink);
+}
+
+void PublishDataLine(int slot, const char* line, std::size_t length) {
+    NetworkOutputState& state = State();
+    if (!state.publisher || slot < 0 || slot >= live::kTableSlots || length == 0) return;
+    RenewStatusIfChanged();
+    const int device = live::OutputLine[slot].deviceNumber;
+    state.publisher->Publish(codec::DeviceTopic(state.root, device, "line"),
+                             std::string(line, length));
+    PublishSamples(slot, line, length);
+}
+
+void PublishSeaState(int device, std::string_view json) {
+    NetworkOutputState& state = State();
+    if (!state.publisher) return;
+    RenewStatusIfChanged();
+    state.publisher->Publish(codec::DeviceTopic(state.root, device, "seastate"), std::string(json),
+                             true);
+}
+
+} // namespace undarix::files

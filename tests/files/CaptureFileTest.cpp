@@ -1,0 +1,130 @@
+// The capture file keeps whole frames only: a full disk or a lost port never leaves a frame
+// cut short in it, which would swallow the frame after it when the file is played back.
+
+#include "files/CaptureFile.h"
+
+#include "core/Hooks.h"
+#include "core/UnitKind.h"
+#include "files/FileFixture.h"
+#include "link/codec/ApiFrame.h"
+#include "ui/Controls.h"
+#include "ui/StatusMessage.h"
+
+#include <cstring>
+
+namespace undarix::testing {
+namespace {
+
+using namespace core;
+using namespace live;
+using files::Files;
+
+// A receive packet of `text` from one unit, escaped as on the wire.
+std::string Frame(const std::string& text) {
+    std::string data = std::string("\x90\x00\x13\xA2\x00\x40\xA1\xB2\x7E\xFF\xFE\x41", 12) + text;
+    std::uint8_t wire[link::codec::kMaxEncodedFrame];
+    const std::size_t n = link::codec::EncodeApiFrame(
+        reinterpret_cast<const std::uint8_t*>(data.data()), data.size(), wire);
+    return std::string(reinterpret_cast<const char*>(wire), n);
+}
+
+class CaptureFileTest : public FileFixture {
+protected:
+    void StartCapture(const QString& name) {
+        Program.UnitType = RavoZerarXB;
+        popups->ExpectFile("Save API Frame Data To:",
+                           {ui::FileSelection::Status::NewFile, Path(name)});
+        ui::Dispatch(menu::SaveApiFrameData, ui::Event::Commit);
+        ASSERT_EQ(Program.APIFrameDataFileOpen, 1);
+    }
+    static void Capture(const std::string& bytes) {
+        for (char byte : bytes)
+            CallHook(hooks.CaptureByte, std::uint8_t(byte));
+    }
+    // Stops capturing and reads the file.
+    std::string Captured() {
+        const QString path = Files.capture.SaveAPIFrameDataFileName;
+        ui::Dispatch(menu::StopSavingApiFrameData, ui::Event::Commit);
+        return ReadAll(path).toStdString();
+    }
+
+    const std::string first = "xy" + Frame("C001,D1,S08,01234");
+    const std::string second = Frame("C001,D1,S08,01235");
+    const std::string noise = std::string("\x00\x11", 2);
+    const std::string third = Frame("C001,D1,S08,01236");
+    const std::string fourth = Frame("C001,D1,S08,01237");
+};
+
+TEST_F(CaptureFileTest, AFullDiskLeavesOnlyWholeFramesAndTheLostFramesAreCounted) {
+    const std::string spaceText = std::strerror(ENOSPC);
+    struct Case {
+        long room; // bytes that fit once the first frame is in
+        bool secondKept;
+        int framesLost;
+    };
+    const Case cases[] = {
+        {0, false, 2},                      // the second frame's start delimiter fails
+        {5, false, 2},                      // inside the second frame
+        {long(second.size()), true, 1},     // after it: the noise and the third fail
+        {long(second.size() + 1), true, 1}, // inside the noise
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.room);
+        StartCapture(QString("room%1.api").arg(c.room));
+        Capture(first);
+        {
+            FillingDisk disk(c.room);
+            Capture(second + noise + third);
+            EXPECT_EQ(ui::GetTextColor(mainpanel::CaptureIndicator), ui::kRed);
+            EXPECT_TRUE(ui::LastStatus().contains(QString::fromStdString(spaceText)))
+                << ui::LastStatus().toStdString();
+            disk.Free();
+            Capture(fourth);
+        }
+        EXPECT_TRUE(ui::LastStatus().contains(
+            QString("works again; %1 frames could not be written").arg(c.framesLost)))
+            << ui::LastStatus().toStdString();
+        const std::string expected =
+            first +
+            (c.secondKept ? second + noise.substr(0, std::size_t(c.room) - second.size())
+                          : std::string()) +
+            fourth;
+        EXPECT_EQ(Captured(), expected);
+    }
+}
+
+TEST_F(CaptureFileTest, AFrameTheLostPortCutShortIsTakenBackOut) {
+    StartCapture("site.api");
+    Capture(first + second.substr(0, 9));
+    CallHook(hooks.CaptureStreamBroken);
+    Capture(third);
+    // A frame cut short by the end of the capture goes as well.
+    Capture(fourth.substr(0, 4));
+    EXPECT_EQ(Captured(), first + third);
+}
+
+TEST_F(CaptureFileTest, AContinuedFileThatEndsInAFrameCutShortLosesThatFrameOnly) {
+    const struct {
+        const char* what;
+        std::string before;
+        std::string kept;
+    } cases[] = {
+        {"a whole frame last", first + second, first + second},
+        {"noise after the last frame", first + "zz", first + "zz"},
+        {"a frame cut short", first + second.substr(0, 7), first},
+        {"nothing but a frame cut short", second.substr(0, 3), ""},
+        {"empty", "", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString path = Path(QString("continued-%1.api").arg(c.before.size()));
+        WriteAll(path, QByteArray::fromStdString(c.before));
+        Program.UnitType = RavoZerarXB;
+        ASSERT_TRUE(files::StartCaptureFile(path, files::RecordFile::Mode::Append));
+        Capture(third);
+        EXPECT_EQ(Captured(), c.kept + third);
+    }
+}
+
+} // namespace
+} // namespace undarix::testing

@@ -1,0 +1,220 @@
+// The network output's on-disk queue: order, acknowledgement, the restart of the program, a
+// record cut short by a crash, and the bound.
+
+#include "link/MessageQueue.h"
+#include "link/codec/QueueRecord.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace undarix::link {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string Payload(int i) {
+    return "A001,S32,B0,2026-12-07T12:00:00," + std::to_string(i) + "\r\n";
+}
+
+// Takes every unsent message, acknowledging the first `acknowledge` of them.
+std::vector<std::uint64_t> SendAll(MessageQueue& queue, std::size_t acknowledge = SIZE_MAX) {
+    std::vector<std::uint64_t> sent;
+    while (const auto message = queue.NextUnsent())
+        sent.push_back(message->sequence);
+    for (std::size_t i = 0; i < sent.size() && i < acknowledge; ++i)
+        queue.Acknowledge(sent[i]);
+    return sent;
+}
+
+std::uintmax_t SegmentBytes(const fs::path& folder) {
+    std::uintmax_t bytes = 0;
+    for (const auto& entry : fs::directory_iterator(folder))
+        if (entry.path().extension() == ".seg") bytes += entry.file_size();
+    return bytes;
+}
+
+class MessageQueueTest : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    fs::path folder = fs::path(dir.path().toStdString()) / "q.mqtt-queue";
+};
+
+TEST_F(MessageQueueTest, MessagesLeaveInOrderAndOnlyWhenAcknowledged) {
+    MessageQueue queue;
+    ASSERT_EQ(queue.Open(folder), "");
+    for (int i = 0; i < 5; ++i)
+        EXPECT_EQ(queue.Append("t/line", Payload(i), false), std::uint64_t(i + 1));
+    EXPECT_EQ(queue.Pending(), 5u);
+
+    const auto first = queue.NextUnsent();
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->topic, "t/line");
+    EXPECT_EQ(first->payload, Payload(0));
+    const auto second = queue.NextUnsent();
+    ASSERT_TRUE(second);
+    // Acknowledgements out of order: the head waits for the first.
+    queue.Acknowledge(second->sequence);
+    EXPECT_EQ(queue.Pending(), 5u);
+    queue.Acknowledge(first->sequence);
+    EXPECT_EQ(queue.Pending(), 3u);
+
+    // The connection drops with one message on the wire: it is sent again, first.
+    const auto third = queue.NextUnsent();
+    ASSERT_TRUE(third);
+    queue.RewindUnsent();
+    EXPECT_EQ(SendAll(queue), (std::vector<std::uint64_t>{3, 4, 5}));
+    EXPECT_EQ(queue.Pending(), 0u);
+    queue.SaveHead();
+    EXPECT_EQ(SegmentBytes(folder), 0u) << "the drained queue is emptied";
+}
+
+TEST_F(MessageQueueTest, JsonPayloadsGetTheSequenceNumberAsTheirFirstMember) {
+    struct Case {
+        std::string object;
+        std::string stored;
+    };
+    const std::vector<Case> cases = {
+        {R"({"device":4})", R"({"seq":1,"device":4})"},
+        {"{}", R"({"seq":2})"},
+        {"{ }", R"({"seq":3 })"},
+    };
+    MessageQueue queue;
+    ASSERT_EQ(queue.Open(folder), "");
+    for (const Case& c : cases)
+        queue.Append("t/samples", c.object, false, true);
+    for (const Case& c : cases) {
+        const auto message = queue.NextUnsent();
+        ASSERT_TRUE(message);
+        EXPECT_EQ(message->payload, c.stored);
+    }
+}
+
+TEST_F(MessageQueueTest, ARestartSendsWhatWasNotAcknowledgedAndGoesOnWithTheNumbers) {
+    {
+        MessageQueue queue;
+        ASSERT_EQ(queue.Open(folder), "");
+        for (int i = 0; i < 10; ++i)
+            queue.Append("t/line", Payload(i), false);
+        SendAll(queue, 4); // 1 to 4 acknowledged, 5 to 10 sent and not
+    }
+    MessageQueue queue;
+    ASSERT_EQ(queue.Open(folder), "");
+    EXPECT_EQ(queue.Pending(), 6u);
+    const auto next = queue.NextUnsent();
+    ASSERT_TRUE(next);
+    EXPECT_EQ(next->sequence, 5u);
+    EXPECT_EQ(next->payload, Payload(4));
+    EXPECT_EQ(queue.Append("t/line", Payload(10), false), 11u);
+
+    // Drained and emptied, the numbers still go on after another restart.
+    queue.RewindUnsent();
+    SendAll(queue);
+    queue.Close();
+    ASSERT_EQ(queue.Open(folder), "");
+    EXPECT_EQ(queue.Pending(), 0u);
+    EXPECT_EQ(queue.Append("t/line", Payload(11), false), 12u);
+}
+
+TEST_F(MessageQueueTest, ARecordCutShortByACrashIsRemovedAndTheOthersKept) {
+    struct Case {
+        const char* name;
+        std::size_t cut; // bytes taken from the end of the last record
+        std::string garbage;
+    };
+    const std::vector<Case> cases = {
+        {"cut in the body", 7, ""},
+        {"cut in the header", codec::RecordSize(6, Payload(2).size()) - 3, ""},
+        {"garbage after the records", 0, "\x01\x02junk"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        fs::remove_all(folder);
+        {
+            MessageQueue queue;
+            ASSERT_EQ(queue.Open(folder), "");
+            for (int i = 0; i < 3; ++i)
+                queue.Append("t/line", Payload(i), false);
+        }
+        const fs::path segment = folder / "0000000001.seg";
+        fs::resize_file(segment, fs::file_size(segment) - c.cut);
+        std::ofstream(segment, std::ios::app | std::ios::binary) << c.garbage;
+
+        MessageQueue queue;
+        ASSERT_EQ(queue.Open(folder), "");
+        const std::uint64_t whole = c.cut > 0 ? 2 : 3;
+        EXPECT_EQ(queue.Pending(), whole);
+        EXPECT_EQ(SendAll(queue).size(), whole);
+        // Appending goes on behind the good records, never behind the damage.
+        queue.Append("t/line", Payload(9), false);
+        const auto last = queue.NextUnsent();
+        ASSERT_TRUE(last);
+        EXPECT_EQ(last->payload, Payload(9));
+    }
+}
+
+TEST_F(MessageQueueTest, PastTheBoundTheOldestAreDroppedAndCounted) {
+    const std::uint64_t bound = 16 * 1024;
+    MessageQueue queue;
+    ASSERT_EQ(queue.Open(folder, bound), "");
+    const int total = 1000;
+    for (int i = 0; i < total; ++i)
+        ASSERT_NE(queue.Append("t/line", Payload(i), false), 0u);
+    EXPECT_LE(queue.StoredBytes(), bound);
+    EXPECT_LE(SegmentBytes(folder), bound + 2048);
+    EXPECT_GT(queue.Dropped(), 0u);
+    EXPECT_EQ(queue.Dropped() + queue.Pending(), std::uint64_t(total));
+
+    // What is left is the newest, in order, up to the last.
+    const std::uint64_t dropped = queue.Dropped();
+    const std::vector<std::uint64_t> sent = SendAll(queue);
+    ASSERT_EQ(sent.size(), total - dropped);
+    for (std::size_t i = 0; i < sent.size(); ++i)
+        EXPECT_EQ(sent[i], dropped + 1 + i);
+}
+
+TEST_F(MessageQueueTest, MessagesOnTheWireWhenTheirSegmentIsDroppedAreNotCountedTwice) {
+    MessageQueue queue;
+    ASSERT_EQ(queue.Open(folder, 8 * 1024), "");
+    for (int i = 0; i < 20; ++i)
+        queue.Append("t/line", Payload(i), false);
+    std::vector<std::uint64_t> onWire;
+    for (int i = 0; i < 5; ++i)
+        onWire.push_back(queue.NextUnsent()->sequence);
+    for (int i = 20; i < 400; ++i)
+        queue.Append("t/line", Payload(i), false);
+    // Late acknowledgements of dropped messages change nothing.
+    for (const std::uint64_t sequence : onWire)
+        queue.Acknowledge(sequence);
+    EXPECT_EQ(queue.Dropped() + queue.Pending(), 400u);
+    queue.RewindUnsent();
+    const std::vector<std::uint64_t> sent = SendAll(queue);
+    EXPECT_EQ(queue.Pending(), 0u);
+    EXPECT_EQ(queue.Dropped() + sent.size(), 400u);
+}
+
+TEST_F(MessageQueueTest, TwoProgramsNeverShareAQueue) {
+    MessageQueue first;
+    ASSERT_EQ(first.Open(folder), "");
+    MessageQueue second;
+    const std::string problem = second.Open(folder);
+    EXPECT_NE(problem.find("in use by another program"), std::string::npos) << problem;
+    first.Close();
+    EXPECT_EQ(second.Open(folder), "");
+}
+
+TEST_F(MessageQueueTest, AFolderThatCannotBeMadeIsToldWithItsReason) {
+    const fs::path file = fs::path(dir.path().toStdString()) / "plain-file";
+    std::ofstream(file) << "x";
+    MessageQueue queue;
+    const std::string problem = queue.Open(file / "queue");
+    EXPECT_NE(problem.find("cannot make the queue folder"), std::string::npos) << problem;
+    EXPECT_EQ(queue.Append("t", "p", false), 0u);
+}
+
+} // namespace
+} // namespace undarix::link
