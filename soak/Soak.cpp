@@ -8,6 +8,7 @@
 //
 //   undarix-soak [--minutes M] [--dir DIR]
 
+#include "SentFrames.h"
 #include "app/Application.h"
 #include "app/DemoMode.h"
 #include "app/NumberLocale.h"
@@ -15,7 +16,6 @@
 #include "core/PanelRoles.h"
 #include "core/ProgramState.h"
 #include "files/FileState.h"
-#include "link/codec/ApiFrame.h"
 #include "sim/Simulator.h"
 #include "ui/Callbacks.h"
 #include "ui/Popups.h"
@@ -94,21 +94,14 @@ struct SentLog {
             ++damagedFrames;
             return;
         }
-        link::codec::ApiFrameAssembler assembler;
-        std::uint8_t data[link::codec::kMaxFrameData + 1];
-        for (unsigned char byte : bytes) {
-            if (assembler.Feed(byte, data) != link::codec::ApiFrameAssembler::Result::Complete)
-                continue;
-            const int length = assembler.FrameLength();
-            const std::string_view text(reinterpret_cast<const char*>(data) + 12,
-                                        length > 12 ? std::size_t(length - 12) : 0);
-            if (data[0] == link::codec::kReceivePacket && text.size() >= 31 && text[0] == 'I') {
+        soak::ForEachSentFrame(bytes, [this](std::uint8_t id, std::string_view text) {
+            if (soak::IsSampleBlock(id, text)) {
                 ++intactBlocks;
                 std::fprintf(file, "%s\n", BlockKey(text).c_str());
             } else {
                 ++otherFrames;
             }
-        }
+        });
     }
 };
 

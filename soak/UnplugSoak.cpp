@@ -12,9 +12,9 @@
 //
 //   undarix-soak-unplug [--minutes M] [--pulls N] [--away S] [--dir DIR]
 
+#include "SentFrames.h"
 #include "cli/codec/DataLineCheck.h"
 #include "files/codec/DataLine.h"
-#include "link/codec/ApiFrame.h"
 #include "live/codec/SampleText.h"
 #include "sim/Simulator.h"
 
@@ -72,19 +72,11 @@ struct SentLog {
 
     void Observe(const std::string& bytes, bool frame, bool damaged) {
         if (!frame || damaged) return;
-        link::codec::ApiFrameAssembler assembler;
-        std::uint8_t data[link::codec::kMaxFrameData + 1];
-        for (unsigned char byte : bytes) {
-            if (assembler.Feed(byte, data) != link::codec::ApiFrameAssembler::Result::Complete)
-                continue;
-            const int length = assembler.FrameLength();
-            const std::string_view text(reinterpret_cast<const char*>(data) + 12,
-                                        length > 12 ? std::size_t(length - 12) : 0);
-            if (data[0] != link::codec::kReceivePacket || text.size() < 31 || text[0] != 'I')
-                continue;
+        soak::ForEachSentFrame(bytes, [this](std::uint8_t id, std::string_view text) {
+            if (!soak::IsSampleBlock(id, text)) return;
             SentBlock& block = blocks[ExpectedLine(text)];
             block = {instance, clock->elapsed(), block.count + 1};
-        }
+        });
     }
 };
 

@@ -2,9 +2,8 @@
 
 #include "analysis/AnalysisState.h"
 #include "analysis/codec/SpectrumCsv.h"
-#include "ui/BusyCursor.h"
+#include "ui/ExportToFile.h"
 #include "ui/Popups.h"
-#include "ui/StatusMessage.h"
 
 #include <QSaveFile>
 
@@ -64,23 +63,8 @@ QString ExportSpectrumTo(const QString& path) {
 
 void ExportSpectrum(ui::Event event) {
     if (event != ui::Event::Commit) return;
-    const ui::FileSelection selection =
-        ui::FileSelectPopup({"Export Spectrum", "CSV files (*.csv)", "*.*", true});
-    if (selection.status == ui::FileSelection::Status::Cancelled) return;
-    if (selection.status == ui::FileSelection::Status::ExistingFile &&
-        !ui::ConfirmPopup("Confirm Save File",
-                          "The file already exist\n Do you want to replace it?"))
-        return;
-    QString problem;
-    {
-        const ui::BusyCursor busy;
-        problem = ExportSpectrumTo(selection.path);
-    }
-    if (!problem.isEmpty()) {
-        ui::MessagePopup("EXPORT SPECTRUM", problem);
-        return;
-    }
-    ui::ShowStatus(QString("Spectrum exported to %1").arg(selection.path));
+    ui::ExportToChosenFile({"Export Spectrum", "CSV files (*.csv)", "*.*", true}, "EXPORT SPECTRUM",
+                           "Spectrum", ExportSpectrumTo);
 }
 
 } // namespace undarix::analysis

@@ -2,10 +2,9 @@
 
 #include "chart/ChartGraph.h"
 #include "chart/PlotPageRoles.h"
-#include "ui/BusyCursor.h"
 #include "ui/Controls.h"
+#include "ui/ExportToFile.h"
 #include "ui/Popups.h"
-#include "ui/StatusMessage.h"
 
 #include <QFileInfo>
 #include <QSvgGenerator>
@@ -56,23 +55,9 @@ QString ExportChartTo(const QString& path) {
 }
 
 void ExportChart() {
-    const ui::FileSelection selection = ui::FileSelectPopup(
-        {"Export Chart", "PNG image (*.png)", "SVG image (*.svg);PDF document (*.pdf)", true});
-    if (selection.status == ui::FileSelection::Status::Cancelled) return;
-    if (selection.status == ui::FileSelection::Status::ExistingFile &&
-        !ui::ConfirmPopup("Confirm Save File",
-                          "The file already exist\n Do you want to replace it?"))
-        return;
-    QString problem;
-    {
-        const ui::BusyCursor busy;
-        problem = ExportChartTo(selection.path);
-    }
-    if (!problem.isEmpty()) {
-        ui::MessagePopup("EXPORT CHART", problem);
-        return;
-    }
-    ui::ShowStatus(QString("Chart exported to %1").arg(selection.path));
+    ui::ExportToChosenFile(
+        {"Export Chart", "PNG image (*.png)", "SVG image (*.svg);PDF document (*.pdf)", true},
+        "EXPORT CHART", "Chart", ExportChartTo);
 }
 
 } // namespace undarix::chart
