@@ -11,7 +11,10 @@
 #include <QDateTime>
 #include <QDir>
 #include <QSysInfo>
+#include <QTimer>
 
+#include <algorithm>
+#include <array>
 #include <memory>
 #include <span>
 #include <unistd.h>
@@ -21,8 +24,25 @@ namespace {
 
 using core::Program;
 
+// Single samples of one unit, gathered into one samples message of up to a second: a unit at
+// 32 Hz would otherwise cost 32 more messages a second (each line still goes out at once).
+struct GatheredSamples {
+    int device = 0;
+    std::uint64_t address = 0;
+    int rate = 0;
+    std::string time;     // of the first value; empty before the unit's first time record
+    int nextCount = 0;    // the sample count the next sample has when it follows on
+    qint64 firstAtMs = 0; // when the first value came, on the PC's clock
+    std::vector<float> values;
+};
+
+// A unit that goes quiet has what it gathered sent after this long.
+constexpr qint64 kGatherAtMostMs = 1000;
+
 struct NetworkOutputState {
     std::unique_ptr<link::MqttPublisher> publisher;
+    std::array<GatheredSamples, live::kTableSlots> gathered;
+    std::unique_ptr<QTimer> gatherTimer;
     std::string root;
     std::string password;
     // What the status message said last: it is renewed when the kind or the port changes.
@@ -63,21 +83,66 @@ std::string RecordTime(const live::OutputLineRecord& record, std::int64_t millis
         milliseconds);
 }
 
-// The values of the line: a block's, or the one value of a single-sample record.
+void PublishSamplesMessage(const codec::SamplesMessage& message) {
+    State().publisher->Publish(codec::DeviceTopic(State().root, message.device, "samples"),
+                               codec::SamplesJson(message), true);
+}
+
+void SendGathered(GatheredSamples& gathered) {
+    if (gathered.values.empty()) return;
+    const std::string received = ReceivedNow();
+    codec::SamplesMessage message;
+    message.device = gathered.device;
+    message.address = gathered.address;
+    message.kind = 'C';
+    message.time = gathered.time;
+    message.rate = gathered.rate;
+    message.values = gathered.values;
+    message.received = received;
+    PublishSamplesMessage(message);
+    gathered.values.clear();
+}
+
+void SendGatheredOlderThan(qint64 ageMs) {
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    for (GatheredSamples& gathered : State().gathered)
+        if (!gathered.values.empty() && now - gathered.firstAtMs >= ageMs) SendGathered(gathered);
+}
+
+// A single sample joins what its unit gathered when it follows on (the same unit and rate,
+// the next sample since the same time record); a second's worth goes out at once.
+void GatherSample(int slot, const live::OutputLineRecord& record) {
+    GatheredSamples& gathered = State().gathered[std::size_t(slot)];
+    const bool followsOn = gathered.address == record.address &&
+                           gathered.rate == record.sampleRate &&
+                           gathered.nextCount == record.sampleCount;
+    if (!followsOn) SendGathered(gathered);
+    if (gathered.values.empty()) {
+        gathered.device = record.deviceNumber;
+        gathered.address = record.address;
+        gathered.rate = record.sampleRate;
+        // The unit sends the time once; each sample after it is one sample period later.
+        gathered.time = record.sampleRate > 0 && record.sampleCount > 0
+                            ? RecordTime(record, std::int64_t(record.sampleCount - 1) * 1000 /
+                                                     record.sampleRate)
+                            : std::string();
+        gathered.firstAtMs = QDateTime::currentMSecsSinceEpoch();
+    }
+    gathered.values.push_back(core::WorkValue[0]);
+    gathered.nextCount = record.sampleCount + 1;
+    if (int(gathered.values.size()) >= std::max(1, record.sampleRate)) SendGathered(gathered);
+}
+
+// The values of the line: a block's at once; the one value of a single-sample record gathered.
 void PublishSamples(int slot, const char* line, std::size_t length) {
     const live::OutputLineRecord& record = live::OutputLine[slot];
-    int count = codec::BlockValueCount(record.packetKind);
-    std::string time = RecordTime(record, 0);
     if (record.packetKind == 'C') {
-        if (length < 7 || line[6] != '1') return;
-        count = 1;
-        // The unit sends the time once; each sample after it is one sample period later.
-        time = record.sampleRate > 0 && record.sampleCount > 0
-                   ? RecordTime(record,
-                                std::int64_t(record.sampleCount - 1) * 1000 / record.sampleRate)
-                   : std::string();
+        if (length >= 7 && line[6] == '1') GatherSample(slot, record);
+        return;
     }
+    const int count = codec::BlockValueCount(record.packetKind);
     if (count <= 0) return;
+    const std::string time = RecordTime(record, 0);
     const std::string received = ReceivedNow();
     codec::SamplesMessage message;
     message.device = record.deviceNumber;
@@ -87,8 +152,7 @@ void PublishSamples(int slot, const char* line, std::size_t length) {
     message.rate = record.sampleRate;
     message.values = std::span<const float>(core::WorkValue, std::size_t(count));
     message.received = received;
-    State().publisher->Publish(codec::DeviceTopic(State().root, record.deviceNumber, "samples"),
-                               codec::SamplesJson(message), true);
+    PublishSamplesMessage(message);
 }
 
 std::string ClientId() {
@@ -135,6 +199,11 @@ void StartNetworkOutput(const NetworkOutputSettings& settings, const QString& qu
     state.publisher->Start(mqtt, [](const link::MqttStatus& status) {
         if (State().sink) State().sink(status);
     });
+    state.gatherTimer = std::make_unique<QTimer>();
+    state.gatherTimer->setInterval(int(kGatherAtMostMs / 4));
+    QObject::connect(state.gatherTimer.get(), &QTimer::timeout,
+                     [] { SendGatheredOlderThan(kGatherAtMostMs); });
+    state.gatherTimer->start();
     Program.NetworkOutputOn = 1;
 }
 
@@ -142,6 +211,8 @@ void StopNetworkOutput() {
     NetworkOutputState& state = State();
     Program.NetworkOutputOn = 0;
     if (!state.publisher) return;
+    state.gatherTimer.reset();
+    SendGatheredOlderThan(0);
     state.publisher->Stop();
     state.publisher.reset();
     if (state.sink) state.sink(link::MqttStatus{});

@@ -46,8 +46,7 @@ protected:
 TEST_F(NetworkOutputTest, LinesArePublishedWithNoDataFileOpenAndTheSamplesBesideThem) {
     ASSERT_EQ(core::Program.OutputDataFileOpen, 0);
     ASSERT_EQ(core::Program.NetworkOutputOn, 1);
-    const std::string text = "C001,D1,S08,xx";
-    int slot = Decoded(0x01, text, {5.092f});
+    int slot = Decoded(0x01, "C001,D1,S08,xx", {5.092f});
     live::OutputLine[slot].deviceNumber = 1;
     live::OutputLine[slot].sampleRate = 8;
     files::WriteOutputToFile(slot);
@@ -58,16 +57,59 @@ TEST_F(NetworkOutputTest, LinesArePublishedWithNoDataFileOpenAndTheSamplesBeside
     const std::vector<ReceivedMessage> lines = On("st/1/line");
     EXPECT_EQ(lines[0].payload, "C001,D1,S08,05.0920\r\n");
     EXPECT_EQ(lines[1].payload, "C001,D8,2014-02-10\r\n");
+    // The lone sample goes out when its unit has said nothing more for a second.
     ASSERT_TRUE(WaitUntil([&] { return On("st/1/samples").size() == 1; }, 5000));
     const QJsonObject samples =
         QJsonDocument::fromJson(QByteArray::fromStdString(On("st/1/samples")[0].payload)).object();
     EXPECT_EQ(samples["device"].toInt(), 1);
+    EXPECT_EQ(samples["values"].toArray().size(), 1);
     EXPECT_FLOAT_EQ(float(samples["values"].toArray()[0].toDouble()), 5.092f);
-    // The date record has no samples: only its line.
-    EXPECT_EQ(On("st/1/samples").size(), 1u);
-    // One number per message, rising in the order they were made.
-    EXPECT_EQ(*lines[0].sequence + 1, *On("st/1/samples")[0].sequence);
-    EXPECT_EQ(*lines[0].sequence + 2, *lines[1].sequence);
+    // The date record has no samples: only its line. The numbers rise in the order the
+    // messages were made.
+    EXPECT_EQ(*lines[0].sequence + 1, *lines[1].sequence);
+    EXPECT_EQ(*lines[1].sequence + 1, *On("st/1/samples")[0].sequence);
+}
+
+// Single samples go out gathered, a second of them a message at most, each message with the
+// time of its first value; a new time record or rate starts a new message.
+TEST_F(NetworkOutputTest, SingleSamplesAreGatheredUpToASecondAMessage) {
+    const int slot = Decoded(0x02, "C002,D1,S04,xx", {0.0f});
+    live::OutputLineRecord& record = live::OutputLine[slot];
+    record.deviceNumber = 2;
+    record.sampleRate = 4;
+    record.year = 2026, record.month = 12, record.day = 7;
+    record.hour = 12, record.minute = 0, record.second = 0;
+    const auto sample = [&](int count, float value) {
+        Decoded(0x02, "C002,D1,S04,xx", {value});
+        record.sampleCount = count;
+        files::WriteOutputToFile(slot);
+    };
+    for (int n = 1; n <= 6; ++n)
+        sample(n, float(n));
+    // The unit's next time record: the count starts again.
+    record.second = 10;
+    sample(1, 7.0f);
+    ASSERT_TRUE(WaitUntil([&] { return On("st/2/samples").size() == 3; }, 5000));
+    EXPECT_EQ(On("st/2/line").size(), 7u);
+    struct Expected {
+        const char* time;
+        std::vector<double> values;
+    };
+    const Expected expected[] = {{"2026-12-07T12:00:00", {1, 2, 3, 4}},
+                                 {"2026-12-07T12:00:01", {5, 6}},
+                                 {"2026-12-07T12:00:10", {7}}};
+    const std::vector<ReceivedMessage> messages = On("st/2/samples");
+    for (std::size_t i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        const QJsonObject json =
+            QJsonDocument::fromJson(QByteArray::fromStdString(messages[i].payload)).object();
+        EXPECT_EQ(json["time"].toString().left(19).toStdString(), expected[i].time);
+        EXPECT_EQ(json["rate"].toInt(), 4);
+        const QJsonArray values = json["values"].toArray();
+        ASSERT_EQ(std::size_t(values.size()), expected[i].values.size()) << messages[i].payload;
+        for (qsizetype k = 0; k < values.size(); ++k)
+            EXPECT_EQ(values[k].toDouble(), expected[i].values[std::size_t(k)]);
+    }
 }
 
 TEST_F(NetworkOutputTest, ASeaStateRecordGoesToItsUnitsTopicWithItsNumber) {
