@@ -22,7 +22,7 @@ struct FileSelection {
     enum class Status { Cancelled, ExistingFile, NewFile };
     Status status = Status::Cancelled;
     QString path;
-    QString filter; // the filter the user chose, when the dialog tells
+    QString filter{}; // the filter the user chose, when the dialog tells
 };
 
 class PopupDriver {

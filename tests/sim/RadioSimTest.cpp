@@ -460,8 +460,12 @@ TEST_F(RadioSim, FaultsDropCorruptDelayAndMute) {
     simulator->SetFaults(faults);
     for (int i = 0; i < 5; ++i)
         port->SendLocalAT("ID");
-    EXPECT_FALSE(port->WaitFrame(IsFrame(kATCommandResponse), 500));
-    EXPECT_EQ(port->DroppedFrames(), 5); // every frame fails its checksum
+    // Every frame fails its checksum: none arrives, all five are dropped (however long a
+    // loaded machine takes to send them).
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (port->DroppedFrames() < 5 && std::chrono::steady_clock::now() < deadline)
+        EXPECT_FALSE(port->WaitFrame(IsFrame(kATCommandResponse), 100));
+    EXPECT_EQ(port->DroppedFrames(), 5);
 
     faults = Faults{};
     faults.dropFraction = 1.0;
