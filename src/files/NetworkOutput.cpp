@@ -130,7 +130,7 @@ void GatherSample(int slot, const live::OutputLineRecord& record) {
     }
     gathered.values.push_back(core::WorkValue[0]);
     gathered.nextCount = record.sampleCount + 1;
-    if (int(gathered.values.size()) >= std::max(1, record.sampleRate)) SendGathered(gathered);
+    if (int(gathered.values.size()) >= std::max(1, int(record.sampleRate))) SendGathered(gathered);
 }
 
 // The values of the line: a block's at once; the one value of a single-sample record gathered.
