@@ -27,14 +27,15 @@ std::string ErrnoText(const std::string& what) {
     return what + ": " + std::strerror(errno);
 }
 
-void PutLittle(char* out, std::uint64_t value) {
-    for (int i = 0; i < 8; ++i)
+// Little-endian numbers of the head file: 8 bytes, or 4 for its CRC.
+void PutLittle(char* out, std::uint64_t value, int bytes = 8) {
+    for (int i = 0; i < bytes; ++i)
         out[i] = char((value >> (8 * i)) & 0xFF);
 }
 
-std::uint64_t GetLittle(const char* in) {
+std::uint64_t GetLittle(const char* in, int bytes = 8) {
     std::uint64_t value = 0;
-    for (int i = 7; i >= 0; --i)
+    for (int i = bytes - 1; i >= 0; --i)
         value = value << 8 | std::uint8_t(in[i]);
     return value;
 }
@@ -138,7 +139,7 @@ std::string MessageQueue::Recover() {
     if (::pread(headFd_, saved, sizeof saved, 0) == ssize_t(sizeof saved) &&
         std::string_view(saved, 4) == kHeadMagic &&
         codec::Crc32(std::string_view(saved, kHeadFileSize - 4)) ==
-            std::uint32_t(GetLittle(saved + kHeadFileSize - 4) & 0xFFFFFFFFu)) {
+            GetLittle(saved + kHeadFileSize - 4, 4)) {
         head.segment = GetLittle(saved + 4);
         head.offset = GetLittle(saved + 12);
         head.index = GetLittle(saved + 20);
@@ -457,8 +458,7 @@ void MessageQueue::SaveHead() {
     PutLittle(saved + 20, head_.index);
     PutLittle(saved + 28, nextSequence_);
     const std::uint32_t crc = codec::Crc32(std::string_view(saved, kHeadFileSize - 4));
-    for (int i = 0; i < 4; ++i)
-        saved[kHeadFileSize - 4 + i] = char((crc >> (8 * i)) & 0xFF);
+    PutLittle(saved + kHeadFileSize - 4, crc, 4);
     if (::pwrite(headFd_, saved, sizeof saved, 0) != ssize_t(sizeof saved)) return;
 
     // Everything has left: the file is emptied, after the head above keeps the sequence.
