@@ -16,7 +16,9 @@ TEST(QueueRecord, ReadsBackWhatWasWrittenAndTellsDamage) {
     AppendRecord({42, true, "undarix/pc1/4/line", std::string("A004\r\n\0x", 8)}, bytes);
     ASSERT_EQ(bytes.size(), RecordSize(18, 8));
 
-    const DecodedRecord whole = DecodeRecord(bytes + "next");
+    // The decoded message views the buffer, which must outlive it.
+    const std::string followed = bytes + "next";
+    const DecodedRecord whole = DecodeRecord(followed);
     ASSERT_EQ(whole.status, RecordStatus::Complete);
     EXPECT_EQ(whole.size, bytes.size());
     EXPECT_EQ(whole.message.sequence, 42u);
