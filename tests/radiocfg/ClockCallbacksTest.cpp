@@ -116,7 +116,9 @@ TEST_F(ClockCallbacksTest, ASyncIsNeverResentAndTheAwaitedCommandStillIs) {
         EXPECT_EQ(Sent(), Texts{c.command}); // the earlier command again, never the sync
         Echo(c.reply);
         EXPECT_EQ(Program.TxWait, 0);
-        if (!c.control.empty()) EXPECT_FALSE(ui::IsDimmed(c.control));
+        if (!c.control.empty()) {
+            EXPECT_FALSE(ui::IsDimmed(c.control));
+        }
         Tick(radiocfg::kWriteReplyTicks * 3);
         EXPECT_EQ(Sent(), Texts{});
     }

@@ -98,7 +98,9 @@ TEST(SeaStateOfTheSimulatedSea, AStormRampIsFollowedIntervalByInterval) {
         const double middle = 1800.0 * double(i) + 900.0; // seconds into the run
         EXPECT_NEAR(r.hm0, sea.Hm0At(middle), 0.08 * sea.Hm0At(middle));
         EXPECT_NEAR(r.periods.tp, sea.TpAt(middle), 0.1 * sea.TpAt(middle));
-        if (i < 10) EXPECT_GT(r.hm0, previousHm0); // it grows while the storm ramps
+        if (i < 10) {
+            EXPECT_GT(r.hm0, previousHm0); // it grows while the storm ramps
+        }
         previousHm0 = r.hm0;
     }
     EXPECT_NEAR(records[11].hm0, 3.0, 0.15);
