@@ -16,6 +16,7 @@
 #include <cstring>
 #include <filesystem>
 #include <map>
+#include <set>
 
 namespace undarix::testing {
 namespace {
@@ -140,14 +141,17 @@ TEST_F(LogNetworkTest, TheLinesPublishedAreTheDataFileLinesByteForByteAndTheSamp
 
     // Each line on its unit's topic; each sample line and block also as JSON, with the values
     // of the line, written without the locale's comma.
-    int samples = 0;
+    int blockMessages = 0;
+    qsizetype singleValues = 0;
+    std::set<std::uint64_t> seen; // a message delivered twice counts once
     for (const ReceivedMessage& message : messages) {
         if (message.topic.ends_with("/line")) {
             const int device = std::stoi(message.payload.substr(1, 3));
             EXPECT_EQ(message.topic, kRoot.toStdString() + "/" + std::to_string(device) + "/line");
         }
         if (!message.topic.ends_with("/samples")) continue;
-        ++samples;
+        ASSERT_TRUE(message.sequence) << message.topic;
+        if (!seen.insert(*message.sequence).second) continue;
         const QJsonObject json =
             QJsonDocument::fromJson(QByteArray::fromStdString(message.payload)).object();
         ASSERT_FALSE(json.isEmpty()) << message.payload;
@@ -158,8 +162,10 @@ TEST_F(LogNetworkTest, TheLinesPublishedAreTheDataFileLinesByteForByteAndTheSamp
         if (kind == "C") {
             EXPECT_GE(values.size(), 1) << message.payload;
             EXPECT_LE(values.size(), 32) << message.payload;
+            singleValues += values.size();
         } else {
             EXPECT_EQ(values.size(), kind == "A" ? 32 : 64) << message.payload;
+            ++blockMessages;
         }
         EXPECT_EQ(json["rate"].toInt(), 32);
         EXPECT_EQ(json["address"].toString().size(), 16);
@@ -167,7 +173,16 @@ TEST_F(LogNetworkTest, TheLinesPublishedAreTheDataFileLinesByteForByteAndTheSamp
             EXPECT_EQ(json["time"].toString().size(), 19) << message.payload;
         }
     }
-    EXPECT_GE(samples, 64);
+    // Every block once, and every sample line's value in some gathered message, the last
+    // ones sent at the stop.
+    qsizetype blockLines = 0, sampleLines = 0;
+    for (const QByteArray& line : logged.split('\n')) {
+        if (line.startsWith('A') || line.startsWith('I')) ++blockLines;
+        if (line.startsWith('C') && line.mid(4, 4) == ",D1,") ++sampleLines;
+    }
+    EXPECT_EQ(blockMessages, blockLines);
+    EXPECT_EQ(singleValues, sampleLines);
+    EXPECT_GE(sampleLines, 64);
 
     // The status: retained, online while logging with the kind and port, offline at the end.
     std::vector<std::string> states;
