@@ -38,8 +38,11 @@ constexpr std::size_t kHandoffLimit = 20'000;
 constexpr auto kConnectTimeout = seconds(15);
 constexpr auto kHousekeeping = milliseconds(500);
 constexpr auto kStopGrace = seconds(1);
-// While everything is sent, the least time between two rounds of the network thread.
-constexpr auto kLivePace = milliseconds(25);
+// While everything is sent, the least time between two rounds of the network thread, and
+// the most messages awaiting their acknowledgement for which it waits that long: one round
+// reads only a few acknowledgements, so a larger backlog of them is read at once.
+constexpr auto kLivePace = milliseconds(100);
+constexpr std::uint64_t kPacedInFlight = 100;
 constexpr auto kStopJoinLimit = seconds(5);
 constexpr int kQos = 1;
 
@@ -453,7 +456,8 @@ void MqttPublisher::Worker::WaitForWork(Clock::duration limit) {
 // less than waking for each. With nothing to do the thread sleeps in poll.
 void MqttPublisher::Worker::Pace(Clock::duration limit) {
     WaitForWork(limit);
-    if (!stopping_) std::this_thread::sleep_until(lastRound_ + kLivePace);
+    if (!stopping_ && queue_.InFlight() <= kPacedInFlight)
+        std::this_thread::sleep_until(lastRound_ + kLivePace);
     lastRound_ = Clock::now();
 }
 
