@@ -190,6 +190,7 @@ void StartNetworkOutput(const NetworkOutputSettings& settings, const QString& qu
     state.password = mqtt.password;
     mqtt.clientId = ClientId();
     mqtt.statusTopic = codec::StatusTopic(state.root);
+    mqtt.lossTopic = codec::LossTopic(state.root);
     std::tie(mqtt.onlinePayload, mqtt.offlinePayload) = StatusPayloads();
     mqtt.queueFolder = queuePath.toStdString();
     mqtt.queueBound = settings.queueBound;

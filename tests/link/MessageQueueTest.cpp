@@ -31,6 +31,12 @@ std::vector<std::uint64_t> SendAll(MessageQueue& queue, std::size_t acknowledge 
     return sent;
 }
 
+fs::path OnlySegment(const fs::path& folder) {
+    for (const auto& entry : fs::directory_iterator(folder))
+        if (entry.path().extension() == ".seg") return entry.path();
+    return {};
+}
+
 std::uintmax_t SegmentBytes(const fs::path& folder) {
     std::uintmax_t bytes = 0;
     for (const auto& entry : fs::directory_iterator(folder))
@@ -47,8 +53,9 @@ protected:
 TEST_F(MessageQueueTest, MessagesLeaveInOrderAndOnlyWhenAcknowledged) {
     MessageQueue queue;
     ASSERT_EQ(queue.Open(folder), "");
+    const std::uint64_t n = queue.NextSequence();
     for (int i = 0; i < 5; ++i)
-        EXPECT_EQ(queue.Append("t/line", Payload(i), false), std::uint64_t(i + 1));
+        EXPECT_EQ(queue.Append("t/line", Payload(i), false), n + std::uint64_t(i));
     EXPECT_EQ(queue.Pending(), 5u);
 
     const auto first = queue.NextUnsent();
@@ -67,7 +74,7 @@ TEST_F(MessageQueueTest, MessagesLeaveInOrderAndOnlyWhenAcknowledged) {
     const auto third = queue.NextUnsent();
     ASSERT_TRUE(third);
     queue.RewindUnsent();
-    EXPECT_EQ(SendAll(queue), (std::vector<std::uint64_t>{3, 4, 5}));
+    EXPECT_EQ(SendAll(queue), (std::vector<std::uint64_t>{n + 2, n + 3, n + 4}));
     EXPECT_EQ(queue.Pending(), 0u);
     queue.SaveHead();
     EXPECT_EQ(SegmentBytes(folder), 0u) << "the drained queue is emptied";
@@ -79,9 +86,9 @@ TEST_F(MessageQueueTest, JsonPayloadsGetTheSequenceNumberAsTheirFirstMember) {
         std::string stored;
     };
     const std::vector<Case> cases = {
-        {R"({"device":4})", R"({"seq":1,"device":4})"},
-        {"{}", R"({"seq":2})"},
-        {"{ }", R"({"seq":3 })"},
+        {R"({"device":4})", R"({"seq":N,"device":4})"},
+        {"{}", R"({"seq":N})"},
+        {"{ }", R"({"seq":N })"},
     };
     MessageQueue queue;
     ASSERT_EQ(queue.Open(folder), "");
@@ -90,14 +97,18 @@ TEST_F(MessageQueueTest, JsonPayloadsGetTheSequenceNumberAsTheirFirstMember) {
     for (const Case& c : cases) {
         const auto message = queue.NextUnsent();
         ASSERT_TRUE(message);
-        EXPECT_EQ(message->payload, c.stored);
+        std::string stored = c.stored;
+        stored.replace(stored.find('N'), 1, std::to_string(message->sequence));
+        EXPECT_EQ(message->payload, stored);
     }
 }
 
 TEST_F(MessageQueueTest, ARestartSendsWhatWasNotAcknowledgedAndGoesOnWithTheNumbers) {
+    std::uint64_t n = 0;
     {
         MessageQueue queue;
         ASSERT_EQ(queue.Open(folder), "");
+        n = queue.NextSequence();
         for (int i = 0; i < 10; ++i)
             queue.Append("t/line", Payload(i), false);
         SendAll(queue, 4); // 1 to 4 acknowledged, 5 to 10 sent and not
@@ -107,9 +118,9 @@ TEST_F(MessageQueueTest, ARestartSendsWhatWasNotAcknowledgedAndGoesOnWithTheNumb
     EXPECT_EQ(queue.Pending(), 6u);
     const auto next = queue.NextUnsent();
     ASSERT_TRUE(next);
-    EXPECT_EQ(next->sequence, 5u);
+    EXPECT_EQ(next->sequence, n + 4);
     EXPECT_EQ(next->payload, Payload(4));
-    EXPECT_EQ(queue.Append("t/line", Payload(10), false), 11u);
+    EXPECT_EQ(queue.Append("t/line", Payload(10), false), n + 10);
 
     // Drained and emptied, the numbers still go on after another restart.
     queue.RewindUnsent();
@@ -117,7 +128,7 @@ TEST_F(MessageQueueTest, ARestartSendsWhatWasNotAcknowledgedAndGoesOnWithTheNumb
     queue.Close();
     ASSERT_EQ(queue.Open(folder), "");
     EXPECT_EQ(queue.Pending(), 0u);
-    EXPECT_EQ(queue.Append("t/line", Payload(11), false), 12u);
+    EXPECT_EQ(queue.Append("t/line", Payload(11), false), n + 11);
 }
 
 TEST_F(MessageQueueTest, ARecordCutShortByACrashIsRemovedAndTheOthersKept) {
@@ -140,7 +151,7 @@ TEST_F(MessageQueueTest, ARecordCutShortByACrashIsRemovedAndTheOthersKept) {
             for (int i = 0; i < 3; ++i)
                 queue.Append("t/line", Payload(i), false);
         }
-        const fs::path segment = folder / "0000000001.seg";
+        const fs::path segment = OnlySegment(folder);
         fs::resize_file(segment, fs::file_size(segment) - c.cut);
         std::ofstream(segment, std::ios::app | std::ios::binary) << c.garbage;
 
@@ -161,6 +172,7 @@ TEST_F(MessageQueueTest, PastTheBoundTheOldestAreDroppedAndCounted) {
     const std::uint64_t bound = 16 * 1024;
     MessageQueue queue;
     ASSERT_EQ(queue.Open(folder, bound), "");
+    const std::uint64_t n = queue.NextSequence();
     const int total = 1000;
     for (int i = 0; i < total; ++i)
         ASSERT_NE(queue.Append("t/line", Payload(i), false), 0u);
@@ -174,7 +186,7 @@ TEST_F(MessageQueueTest, PastTheBoundTheOldestAreDroppedAndCounted) {
     const std::vector<std::uint64_t> sent = SendAll(queue);
     ASSERT_EQ(sent.size(), total - dropped);
     for (std::size_t i = 0; i < sent.size(); ++i)
-        EXPECT_EQ(sent[i], dropped + 1 + i);
+        EXPECT_EQ(sent[i], n + dropped + i);
 }
 
 TEST_F(MessageQueueTest, MessagesOnTheWireWhenTheirSegmentIsDroppedAreNotCountedTwice) {
