@@ -38,7 +38,7 @@ int LowestFreeTrace() {
 
 void BindNewUnit(int slot) {
     if (!Chart.bindNewUnits || slot < 0 || slot >= live::kTableSlots) return;
-    const std::uint8_t device = live::OutputLine[slot].deviceNumber;
+    const int device = live::OutputLine[slot].deviceNumber;
     // Device number 0 is what an unused trace holds; no unit goes by it on the chart.
     if (device == 0 || Shown(device)) return;
     const int t = LowestFreeTrace();

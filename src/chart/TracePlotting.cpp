@@ -43,7 +43,7 @@ int Capacity(const Trace& trace) {
 }
 
 // Device number 0 marks an unused trace; units are numbered from 1, so 0 is never looked up.
-int TraceOfDevice(std::uint8_t deviceNumber) {
+int TraceOfDevice(int deviceNumber) {
     if (deviceNumber == 0) return -1;
     for (int t = 0; t < kTraceCount; ++t)
         if (ChartFifo[t].deviceNumber == deviceNumber) return t;
@@ -170,7 +170,7 @@ int LayOutTrace(int t) {
     if (t < 0 || t >= kTraceCount) return 1;
     Trace& trace = ChartFifo[t];
     const int wanted = std::clamp(ui::GetInt(TraceNumerics()[t]), 0, 255);
-    trace.deviceNumber = std::uint8_t(wanted);
+    trace.deviceNumber = wanted;
     trace.tableIndex = kNotInTable;
     if (trace.deviceNumber != 0) {
         for (int slot = 0; slot < live::kTableSlots; ++slot) {

@@ -13,7 +13,7 @@ struct OutputLineRecord {
     std::uint64_t address = 0; // 0 = slot free
     char timeStamp[20] = {};   // "YYYY-MM-DDThh:mm:ss"
     char packetKind = 0;       // first character of the last packet: C $ A F I i
-    std::uint8_t deviceNumber = 0;
+    int deviceNumber = 0; // as the unit sends it, any width
     std::uint8_t recordType = 0; // 1, 4, 8, 9 for single values, 0 after a sample block
     std::uint8_t sampleRate = 0; // Hz, 1 to 32
     int sampleCount = 0;         // single values since the last time record, or block size

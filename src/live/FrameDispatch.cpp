@@ -86,7 +86,7 @@ void ServeSingleRecord(int slot, std::string_view text, std::uint8_t tenthFlag) 
     // Too short to carry its field: no record. A line written now would repeat the last
     // sample's value as a new one.
     if (single.type == 0) return;
-    record.deviceNumber = std::uint8_t(single.deviceNumber);
+    record.deviceNumber = single.deviceNumber;
     switch (single.type) {
     case '1': {
         UpdateRate(record, single.sampleRate);
@@ -131,7 +131,7 @@ void ServeSingleRecord(int slot, std::string_view text, std::uint8_t tenthFlag) 
 void ServeBlock(int slot, std::string_view text) {
     OutputLineRecord& record = OutputLine[slot];
     const codec::BlockHeader header = codec::DecodeBlockHeader(text);
-    record.deviceNumber = std::uint8_t(header.deviceNumber);
+    record.deviceNumber = header.deviceNumber;
     UpdateRate(record, header.sampleRate);
     if (header.batteryStatus) record.batteryStatus = header.batteryStatus;
     record.updated = 1;
