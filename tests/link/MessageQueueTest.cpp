@@ -46,7 +46,8 @@ std::uintmax_t SegmentBytes(const fs::path& folder) {
 
 class MessageQueueTest : public ::testing::Test {
 protected:
-    QTemporaryDir dir;
+    // In memory where there is a memory file system: the queue forces its files to the disk.
+    QTemporaryDir dir{fs::exists("/dev/shm") ? "/dev/shm/undarix-queue-XXXXXX" : QString()};
     fs::path folder = fs::path(dir.path().toStdString()) / "q.mqtt-queue";
 };
 
@@ -207,6 +208,44 @@ TEST_F(MessageQueueTest, MessagesOnTheWireWhenTheirSegmentIsDroppedAreNotCounted
     const std::vector<std::uint64_t> sent = SendAll(queue);
     EXPECT_EQ(queue.Pending(), 0u);
     EXPECT_EQ(queue.Dropped() + sent.size(), 400u);
+}
+
+// Sixteen records of 64 bytes fill a segment of a 16 KiB queue exactly.
+TEST_F(MessageQueueTest, EverySegmentTheHeadHasPassedLeavesAndTheCountsNeverWrap) {
+    const std::string payload(64 - codec::RecordSize(6, 0), 'x');
+    MessageQueue queue;
+    ASSERT_EQ(queue.Open(folder, 16 * 1024), "");
+    for (int i = 0; i < 16; ++i)
+        queue.Append("t/line", payload, false);
+    ASSERT_EQ(SegmentBytes(folder), 1024u);
+    // 1 to 15 confirmed, then the connection drops: the 16th goes again.
+    SendAll(queue, 15);
+    queue.RewindUnsent();
+    const std::vector<std::uint64_t> again = SendAll(queue);
+    ASSERT_EQ(again.size(), 1u);
+    EXPECT_EQ(queue.Pending(), 0u);
+
+    // The last record of a full segment confirmed before the next segment exists: the next
+    // one still goes out, and the acknowledged segment leaves once it is begun.
+    queue.Append("t/line", payload, false);
+    EXPECT_EQ(SendAll(queue).size(), 1u);
+    EXPECT_EQ(queue.Pending(), 0u);
+    for (int round = 0; round < 50; ++round) {
+        for (int i = 0; i < 16; ++i)
+            queue.Append("t/line", payload, false);
+        SendAll(queue);
+    }
+    EXPECT_LE(SegmentBytes(folder), 2048u) << "acknowledged segments stay";
+
+    // A long outage past the bound: what is dropped was never acknowledged, and nothing
+    // wraps.
+    for (int i = 0; i < 2000; ++i)
+        queue.Append("t/line", payload, false);
+    EXPECT_LT(queue.Pending(), 2000u);
+    EXPECT_EQ(queue.Pending() + queue.Dropped(), 2000u);
+    const std::uint64_t pending = queue.Pending();
+    EXPECT_EQ(SendAll(queue).size(), pending);
+    EXPECT_EQ(queue.Pending(), 0u);
 }
 
 TEST_F(MessageQueueTest, TwoProgramsNeverShareAQueue) {
