@@ -95,6 +95,16 @@ TEST(MqttPublisher, EachFailureHasItsOwnStatusAndTheMessagesAreQueued) {
              s.caFile = tlsBroker.OtherCaFile();
          },
          "certificate verify failed"},
+        {"host name not in the certificate",
+         [&](MqttSettings& s) {
+             s.host = "localhost";
+             s.port = tlsBroker.Port();
+             s.tls = true;
+             s.caFile = tlsBroker.CaFile();
+         },
+         "not made for the host name 'localhost'"},
+        {"plain client on a TLS port", [&](MqttSettings& s) { s.port = tlsBroker.Port(); },
+         "does this port want TLS?"},
         {"missing CA file",
          [&](MqttSettings& s) {
              s.tls = true;
@@ -104,7 +114,10 @@ TEST(MqttPublisher, EachFailureHasItsOwnStatusAndTheMessagesAreQueued) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        if (!tls && std::string(c.name) == "certificate of another CA") continue;
+        if (!tls && (std::string(c.name) == "certificate of another CA" ||
+                     std::string(c.name) == "host name not in the certificate" ||
+                     std::string(c.name) == "plain client on a TLS port"))
+            continue;
         QTemporaryDir dir;
         MqttSettings settings = SettingsFor(passwordBroker.Port(), dir);
         settings.user.clear();
@@ -171,6 +184,26 @@ TEST(MqttPublisher, PastTheBoundTheOldestAreDroppedAndTheRestSentAfterARestart) 
         EXPECT_EQ(*received[i].sequence, first + i);
         EXPECT_EQ(received[i].payload, "line " + std::to_string(first + i - base + 1) + "\r\n");
     }
+}
+
+// Two outages: after a connection the back-off starts again from its first step.
+TEST(MqttPublisher, AfterAConnectionTheBackOffStartsAgainFromOneSecond) {
+    QTemporaryDir dir;
+    Broker broker({"", "", false, false});
+    MqttPublisher publisher;
+    publisher.Start(SettingsFor(broker.Port(), dir));
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            const MqttStatus s = publisher.Status();
+            return s.state == MqttState::Waiting && s.retryInSeconds >= 3;
+        },
+        10000))
+        << DescribeStatus(publisher.Status());
+    ASSERT_EQ(broker.Start(), "");
+    ASSERT_TRUE(WaitUntil([&] { return publisher.Status().state == MqttState::Connected; }, 10000));
+    broker.Stop();
+    ASSERT_TRUE(WaitUntil([&] { return publisher.Status().state == MqttState::Waiting; }, 10000));
+    EXPECT_LE(publisher.Status().retryInSeconds, 1) << DescribeStatus(publisher.Status());
 }
 
 TEST(ReconnectDelay, GrowsToTenSeconds) {
