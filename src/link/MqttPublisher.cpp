@@ -342,29 +342,35 @@ void MqttPublisher::Worker::AddUnstored(std::uint64_t count, const std::string& 
 // Every loss is counted under its cause, and a notice for it is stored for the consumers
 // (kept until it can be stored: a full disk takes the notice too).
 void MqttPublisher::Worker::TellLossesLocked() {
-    const auto count = [this](const QueueLoss& loss) {
-        switch (loss.cause) {
-        case LossCause::Bound: status_.dropped += loss.count; break;
-        case LossCause::Damaged: status_.damaged += loss.count; break;
-        case LossCause::TooLarge: status_.tooLarge += loss.count; break;
-        case LossCause::Disk:
-            status_.unstored += loss.count;
-            status_.unstoredReason = loss.reason;
-            break;
-        }
+    const auto tell = [this](const QueueLoss& loss, bool data) {
+        if (data) switch (loss.cause) {
+            case LossCause::Bound: status_.dropped += loss.count; break;
+            case LossCause::Damaged: status_.damaged += loss.count; break;
+            case LossCause::TooLarge: status_.tooLarge += loss.count; break;
+            case LossCause::Disk:
+                status_.unstored += loss.count;
+                status_.unstoredReason = loss.reason;
+                break;
+            }
         if (settings_.lossTopic.empty()) return;
-        if (notices_.size() >= 64) {
-            // Many losses before any notice could be stored: the last notice covers the rest.
+        if (!notices_.empty()) {
+            // Losses that follow on, of one cause, are told in one notice; so are all past
+            // a bound while no notice can be stored.
             PendingNotice& last = notices_.back();
-            last.count += loss.count;
-            last.last = std::max(last.last, loss.last);
-            return;
+            const bool followsOn = loss.first != 0 && last.first != 0 &&
+                                   loss.first == last.last + 1 && last.cause == CauseText(loss.cause) &&
+                                   last.reason == loss.reason;
+            if (followsOn || notices_.size() >= 64) {
+                last.count += loss.count;
+                last.last = std::max(last.last, loss.last);
+                return;
+            }
         }
         notices_.push_back({CauseText(loss.cause), loss.count, loss.first, loss.last, loss.after,
                             loss.reason});
     };
     for (const QueueLoss& loss : queue_.TakeLosses())
-        count(loss);
+        tell(loss, true);
     if (settings_.lossTopic.empty() || notices_.empty() || !queue_.IsOpen()) return;
     std::size_t stored = 0;
     for (const PendingNotice& notice : notices_) {
@@ -375,10 +381,10 @@ void MqttPublisher::Worker::TellLossesLocked() {
         ++stored;
     }
     notices_.erase(notices_.begin(), notices_.begin() + std::ptrdiff_t(stored));
-    // Storing the notices may have dropped the oldest messages: told next time. A notice that
-    // could not be stored stays to be tried again; its own loss is not told.
+    // Storing the notices may have dropped the oldest messages; a notice that could not be
+    // stored left a gap of its own: both are told next time.
     for (const QueueLoss& loss : queue_.TakeLosses())
-        if (loss.cause == LossCause::Bound || loss.cause == LossCause::Damaged) count(loss);
+        tell(loss, loss.cause == LossCause::Bound || loss.cause == LossCause::Damaged);
 }
 
 // The queue's files written since the last time are forced to the disk, away from the mutex:

@@ -6,6 +6,10 @@
 #include "link/codec/QueueRecord.h"
 #include "support/Broker.h"
 #include "support/Fixtures.h"
+#include "support/SmallDisk.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -157,6 +161,78 @@ TEST(MqttQueueDamage, OnlyTheDamagedAreLostTheyAreToldAndNoNumberComesTwice) {
     const ReceivedMessage after = subscriber.Messages().back();
     EXPECT_EQ(after.payload, "after\r\n");
     EXPECT_GT(*after.sequence, highest);
+}
+
+// The queue on a full disk, and a message too large: each loss is said in its own words, and
+// every number a consumer never receives is named by a loss notice.
+TEST(MqttQueueDamage, AFullDiskAndAMessageTooLargeAreToldApartAndLeaveNamedGaps) {
+    testing::SmallDisk disk(256);
+    if (!disk.Mounted()) GTEST_SKIP() << disk.Unavailable().toStdString();
+    QTemporaryDir dir;
+    Broker broker({"", "", false, false});
+    MqttSettings settings = SettingsFor(broker.Port(), dir);
+    settings.queueFolder = disk.Path("queue").toStdString();
+    MqttPublisher publisher;
+    publisher.Start(settings);
+    int line = 0;
+    const auto publish = [&](int count) {
+        for (int i = 0; i < count; ++i)
+            publisher.Publish("t/1/line", "line " + std::to_string(++line) + "\r\n");
+    };
+    publish(50);
+    disk.Fill(0);
+    publish(300);
+    publisher.Publish("t/1/samples", "{\"values\":\"" + std::string(2 << 20, '1') + "\"}", true);
+    MqttStatus status = publisher.Status();
+    const std::string text = DescribeStatus(status);
+    EXPECT_GT(status.unstored, 0u) << text;
+    EXPECT_NE(text.find("messages could not be stored (cannot write the queue"), std::string::npos)
+        << text;
+    EXPECT_NE(text.find(std::strerror(ENOSPC)), std::string::npos) << text;
+    EXPECT_NE(text.find("; 1 messages too large for the queue were dropped"), std::string::npos)
+        << text;
+    EXPECT_EQ(text.find("queue full"), std::string::npos) << text;
+    disk.Free();
+    publish(10);
+
+    ASSERT_EQ(broker.Start(), "");
+    Subscriber subscriber(broker.Port(), "t/#");
+    ASSERT_TRUE(subscriber.WaitSubscribed());
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            const MqttStatus s = publisher.Status();
+            return s.state == MqttState::Connected && s.queued == 0 && subscriber.Count("/line") > 0 &&
+                   subscriber.Messages().back().payload == "line " + std::to_string(line) + "\r\n";
+        },
+        15000))
+        << DescribeStatus(publisher.Status());
+    std::vector<std::uint64_t> received;
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> named;
+    std::uint64_t lines = 0;
+    for (const ReceivedMessage& message : subscriber.Messages()) {
+        if (message.topic == "t/status") continue;
+        received.push_back(*message.sequence);
+        lines += message.topic == "t/1/line";
+        if (message.topic == "t/status/loss") {
+            const QJsonObject notice =
+                QJsonDocument::fromJson(QByteArray::fromStdString(message.payload)).object();
+            named.emplace_back(std::uint64_t(notice["first"].toDouble()),
+                               std::uint64_t(notice["last"].toDouble()));
+        }
+    }
+    status = publisher.Status();
+    EXPECT_EQ(lines + status.unstored, std::uint64_t(line));
+    // Every number missing between the first and the last is named by a notice.
+    std::sort(received.begin(), received.end());
+    std::uint64_t missing = 0;
+    for (std::size_t i = 1; i < received.size(); ++i)
+        for (std::uint64_t gap = received[i - 1] + 1; gap < received[i]; ++gap) {
+            ++missing;
+            EXPECT_TRUE(std::any_of(named.begin(), named.end(),
+                                    [&](const auto& r) { return r.first <= gap && gap <= r.second; }))
+                << "number " << gap << " missing, and no notice names it";
+        }
+    EXPECT_GE(missing, status.unstored + status.tooLarge);
 }
 
 // Storing is done when Publish returns, whatever the network does; a stop right after loses
