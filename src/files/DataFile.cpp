@@ -78,7 +78,8 @@ void StayOnLastFile() {
 } // namespace
 
 void WriteOutputToFile(int slot) {
-    if (slot < 0 || slot >= live::kTableSlots) return;
+    // Played data are old: they never reach the data file, the output port or the broker.
+    if (slot < 0 || slot >= live::kTableSlots || Program.ServingPlayback) return;
     const int port = Program.OpenComPortOutPutNum;
     if (!Program.OutputDataFileOpen && port == 0 && !Program.NetworkOutputOn) return;
 

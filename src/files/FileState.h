@@ -55,6 +55,7 @@ struct PlaybackState {
     bool atLineStart = true;  // the next byte begins a line of the file
     std::uint64_t served = 0; // lines or frames handed on since the file was opened
     link::codec::ApiFrameAssembler frameAssembler;
+    std::uint8_t frameData[link::codec::kMaxFrameData + 1] = {}; // the frame being assembled
     // The user is typing a position: the read timer leaves the field to them until Enter.
     bool positionBeingTyped = false;
 };
