@@ -42,7 +42,7 @@ void RecordClosed(const codec::SeaStateRecord& record) {
 SeaStateState& SeaState = state;
 
 void FeedSeaState(int slot) {
-    if (core::Program.DataSource != core::kSourceSerialPort) return;
+    if (core::Program.ServingPlayback) return; // a played file's intervals are not this site's
     const FedSamples fed = FeedSeaStateFromTable(slot, SeaState.accumulator);
     if (!fed.fed) return;
     HeardClock& clock = SeaState.clocks[fed.address];

@@ -43,8 +43,6 @@ void ComCallback(int port, int eventMask) {
 
 void RadioReceiveByte(std::uint8_t byte) {
     if (Program.APIFrameDataFileOpen) core::CallHook(core::hooks.CaptureByte, byte);
-    if (Program.DataSource == core::kSourceFile) return;
-
     Assembler& assembler = RadioRx.assembler;
     // A frame served elsewhere (played back from a file) sends the hunt back to the start.
     if (UartXbee.receiveState == Assembler::kHunting && assembler.State() != Assembler::kHunting)
