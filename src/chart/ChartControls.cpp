@@ -65,7 +65,12 @@ bool TypingFeedback(ui::Role role, ui::Event event) {
 void TraceDeviceNumSelect(int trace, ui::Event event) {
     switch (event) {
     case ui::Event::Commit:
-        (void)SetUpTrace(trace - 1);
+        // A unit chosen here stays the trace's while it is away; a number not in the table
+        // is refused as before.
+        Chart.handChosen[trace - 1] = false;
+        Chart.handChosen[trace - 1] =
+            SetUpTrace(trace - 1) == 0 &&
+            ui::GetInt(ui::ArrayItemName(roles::TraceSelectArray, trace - 1)) != 0;
         ShowEditHint(false);
         ChartReset();
         break;
