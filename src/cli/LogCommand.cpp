@@ -7,6 +7,7 @@
 #include "cli/HeadlessProgram.h"
 #include "cli/LogNetworkOutput.h"
 #include "cli/SeaStateOptions.h"
+#include "cli/UnitPort.h"
 #include "core/Hooks.h"
 #include "core/PanelRoles.h"
 #include "core/ProgramState.h"
@@ -100,32 +101,6 @@ port stayed away longer than --give-up-after), 2 usage error.
 
 using core::Program;
 
-struct KindName {
-    std::string_view name;
-    int kind;
-};
-
-constexpr std::array<KindName, 8> kKinds{{{"ravo-zerar-xb", core::RavoZerarXB},
-                                          {"rezav-ivir-erazud-xb", core::RezavIvirErazudXB},
-                                          {"rezav-ivir-erazud-rv", core::RezavIvirErazudRV},
-                                          {"ravo-zerar-402e", core::WiredRavoZerar402E},
-                                          {"ravo-zerar-408", core::WiredRavoZerar408},
-                                          {"deve-zuravi-404e", core::DeveZuravi404E},
-                                          {"deve-zuravi-410", core::DeveZuravi410},
-                                          {"vazavevezeze", core::Vazavevezeze}}};
-
-std::optional<int> KindOf(const QString& text) {
-    bool number = false;
-    const int value = text.toInt(&number);
-    if (number)
-        return value >= 0 && value < core::kUnitKindCount ? std::optional(value) : std::nullopt;
-    const QByteArray name = text.trimmed().toLower().replace(' ', '-').toLatin1();
-    for (const KindName& kind : kKinds)
-        if (kind.name == std::string_view(name.constData(), std::size_t(name.size())))
-            return kind.kind;
-    return std::nullopt;
-}
-
 struct StaffLength {
     int staff = 0; // 1 to 8
     double meters = 0.0;
@@ -212,22 +187,6 @@ private:
     struct sigaction previousInt_ {};
     struct sigaction previousTerm_ {};
 };
-
-// The unit port opened as the port selector opens it.
-int OpenUnitPort(HeadlessProgram& program, const LogRequest& request, const Console& console) {
-    Program.UnitType = request.kind;
-    ui::SetInt(core::mainpanel::UnitTypeRing, request.kind);
-    link::AddExtraPortPath(request.port);
-    const int port = link::PortNumberForPath(request.port);
-    ui::SetInt(core::mainpanel::ComPortList, port);
-    // A failure is told once, below, with the port's name.
-    program.EchoStatus(false);
-    ui::Dispatch(core::mainpanel::ComPortList, ui::Event::Commit);
-    program.EchoStatus(true);
-    if (Program.OpenComPortNum == 0)
-        return BadInput(console, request.port, "cannot be opened: " + link::LastComError());
-    return kExitOk;
-}
 
 // The first data file of the series, as the start of logging opens it, at the first number
 // no existing file holds.
@@ -353,7 +312,7 @@ int RunLog(const LogRequest& request, const Console& console) {
     // The board's staff-length table, as the user fills it in before opening the port.
     for (const StaffLength& length : request.staffLengths)
         ui::SetTableCell(core::mainpanel::BoardStaffTable, length.staff, 1, length.meters);
-    if (const int status = OpenUnitPort(program, request, console)) {
+    if (const int status = OpenUnitPort(program, request.port, request.kind, console)) {
         AbandonFiles(captureExisted);
         return status;
     }
