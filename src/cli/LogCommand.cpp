@@ -5,6 +5,7 @@
 #include "analysis/codec/SeaStateFormat.h"
 #include "cli/CommandLine.h"
 #include "cli/HeadlessProgram.h"
+#include "cli/LogConfigRead.h"
 #include "cli/LogNetworkOutput.h"
 #include "cli/SeaStateOptions.h"
 #include "cli/UnitPort.h"
@@ -76,6 +77,10 @@ Options:
   --give-up-after MINUTES
                      end with exit status 1 when the port has been away this long
                      (default: never; the log waits for the port for as long as it runs)
+  --no-config-read   do not read each radio unit's configuration when it is first heard
+                     (by default it is read once, one unit at a time, and kept in
+                     FILE000-config.jsonl beside the data file and sent retained to
+                     <root>/<device>/config with --mqtt)
 
 The sea state per interval, as the window's Sea State page gives it: each record goes to
 FILE000-seastate.csv beside the data file (rotated with it), to the network output when
@@ -115,6 +120,7 @@ struct LogRequest {
     std::vector<StaffLength> staffLengths;
     std::optional<LogNetworkRequest> network;
     double giveUpMinutes = 0.0; // 0: never
+    bool configRead = true;
     analysis::codec::SeaStateSettings seaState;
 };
 
@@ -324,6 +330,8 @@ int RunLog(const LogRequest& request, const Console& console) {
                             .arg(captureExisted ? "continuing" : "writing", request.capture));
 
     CaptureCount capture{files::Files.capture.SaveAPIFrameDataHandle.Size()};
+    std::optional<LogConfigRead> configRead;
+    if (request.configRead) configRead.emplace(console);
 
     QEventLoop loop;
     QSocketNotifier stopNotifier(stopPipe[0], QSocketNotifier::Read);
@@ -378,7 +386,8 @@ int Log(const QStringList& arguments, const Console& console) {
                        {"interval", "days per data file", "DAYS"},
                        {"capture", "capture file", "FILE"},
                        {"staff-length", "a board staff's length", "N=METERS"},
-                       {"give-up-after", "minutes the port may stay away", "MINUTES"}});
+                       {"give-up-after", "minutes the port may stay away", "MINUTES"},
+                       {"no-config-read", "no configuration reads"}});
     parser.addOptions(SeaStateOptions("seastate-interval"));
     parser.addOptions(NetworkOutputOptions());
     static const std::string help =
@@ -398,6 +407,7 @@ int Log(const QStringList& arguments, const Console& console) {
         return UsageError(console, command, QString("unknown kind '%1'").arg(parser.value("kind")));
     request.kind = *kind;
     request.csv = parser.value("csv");
+    request.configRead = !parser.isSet("no-config-read");
     request.capture = parser.value("capture");
     if (parser.isSet("interval")) {
         bool ok = false;

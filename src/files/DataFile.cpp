@@ -3,6 +3,7 @@
 #include "core/FrameBuffers.h"
 #include "core/PanelRoles.h"
 #include "core/ProgramState.h"
+#include "files/ConfigRecordFile.h"
 #include "files/FileState.h"
 #include "files/FileSupport.h"
 #include "files/NetworkOutput.h"
@@ -60,6 +61,7 @@ void LoggingOff() {
                 .arg(data.SaveOutputDataHandle.ErrorText(), data.SaveOutputDataFileName));
     Program.OutputDataFileOpen = 0;
     ShowLogging(false);
+    FollowDataFile();
 }
 
 // The series has no number left: the data go on into the last file.
@@ -134,6 +136,7 @@ void SaveOutputDataToFile() {
     data.health = WriteHealth{};
     data.lastNumberShown = false;
     ShowLogging(true);
+    FollowDataFile();
     ui::ShowStatus(QString("Saving output data to %1").arg(numbered));
 }
 
@@ -172,6 +175,7 @@ void SaveNewFileInterval() {
     }
     data.SaveOutputDataFileName = name;
     data.SaveFileNameCounter = next;
+    FollowDataFile();
     ui::ShowStatus(QString("Saving output data to %1").arg(name));
 }
 

@@ -61,6 +61,7 @@ struct Handoff {
     std::string topic;
     std::string payload;
     bool jsonObject = false;
+    bool retain = false;
 };
 
 } // namespace
@@ -279,7 +280,7 @@ void MqttPublisher::Worker::StoreHandedMessages() {
     std::vector<MessageQueue::NewMessage> messages;
     messages.reserve(batch.size());
     for (const Handoff& message : batch)
-        messages.push_back({message.topic, message.payload, false, message.jsonObject});
+        messages.push_back({message.topic, message.payload, message.retain, message.jsonObject});
     const std::size_t stored = queue_.Append(messages);
     if (stored < messages.size()) {
         lost_ += messages.size() - stored;
@@ -605,8 +606,9 @@ bool MqttPublisher::Running() const {
     return worker_ != nullptr;
 }
 
-void MqttPublisher::Publish(std::string topic, std::string payload, bool jsonObject) {
-    if (worker_) worker_->Hand({std::move(topic), std::move(payload), jsonObject});
+void MqttPublisher::Publish(std::string topic, std::string payload, bool jsonObject,
+                            bool retain) {
+    if (worker_) worker_->Hand({std::move(topic), std::move(payload), jsonObject, retain});
 }
 
 void MqttPublisher::SetStatusPayloads(std::string online, std::string offline) {

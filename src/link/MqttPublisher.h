@@ -91,8 +91,10 @@ public:
     [[nodiscard]] bool Running() const;
 
     // Hands a message over; never blocks on the network. `jsonObject`: the payload is a JSON
-    // object that gets "seq" as its first member.
-    void Publish(std::string topic, std::string payload, bool jsonObject = false);
+    // object that gets "seq" as its first member. `retain`: the broker keeps it for later
+    // subscribers.
+    void Publish(std::string topic, std::string payload, bool jsonObject = false,
+                 bool retain = false);
     // The retained status payloads change (the unit kind or port): published at once when
     // connected, else at the next connection.
     void SetStatusPayloads(std::string online, std::string offline);

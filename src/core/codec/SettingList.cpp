@@ -111,6 +111,16 @@ std::string SettingsJson(const SettingList& settings) {
     return json + '}';
 }
 
+std::string SettingsRecordJson(std::string_view time, std::string_view address,
+                               long long deviceNumber, std::string_view event,
+                               std::string_view changed, const SettingList& settings) {
+    std::string json = "{\"time\":" + JsonQuoted(time) + ",\"address\":" + JsonQuoted(address) +
+                       ",\"device_number\":" + std::to_string(deviceNumber) +
+                       ",\"event\":" + JsonQuoted(event);
+    if (!changed.empty()) json += ",\"changed\":" + JsonQuoted(changed);
+    return json + ",\"settings\":" + SettingsJson(settings) + '}';
+}
+
 std::string SettingsText(const SettingList& settings) {
     std::string text;
     for (const Setting& item : settings.Items())

@@ -37,6 +37,12 @@ private:
 
 // {"sample_rate":16,"set1":{"staff_length":1.5,...},...}
 [[nodiscard]] std::string SettingsJson(const SettingList& settings);
+// One line of the settings record: {"time":...,"address":...,"device_number":...,"event":
+// "read"|"write",["changed":NAME,]"settings":{...}}. `time` is ISO 8601 text.
+[[nodiscard]] std::string SettingsRecordJson(std::string_view time, std::string_view address,
+                                             long long deviceNumber, std::string_view event,
+                                             std::string_view changed,
+                                             const SettingList& settings);
 // One "name=value" line each (with "\n"), the form the companion's write takes.
 [[nodiscard]] std::string SettingsText(const SettingList& settings);
 // A value as JSON writes it, and as text (lists joined with commas, texts bare).
