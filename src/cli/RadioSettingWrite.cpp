@@ -202,6 +202,17 @@ QString RadioWriteObstacle(const RadioSettingWrite& write) {
         return "this unit keeps a calibration table: use calibration_point";
     if (!table && bare.startsWith("calibration_"))
         return "this unit calibrates with two points: use setN.auto_low and setN.auto_high";
+    // The one-sample format carries 8 samples a second at most; the page holds the rate there.
+    constexpr int kOneSampleFormat = 4, kOneSampleRateLimit = 8;
+    if (bare == "sample_rate" && write.number > kOneSampleRateLimit &&
+        ui::GetInt(DataFormatRing) == kOneSampleFormat)
+        return QString("the one-sample format (data_format 4) takes %1 Hz at most")
+            .arg(kOneSampleRateLimit);
+    if (bare == "data_format" && write.number == kOneSampleFormat &&
+        ui::GetInt(SampleRateField) > kOneSampleRateLimit)
+        return QString("the one-sample format (data_format 4) takes %1 Hz at most: lower "
+                       "sample_rate first")
+            .arg(kOneSampleRateLimit);
     if (bare == "staff_type" && Program.UnitType != core::RavoZerarXB)
         return "a sonic unit's staff type is always 3";
     return {};
