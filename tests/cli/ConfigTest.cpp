@@ -2,7 +2,9 @@
 // the simulator and against a unit emulated here from the command tables alone.
 
 #include "CliFixture.h"
+#include "cli/LogCommand.h"
 #include "sim/Simulator.h"
+#include "support/Broker.h"
 #include "support/CNumbers.h"
 #include "support/Pty.h"
 
@@ -11,11 +13,13 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLocale>
+#include <QTimer>
 
 #include <atomic>
 #include <clocale>
 #include <mutex>
 #include <regex>
+#include <set>
 #include <thread>
 
 namespace undarix::testing {
@@ -417,6 +421,68 @@ TEST_F(ConfigTest, AUnitEmulatedFromTheCommandTablesGetsEveryCommandAsTheTablesS
         else
             EXPECT_EQ(after, c.sentAfter);
     }
+}
+
+// The log reads each unit once, when first heard: its settings go beside the data file, in
+// whole lines, and retained to the broker; --no-config-read leaves the units alone.
+TEST_F(ConfigTest, TheLogKeepsEachUnitsSettingsBesideTheDataFileAndRetainedOnTheBroker) {
+    Broker broker;
+    ASSERT_EQ(broker.Start(), "");
+    sim::SimOptions options;
+    options.units = 2;
+    options.rate = 32;
+    sim::Simulator simulator(options);
+    ASSERT_TRUE(simulator.Start()) << simulator.Error();
+    const auto logFor = [&](int ms, const QStringList& more) {
+        QTimer::singleShot(ms, [] { cli::RequestLogStop(); });
+        return RunInProcess(QStringList{"log", "--port", QString::fromStdString(simulator.SlavePath()),
+                                        "--kind", "ravo-zerar-xb"} +
+                            more);
+    };
+    const CliRun log = logFor(7000, {"--csv", Path("site.csv"), "--mqtt",
+                                     QString("127.0.0.1:%1").arg(broker.Port()), "--mqtt-root", "t"});
+    ASSERT_EQ(log.status, 0) << log.err;
+
+    std::map<QString, int> devices; // address -> device number
+    for (int k = 0; k < 2; ++k) {
+        const auto config = simulator.Inspect([k](sim::SimState& s) { return s.radio.units[k].config; });
+        devices[QString("%1").arg(config.address, 16, 16, QChar('0')).toUpper()] = config.deviceNumber;
+    }
+    const QByteArray record = ReadFile(Path("site000-config.jsonl"));
+    ASSERT_TRUE(record.endsWith('\n')) << record.toStdString() << log.err;
+    const QList<QByteArray> lines = record.trimmed().split('\n');
+    ASSERT_EQ(lines.size(), 2) << record.toStdString();
+    std::set<QString> recorded;
+    for (const QByteArray& line : lines) {
+        const QJsonObject json = QJsonDocument::fromJson(line).object();
+        ASSERT_FALSE(json.isEmpty()) << line.toStdString();
+        EXPECT_EQ(json["event"].toString(), "read");
+        const QString address = json["address"].toString();
+        recorded.insert(address);
+        ASSERT_TRUE(devices.count(address)) << line.toStdString();
+        EXPECT_EQ(json["device_number"].toInt(), devices[address]);
+        EXPECT_EQ(json["time"].toString().size(), 19);
+        const QJsonObject settings = json["settings"].toObject();
+        EXPECT_EQ(settings["sample_rate"].toInt(), 32);
+        EXPECT_EQ(settings["address"].toString(), address);
+    }
+    EXPECT_EQ(recorded.size(), 2u);
+
+    // A subscriber that comes afterwards still learns each unit's settings.
+    Subscriber late(broker.Port(), "t/+/config", "late");
+    ASSERT_TRUE(late.WaitSubscribed());
+    ASSERT_TRUE(WaitUntil([&] { return late.Messages().size() >= 2; }, 5000));
+    for (const ReceivedMessage& message : late.Messages()) {
+        EXPECT_TRUE(message.retained) << message.topic;
+        const QJsonObject json = QJsonDocument::fromJson(QByteArray::fromStdString(message.payload)).object();
+        EXPECT_EQ(message.topic, "t/" + std::to_string(json["device_number"].toInt()) + "/config");
+        EXPECT_TRUE(recorded.count(json["address"].toString())) << message.payload;
+    }
+
+    const CliRun quiet = logFor(3000, {"--csv", Path("quiet.csv"), "--no-config-read"});
+    ASSERT_EQ(quiet.status, 0) << quiet.err;
+    EXPECT_FALSE(QFileInfo::exists(Path("quiet000-config.jsonl")));
+    EXPECT_EQ(quiet.err.find("configuration read"), std::string::npos) << quiet.err;
 }
 
 } // namespace
