@@ -5,6 +5,7 @@
 #include "files/NetworkOutput.h"
 #include "radiocfg/SettingsEvents.h"
 #include "ui/Clock.h"
+#include "wiredcfg/SettingsEvents.h"
 
 namespace undarix::app {
 namespace {
@@ -40,6 +41,14 @@ void WireSettingsRecord() {
             Record(event.address, "read", {}, event.settings);
         else if (event.what == radiocfg::SettingsEvent::What::Write)
             Record(event.address, "write", event.changed, event.settings);
+    });
+    // A wired unit's configuration is confirmed by reading it back: after a write the line
+    // is the write's, with what the unit now holds.
+    wiredcfg::AddWiredSettingsListener([](const wiredcfg::WiredSettingsEvent& event) {
+        const core::codec::SettingValue* device = event.settings.Find("device_number");
+        const long long* number = device ? std::get_if<long long>(device) : nullptr;
+        Record(std::uint64_t(number ? *number : 0), event.afterWrite ? "write" : "read", {},
+               event.settings);
     });
 }
 

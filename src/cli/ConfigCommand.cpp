@@ -5,6 +5,8 @@
 #include "cli/RadioConfigSession.h"
 #include "cli/RadioSettingWrite.h"
 #include "cli/UnitPort.h"
+#include "cli/WiredConfigSession.h"
+#include "cli/WiredSettingWrite.h"
 #include "core/ProgramState.h"
 #include "core/UnitKind.h"
 #include "link/PortSelection.h"
@@ -38,7 +40,8 @@ Options:
   --kind KIND        )";
 
 const char* const kConfigHelpEnd = R"(
-  --device N         the radio unit with this device number (it must be heard first)
+  --device N         the radio unit with this device number (it must be heard first);
+                     wired units and the Vazavevezeze take neither --device nor --address
   --address HEX16    the radio unit with this 64-bit network address
   --timeout SECONDS  how long to wait for the unit at each step (default 30)
 
@@ -46,6 +49,13 @@ Numbers take a decimal point in every locale. A value a setting cannot take is r
 before anything is sent, with the range it can take.
 
 Radio units take:
+)";
+
+const char* const kConfigHelpWired = R"(
+Wired units (kinds 3 to 6) and the Vazavevezeze are read through the wired hand-shake with
+the unit stopped (Configure), and written as the window writes them (the whole block after
+"w", or the board's own command); the unit's configuration read back confirms each write.
+They take:
 )";
 
 const char* const kConfigHelpTail = R"(
@@ -65,6 +75,7 @@ struct ConfigRequest {
     int timeoutMs = 30000;
     int listMs = 5000;
     std::vector<RadioSettingWrite> writes;
+    std::vector<WiredSettingWrite> wiredWrites;
 };
 
 QString AddressText(std::uint64_t address) {
@@ -116,6 +127,25 @@ int RunRadio(const ConfigRequest& request, const Console& console) {
     return kExitOk;
 }
 
+int RunWired(const ConfigRequest& request, const Console& console) {
+    WiredConfigSession session(request.timeoutMs);
+    core::codec::SettingList settings;
+    if (const QString problem = session.Read(settings); !problem.isEmpty())
+        return BadInput(console, request.port, problem);
+    if (request.action == Action::Read) {
+        PrintSettings(settings, request.json, console);
+        return kExitOk;
+    }
+    for (const WiredSettingWrite& write : request.wiredWrites) {
+        QString confirmed;
+        if (const QString problem = session.Write(write, confirmed); !problem.isEmpty())
+            return BadInput(console, request.port,
+                            QString("%1 was not confirmed: %2").arg(write.name, problem));
+        console.OutLine(write.name + "=" + confirmed);
+    }
+    return kExitOk;
+}
+
 int RunConfig(const ConfigRequest& request, const Console& console) {
     HeadlessProgram program(console);
     program.EchoStatus(false);
@@ -125,6 +155,8 @@ int RunConfig(const ConfigRequest& request, const Console& console) {
         status = RunList(program, request, console);
     else if (core::IsRadioKind(request.kind))
         status = RunRadio(request, console);
+    else
+        status = RunWired(request, console);
     link::CloseUnitPort();
     return status;
 }
@@ -142,7 +174,8 @@ int Config(const QStringList& arguments, const Console& console) {
                        {"timeout", "seconds to wait", "SECONDS"},
                        {"seconds", "seconds to listen", "S"}});
     static const std::string help = std::string(kConfigHelpStart) + kKindOptionHelp +
-                                    kConfigHelpEnd + kRadioWriteNamesHelp + kConfigHelpTail;
+                                    kConfigHelpEnd + kRadioWriteNamesHelp + kConfigHelpWired +
+                                    kWiredWriteNamesHelp + kConfigHelpTail;
     if (auto status = ParseCommandLine(parser, arguments, command, help.c_str(), console))
         return *status;
     QStringList positional = parser.positionalArguments();
@@ -211,10 +244,17 @@ int Config(const QStringList& arguments, const Console& console) {
             return UsageError(console, command, "write wants at least one NAME=VALUE");
         for (const QString& text : positional) {
             QString problem;
-            const std::optional<RadioSettingWrite> write =
-                radio ? ParseRadioSetting(text, request.kind, problem) : std::nullopt;
-            if (!write) return UsageError(console, command, problem);
-            request.writes.push_back(*write);
+            if (radio) {
+                const std::optional<RadioSettingWrite> write =
+                    ParseRadioSetting(text, request.kind, problem);
+                if (!write) return UsageError(console, command, problem);
+                request.writes.push_back(*write);
+            } else {
+                const std::optional<WiredSettingWrite> write =
+                    ParseWiredSetting(text, request.kind, problem);
+                if (!write) return UsageError(console, command, problem);
+                request.wiredWrites.push_back(*write);
+            }
         }
     } else if (!positional.isEmpty()) {
         return UsageError(console, command,
