@@ -7,6 +7,7 @@
 #include "app/FactoryMode.h"
 #include "app/Menus.h"
 #include "app/NetworkOutputControl.h"
+#include "app/SettingsRecord.h"
 #include "chart/ChartControls.h"
 #include "chart/ChartState.h"
 #include "chart/TraceBinding.h"
@@ -82,6 +83,7 @@ void WireSubsystems() {
     hooks.DefaultAllConfig = radiocfg::DefaultAllConfig;
     hooks.SetUpConfigDisplay = radiocfg::SetUpConfigDisplay;
     wiredcfg::BindWiredConfig(); // after the page's rings have their items
+    WireSettingsRecord();
 }
 
 void WireWindowHelpers() {

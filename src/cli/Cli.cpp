@@ -2,6 +2,7 @@
 
 #include "cli/AnalyzeCommand.h"
 #include "cli/CommandLine.h"
+#include "cli/ConfigCommand.h"
 #include "cli/ConvertCommand.h"
 #include "cli/FrameCommand.h"
 #include "cli/LogCommand.h"
@@ -21,6 +22,7 @@ Commands:
   log --port PATH --kind KIND   log units without a window into data and capture files
   seastate INPUT...             wave statistics per interval with quality control
   frame tx|at|remote-at ...     print an API frame as the program sends it
+  config read|write|list ...    read and change a unit's configuration
 
 Run 'undarix-cli COMMAND --help' for a command's options.
 Options: -h, --help (this help), --version.
@@ -49,6 +51,7 @@ int RunCli(const QStringList& arguments, const Console& console) {
     if (command == "log") return Log(rest, console);
     if (command == "seastate" || command == "sea-state") return SeaState(rest, console);
     if (command == "frame") return Frame(rest, console);
+    if (command == "config") return Config(rest, console);
     console.ErrLine(QString("undarix-cli: unknown command '%1'").arg(command));
     console.ErrLine("Try 'undarix-cli --help'.");
     return kExitUsage;

@@ -5,8 +5,10 @@
 #include "analysis/codec/SeaStateFormat.h"
 #include "cli/CommandLine.h"
 #include "cli/HeadlessProgram.h"
+#include "cli/LogConfigRead.h"
 #include "cli/LogNetworkOutput.h"
 #include "cli/SeaStateOptions.h"
+#include "cli/UnitPort.h"
 #include "core/Hooks.h"
 #include "core/PanelRoles.h"
 #include "core/ProgramState.h"
@@ -75,6 +77,10 @@ Options:
   --give-up-after MINUTES
                      end with exit status 1 when the port has been away this long
                      (default: never; the log waits for the port for as long as it runs)
+  --no-config-read   do not read each radio unit's configuration when it is first heard
+                     (by default it is read once, one unit at a time, and kept in
+                     FILE000-config.jsonl beside the data file and sent retained to
+                     <root>/<device>/config with --mqtt)
 
 The sea state per interval, as the window's Sea State page gives it: each record goes to
 FILE000-seastate.csv beside the data file (rotated with it), to the network output when
@@ -104,32 +110,6 @@ could not be kept), 2 usage error.
 
 using core::Program;
 
-struct KindName {
-    std::string_view name;
-    int kind;
-};
-
-constexpr std::array<KindName, 8> kKinds{{{"ravo-zerar-xb", core::RavoZerarXB},
-                                          {"rezav-ivir-erazud-xb", core::RezavIvirErazudXB},
-                                          {"rezav-ivir-erazud-rv", core::RezavIvirErazudRV},
-                                          {"ravo-zerar-402e", core::WiredRavoZerar402E},
-                                          {"ravo-zerar-408", core::WiredRavoZerar408},
-                                          {"deve-zuravi-404e", core::DeveZuravi404E},
-                                          {"deve-zuravi-410", core::DeveZuravi410},
-                                          {"vazavevezeze", core::Vazavevezeze}}};
-
-std::optional<int> KindOf(const QString& text) {
-    bool number = false;
-    const int value = text.toInt(&number);
-    if (number)
-        return value >= 0 && value < core::kUnitKindCount ? std::optional(value) : std::nullopt;
-    const QByteArray name = text.trimmed().toLower().replace(' ', '-').toLatin1();
-    for (const KindName& kind : kKinds)
-        if (kind.name == std::string_view(name.constData(), std::size_t(name.size())))
-            return kind.kind;
-    return std::nullopt;
-}
-
 struct StaffLength {
     int staff = 0; // 1 to 8
     double meters = 0.0;
@@ -144,6 +124,7 @@ struct LogRequest {
     std::vector<StaffLength> staffLengths;
     std::optional<LogNetworkRequest> network;
     double giveUpMinutes = 0.0; // 0: never
+    bool configRead = true;
     analysis::codec::SeaStateSettings seaState;
 };
 
@@ -216,22 +197,6 @@ private:
     struct sigaction previousInt_ {};
     struct sigaction previousTerm_ {};
 };
-
-// The unit port opened as the port selector opens it.
-int OpenUnitPort(HeadlessProgram& program, const LogRequest& request, const Console& console) {
-    Program.UnitType = request.kind;
-    ui::SetInt(core::mainpanel::UnitTypeRing, request.kind);
-    link::AddExtraPortPath(request.port);
-    const int port = link::PortNumberForPath(request.port);
-    ui::SetInt(core::mainpanel::ComPortList, port);
-    // A failure is told once, below, with the port's name.
-    program.EchoStatus(false);
-    ui::Dispatch(core::mainpanel::ComPortList, ui::Event::Commit);
-    program.EchoStatus(true);
-    if (Program.OpenComPortNum == 0)
-        return BadInput(console, request.port, "cannot be opened: " + link::LastComError());
-    return kExitOk;
-}
 
 // The first data file of the series, as the start of logging opens it, at the first number
 // no existing file holds.
@@ -361,7 +326,7 @@ int RunLog(const LogRequest& request, const Console& console) {
     // The board's staff-length table, as the user fills it in before opening the port.
     for (const StaffLength& length : request.staffLengths)
         ui::SetTableCell(core::mainpanel::BoardStaffTable, length.staff, 1, length.meters);
-    if (const int status = OpenUnitPort(program, request, console)) {
+    if (const int status = OpenUnitPort(program, request.port, request.kind, console)) {
         AbandonFiles(captureExisted);
         return status;
     }
@@ -373,6 +338,8 @@ int RunLog(const LogRequest& request, const Console& console) {
                             .arg(captureExisted ? "continuing" : "writing", request.capture));
 
     CaptureCount capture;
+    std::optional<LogConfigRead> configRead;
+    if (request.configRead) configRead.emplace(console);
 
     QEventLoop loop;
     QSocketNotifier stopNotifier(stopPipe[0], QSocketNotifier::Read);
@@ -427,7 +394,8 @@ int Log(const QStringList& arguments, const Console& console) {
                        {"interval", "days per data file", "DAYS"},
                        {"capture", "capture file", "FILE"},
                        {"staff-length", "a board staff's length", "N=METERS"},
-                       {"give-up-after", "minutes the port may stay away", "MINUTES"}});
+                       {"give-up-after", "minutes the port may stay away", "MINUTES"},
+                       {"no-config-read", "no configuration reads"}});
     parser.addOptions(SeaStateOptions("seastate-interval"));
     parser.addOptions(NetworkOutputOptions());
     static const std::string help =
@@ -447,6 +415,7 @@ int Log(const QStringList& arguments, const Console& console) {
         return UsageError(console, command, QString("unknown kind '%1'").arg(parser.value("kind")));
     request.kind = *kind;
     request.csv = parser.value("csv");
+    request.configRead = !parser.isSet("no-config-read");
     request.capture = parser.value("capture");
     if (parser.isSet("interval")) {
         bool ok = false;

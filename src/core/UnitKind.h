@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string_view>
+
 namespace undarix::core {
 
 // The kinds of unit the user can select (`UnitType`). 0 to 2 reach the PC through the USB
@@ -40,5 +42,11 @@ inline constexpr int kUnitKindCount = 8;
 
 // The names the unit-kind selector shows.
 [[nodiscard]] const char* UnitKindName(int unitType);
+
+// The kinds' names on the command line and in the settings record ("ravo-zerar-xb"); empty
+// for a number that is no kind.
+[[nodiscard]] const char* UnitKindKey(int unitType);
+// The kind a name or number stands for ("ravo-zerar-xb", "Ravo Zerar XB" or "0"); -1 for none.
+[[nodiscard]] int UnitKindFromKey(std::string_view text);
 
 } // namespace undarix::core

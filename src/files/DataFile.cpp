@@ -3,6 +3,7 @@
 #include "core/FrameBuffers.h"
 #include "core/PanelRoles.h"
 #include "core/ProgramState.h"
+#include "files/ConfigRecordFile.h"
 #include "files/FileState.h"
 #include "files/FileSupport.h"
 #include "files/NetworkOutput.h"
@@ -61,6 +62,7 @@ void LoggingOff() {
                 .arg(data.SaveOutputDataHandle.ErrorText(), data.SaveOutputDataFileName));
     Program.OutputDataFileOpen = 0;
     ShowLogging(false);
+    FollowDataFile();
 }
 
 // The series has no number left: the data go on into the last file.
@@ -105,6 +107,7 @@ bool BeginSeriesFile(int number) {
     data.linesInFile = 0;
     data.remakeFailing = false;
     if (!data.health.failing) ui::SetTextColor(mainpanel::LoggingIndicator, kLoggingColor);
+    FollowDataFile(); // the settings record rotates with the data file
     return true;
 }
 
@@ -171,6 +174,7 @@ void SaveOutputDataToFile() {
     data.linesInFile = 0;
     data.remakeFailing = false;
     ShowLogging(true);
+    FollowDataFile();
     ui::ShowStatus(QString("Saving output data to %1").arg(numbered));
 }
 

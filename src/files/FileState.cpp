@@ -1,5 +1,6 @@
 #include "files/FileState.h"
 
+#include "files/ConfigRecordFile.h"
 #include "files/LineReader.h"
 #include "files/NetworkOutput.h"
 
@@ -11,6 +12,7 @@ namespace undarix::files {
 FileState Files;
 
 void ResetFiles() {
+    ResetConfigRecordFile();
     SetWriteCall({});
     DataFileState& data = Files.data;
     data.SaveOutputDataHandle.Close();

@@ -257,4 +257,12 @@ void PublishSeaState(int device, std::string_view json) {
                              true);
 }
 
+void PublishUnitSettings(int device, std::string_view json) {
+    NetworkOutputState& state = State();
+    if (!state.publisher) return;
+    RenewStatusIfChanged();
+    state.publisher->Publish(codec::DeviceTopic(state.root, device, "config"), json,
+                             {.jsonObject = true, .retain = true});
+}
+
 } // namespace undarix::files

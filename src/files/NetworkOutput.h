@@ -55,4 +55,8 @@ void PublishDataLine(int slot, const char* line, std::size_t length);
 // A closed sea-state record of unit `device`, a JSON object, to <root>/<device>/seastate.
 void PublishSeaState(int device, std::string_view json);
 
+// A unit's settings (a JSON object) to <root>/<device>/config, retained: a subscriber that
+// comes later still learns them.
+void PublishUnitSettings(int device, std::string_view json);
+
 } // namespace undarix::files

@@ -65,6 +65,7 @@ struct HeldMessage {
     std::string topic;
     std::string payload;
     bool jsonObject = false;
+    bool retain = false;
 };
 
 const char* CauseText(LossCause cause) {
@@ -157,7 +158,7 @@ public:
     }
     void Run();
 
-    void Store(std::string_view topic, std::string_view payload, bool jsonObject) {
+    void Store(std::string_view topic, std::string_view payload, Options options) {
         bool wake = false;
         {
             std::lock_guard lock(mutex_);
@@ -166,12 +167,14 @@ public:
                 if (held_.size() >= kHeldLimit) {
                     AddUnstored(1, status_.error);
                 } else {
-                    held_.push_back({std::string(topic), std::string(payload), jsonObject});
+                    held_.push_back({std::string(topic), std::string(payload), options.jsonObject,
+                                     options.retain});
                 }
                 return;
             }
             wake = queue_.Unsent() == 0;
-            const MessageQueue::NewMessage message{topic, payload, false, jsonObject};
+            const MessageQueue::NewMessage message{topic, payload, options.retain,
+                                                  options.jsonObject};
             (void)queue_.Append(std::span(&message, 1));
             TellLossesLocked();
         }
@@ -326,7 +329,7 @@ void MqttPublisher::Worker::StoreHeldLocked() {
     std::vector<MessageQueue::NewMessage> messages;
     messages.reserve(held_.size());
     for (const HeldMessage& message : held_)
-        messages.push_back({message.topic, message.payload, false, message.jsonObject});
+        messages.push_back({message.topic, message.payload, message.retain, message.jsonObject});
     (void)queue_.Append(messages);
     held_.clear();
     TellLossesLocked();
@@ -823,7 +826,7 @@ bool MqttPublisher::Running() const {
 }
 
 void MqttPublisher::Publish(std::string_view topic, std::string_view payload, Options options) {
-    if (worker_) worker_->Store(topic, payload, options.jsonObject);
+    if (worker_) worker_->Store(topic, payload, options);
 }
 
 void MqttPublisher::SetStatusPayloads(std::string online, std::string offline) {

@@ -113,6 +113,7 @@ public:
     // How a message is stored and sent.
     struct Options {
         bool jsonObject = false; // the payload is a JSON object that gets "seq" first
+        bool retain = false;     // the broker keeps it for later subscribers
     };
     // Stores the message in the queue; never waits for the network.
     void Publish(std::string_view topic, std::string_view payload, Options options);

@@ -7,6 +7,7 @@
 #include "live/DeviceTable.h"
 #include "radiocfg/ClockComparison.h"
 #include "radiocfg/ConfigDisplay.h"
+#include "radiocfg/SettingsEvents.h"
 #include "radiocfg/UnitCommandSender.h"
 #include "radiocfg/VoltageGauge.h"
 #include "radiocfg/codec/UnitCalendar.h"
@@ -50,15 +51,20 @@ void Undim(std::initializer_list<ui::Role> roles) {
         ui::SetDimmed(role, false);
 }
 
+// Whether the last echo compared was the control's value, for the settings events.
+bool echoMatched = true;
+
 // A write is confirmed when the unit echoes the value the control holds.
 bool Confirm(ui::Role role, int echoed) {
     const bool match = ui::GetInt(role) == echoed;
     if (match) ui::SetDimmed(role, false);
+    echoMatched = match;
     return match;
 }
 bool ConfirmReal(ui::Role role, double echoed, int decimals) {
     const bool match = codec::EchoMatches(echoed, ui::GetReal(role), decimals);
     if (match) ui::SetDimmed(role, false);
+    echoMatched = match;
     return match;
 }
 
@@ -303,6 +309,7 @@ void RxConfigData(int slot) {
     const string_view reply(core::RxChars, strnlen(core::RxChars, core::kRxCharsSize));
     const codec::ReplyHead head = codec::ParseReplyHead(reply);
     Outcome outcome = Outcome::Ignored;
+    echoMatched = true;
     switch (head.family) {
     case codec::kReadFamily: outcome = ReadReply(head.key, reply); break;
     case codec::kSet1ReadFamily:
@@ -315,6 +322,16 @@ void RxConfigData(int slot) {
     default: break;
     }
     if (outcome == Outcome::Done) Program.TxWait = 0;
+    if (outcome == Outcome::Ignored) return;
+    const bool write = head.family == codec::kWriteFamily ||
+                       head.family == codec::kSet1WriteFamily ||
+                       head.family == codec::kSet2WriteFamily;
+    if (codec::IsSessionAcknowledge(reply))
+        NoteSessionOpened();
+    else if (!write)
+        NoteReadReply(reply);
+    else if (outcome == Outcome::Done)
+        NoteWriteAcknowledge(reply, echoMatched);
 }
 
 } // namespace undarix::radiocfg

@@ -9,6 +9,7 @@
 #include "ui/Delay.h"
 #include "ui/StatusMessage.h"
 #include "wiredcfg/BlockWrite.h"
+#include "wiredcfg/SettingsEvents.h"
 
 #include <string>
 
@@ -79,6 +80,7 @@ void SendBoardSetting(ui::Role role, char command, double settle, ValueText valu
     const std::string text = valueText() + "\n\r";
     link::ComWrt(port, text.data(), int(text.size()));
     ui::Delay(0.6);
+    NoteWiredWriteSent();
     Program.ConfigStatus = 0;
 }
 
@@ -208,6 +210,7 @@ void WSSyncTimeTag(ui::Event event) {
     const std::string text = std::string(tag >= 1 && tag <= 3 ? units[tag] : units[0]) + "\n\r";
     link::ComWrt(port, text.data(), int(text.size()));
     ui::Delay(0.6);
+    NoteWiredWriteSent();
     Program.ConfigStatus = 0;
 }
 

@@ -6,6 +6,7 @@
 #include "link/SerialPort.h"
 #include "ui/Delay.h"
 #include "wiredcfg/PcClock.h"
+#include "wiredcfg/SettingsEvents.h"
 #include "wiredcfg/WiredConfigState.h"
 
 namespace undarix::wiredcfg {
@@ -57,6 +58,7 @@ void TxWSAllConfig() {
         WriteDeveZuravi(port, unitType);
     else
         return;
+    NoteWiredWriteSent();
     Program.WSWLConnectStatus = 0;
 }
 

@@ -9,6 +9,7 @@
 #include "ui/Popups.h"
 #include "ui/StatusMessage.h"
 #include "wiredcfg/PcClock.h"
+#include "wiredcfg/SettingsEvents.h"
 #include "wiredcfg/WiredConfigState.h"
 
 #include <initializer_list>
@@ -151,13 +152,13 @@ void ShowStaffAndStatus(int unitType) {
     ShowPageConnected();
 }
 
-void ShowRavoZerar(int unitType, const char* raw) {
+bool ShowRavoZerar(int unitType, const char* raw) {
     // The receive path takes only good blocks; this guards a block that changed since.
     if (!block::BlockChecksumMatches(raw)) {
         ui::SetText(ConnectionText, "Damaged block");
         ui::ShowStatus("The unit's configuration block failed its checksum: not shown. "
                        "Switch to Run and back to Configure to read it again.");
-        return;
+        return false;
     }
     ShowIdentification(unitType);
     ReportCalibrationNotTaken(raw);
@@ -169,6 +170,7 @@ void ShowRavoZerar(int unitType, const char* raw) {
     ShowInt(TtlRunModeSwitch, Bit(flags, 7));
     ShowInt(AnalogOutputSwitch, Bit(flags, 5));
     ShowStaffAndStatus(unitType);
+    return true;
 }
 
 void ShowDeveZuravi(int unitType, const char* raw) {
@@ -228,12 +230,16 @@ void ShowClockDifference() {
 void SetWSWLConfigDisplay() {
     const int unitType = Program.UnitType;
     const char* raw = link::WiredRx.WSWLRaw;
-    if (block::IsRavoZerarBlockKind(unitType))
-        ShowRavoZerar(unitType, raw);
-    else if (block::IsDeveZuraviBlockKind(unitType))
+    if (block::IsRavoZerarBlockKind(unitType)) {
+        if (!ShowRavoZerar(unitType, raw)) return;
+    } else if (block::IsDeveZuraviBlockKind(unitType)) {
         ShowDeveZuravi(unitType, raw);
-    else if (core::IsBoard(unitType))
+    } else if (core::IsBoard(unitType)) {
         ShowBoard();
+    } else {
+        return;
+    }
+    NoteWiredConfigShown();
 }
 
 } // namespace undarix::wiredcfg

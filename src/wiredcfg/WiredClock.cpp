@@ -9,6 +9,7 @@
 #include "wiredcfg/BlockWrite.h"
 #include "wiredcfg/ConfigCycle.h"
 #include "wiredcfg/PcClock.h"
+#include "wiredcfg/SettingsEvents.h"
 
 #include <QDateTime>
 
@@ -41,6 +42,7 @@ void SendBoardClock(const QDateTime& when, bool pauseBeforeStop) {
     ui::Delay(0.2);
     link::ComWrt(port, text.constData(), int(text.size()));
     ui::Delay(0.4);
+    NoteWiredWriteSent();
     Program.ConfigStatus = 0; // the board is read again
 }
 

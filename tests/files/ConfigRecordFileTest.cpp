@@ -1,0 +1,46 @@
+// The settings record beside the data file: whole lines, and each file of the series begun
+// with every unit's latest settings.
+
+#include "FileFixture.h"
+#include "files/ConfigRecordFile.h"
+
+namespace undarix::testing {
+namespace {
+
+using namespace core;
+
+class ConfigRecordFileTest : public FileFixture {};
+
+TEST_F(ConfigRecordFileTest, EachDataFileOfTheSeriesStartsWithEveryUnitsLatestSettings) {
+    const std::uint64_t a = 0x0013A20000000001, b = 0x0013A20000000002;
+    // Read before any data file: kept, and the first file starts with it.
+    files::RecordUnitSettings(a, R"({"unit":"a","n":0})");
+    SetNow(QDateTime(QDate(2026, 12, 7), QTime(0, 0, 1)));
+    StartLogging("site.csv");
+    EXPECT_EQ(ReadAll(Path("site000-config.jsonl")), "{\"unit\":\"a\",\"n\":0}\n");
+
+    files::RecordUnitSettings(b, R"({"unit":"b","n":1})");
+    files::RecordUnitSettings(a, R"({"unit":"a","n":2})");
+    EXPECT_EQ(ReadAll(Path("site000-config.jsonl")),
+              "{\"unit\":\"a\",\"n\":0}\n{\"unit\":\"b\",\"n\":1}\n{\"unit\":\"a\",\"n\":2}\n");
+
+    // The data file rotates: its record with it, beginning with each unit's latest line.
+    SetNow(QDateTime(QDate(2026, 12, 8), QTime(0, 0, 1)));
+    ui::TickTimer(timer::FileInterval);
+    ASSERT_EQ(QFileInfo(files::Files.data.SaveOutputDataFileName).fileName(), "site001.csv");
+    EXPECT_EQ(ReadAll(Path("site001-config.jsonl")),
+              "{\"unit\":\"a\",\"n\":2}\n{\"unit\":\"b\",\"n\":1}\n");
+    files::RecordUnitSettings(b, R"({"unit":"b","n":3})");
+    EXPECT_EQ(ReadAll(Path("site001-config.jsonl")),
+              "{\"unit\":\"a\",\"n\":2}\n{\"unit\":\"b\",\"n\":1}\n{\"unit\":\"b\",\"n\":3}\n");
+
+    // No data file, no record.
+    ui::Dispatch(menu::StopSavingOutputData, ui::Event::Commit);
+    EXPECT_EQ(files::ConfigRecordFileName(), "");
+    files::RecordUnitSettings(a, R"({"unit":"a","n":4})");
+    EXPECT_EQ(ReadAll(Path("site001-config.jsonl")).count('\n'), 3);
+    EXPECT_FALSE(QFileInfo::exists(Path("site002-config.jsonl")));
+}
+
+} // namespace
+} // namespace undarix::testing
