@@ -47,7 +47,7 @@ void FeedSeaState(int slot) {
     if (!fed.fed) return;
     HeardClock& clock = SeaState.clocks[fed.address];
     clock.stamp = fed.stamp;
-    clock.heardAtMs = ui::Now().toMSecsSinceEpoch();
+    clock.heardAtMs = ui::NowMs();
     clock.packetSeconds = fed.seconds;
 }
 
