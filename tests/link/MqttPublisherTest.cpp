@@ -186,6 +186,34 @@ TEST(MqttPublisher, PastTheBoundTheOldestAreDroppedAndTheRestSentAfterARestart) 
     }
 }
 
+// A queue folder that cannot be used (here locked by another program) is tried again every
+// 10 s; meanwhile the messages wait in memory, and nothing needs a restart.
+TEST(MqttPublisher, AQueueFolderInUseIsTriedAgainAndTheMessagesWaitMeanwhile) {
+    QTemporaryDir dir;
+    Broker broker({"", "", false, false});
+    ASSERT_EQ(broker.Start(), "");
+    Subscriber subscriber(broker.Port(), "t/1/line");
+    ASSERT_TRUE(subscriber.WaitSubscribed());
+    const MqttSettings settings = SettingsFor(broker.Port(), dir);
+    auto other = std::make_unique<MessageQueue>();
+    ASSERT_EQ(other->Open(settings.queueFolder), "");
+    MqttPublisher publisher;
+    publisher.Start(settings);
+    for (int i = 1; i <= 5; ++i)
+        publisher.Publish("t/1/line", "line " + std::to_string(i) + "\r\n");
+    MqttStatus status = publisher.Status();
+    EXPECT_EQ(status.state, MqttState::Failed);
+    EXPECT_EQ(status.queued, 5u);
+    ASSERT_TRUE(WaitUntil([&] { return publisher.Status().retryInSeconds > 0; }));
+    const std::string text = DescribeStatus(publisher.Status());
+    EXPECT_NE(text.find("is in use by another program"), std::string::npos) << text;
+    EXPECT_NE(text.find("; next try in "), std::string::npos) << text;
+    other.reset();
+    ASSERT_TRUE(WaitUntil([&] { return subscriber.Count("/line") == 5; }, 15000))
+        << DescribeStatus(publisher.Status());
+    EXPECT_EQ(publisher.Status().state, MqttState::Connected);
+}
+
 // Two outages: after a connection the back-off starts again from its first step.
 TEST(MqttPublisher, AfterAConnectionTheBackOffStartsAgainFromOneSecond) {
     QTemporaryDir dir;
