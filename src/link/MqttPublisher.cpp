@@ -23,6 +23,7 @@
 #include <thread>
 #include <unistd.h>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace undarix::link {
@@ -300,6 +301,7 @@ private:
     Clock::time_point lastSync_;
     Clock::time_point lastRound_;
     std::unordered_map<int, std::uint64_t> sequenceOfMid_;
+    std::unordered_set<std::uint64_t> refusedSequences_;
     std::string topic_; // the topic as a C string for the library
     std::string payload_;
     MqttStatus reported_;
@@ -595,8 +597,11 @@ void MqttPublisher::Worker::Acknowledged(int mid, int reason) {
                    "); sending again in " + Digits(std::uint64_t(delay)) + " s";
         return;
     }
-    if (reason >= 0x80) {
+    if (reason >= 0x80 && !refusedSequences_.insert(sequence).second) {
+        // Sent again after a pause and refused again: counted and told once.
+    } else if (reason >= 0x80) {
         // Sending it again would be refused again: it is counted and let go, and told.
+        if (refusedSequences_.size() > 10'000) refusedSequences_.clear();
         const std::string why = mosquitto_reason_string(reason);
         ++status_.refused;
         status_.refusedReason = why + ", reason code " + Digits(std::uint64_t(reason));
@@ -606,7 +611,7 @@ void MqttPublisher::Worker::Acknowledged(int mid, int reason) {
                                 status_.refusedReason});
     } else {
         ++status_.published;
-        busyRefusals_ = 0;
+        if (!holdSending_) busyRefusals_ = 0;
         if (!holdSending_ && problem_.rfind("the broker asked to wait", 0) == 0) problem_.clear();
     }
     queue_.Acknowledge(sequence);
