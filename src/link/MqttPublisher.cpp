@@ -198,9 +198,7 @@ public:
         std::lock_guard lock(mutex_);
         context_ = nullptr;
         onStatus_ = {};
-        queueClosed_ = true;
-        StoreHeldLocked();
-        queue_.Close();
+        CloseQueueForGoodLocked();
     }
     // True once Run has returned, within `limit`.
     bool WaitFinished(Clock::duration limit) {
@@ -236,6 +234,7 @@ private:
 
     void OpenQueueLocked();
     void StoreHeldLocked();
+    void CloseQueueForGoodLocked();
     void TellLossesLocked();
     void AddUnstored(std::uint64_t count, const std::string& reason);
     void SyncQueue();
@@ -334,11 +333,25 @@ void MqttPublisher::Worker::StoreHeldLocked() {
     TellLossesLocked();
 }
 
+// What waits in memory gets a last chance at the queue folder; the queue is then closed and
+// never opened again by this publisher.
+void MqttPublisher::Worker::CloseQueueForGoodLocked() {
+    if (queueClosed_) return;
+    queueClosed_ = true;
+    if (!held_.empty() && !queue_.IsOpen())
+        (void)queue_.Open(settings_.queueFolder, settings_.queueBound);
+    StoreHeldLocked();
+    queue_.Close();
+}
+
 void MqttPublisher::Worker::AddUnstored(std::uint64_t count, const std::string& reason) {
     status_.unstored += count;
     status_.unstoredReason = reason;
-    notices_.push_back({CauseText(LossCause::Disk), count, 0, 0, queue_.NextSequence() - 1,
-                        reason});
+    if (settings_.lossTopic.empty()) return;
+    if (!notices_.empty() && notices_.back().first == 0 && notices_.back().reason == reason)
+        notices_.back().count += count;
+    else
+        notices_.push_back({CauseText(LossCause::Disk), count, 0, 0, 0, reason});
 }
 
 // Every loss is counted under its cause, and a notice for it is stored for the consumers
@@ -790,9 +803,7 @@ void MqttPublisher::Worker::Finish() {
     SyncQueue();
     {
         std::lock_guard lock(mutex_);
-        queueClosed_ = true;
-        StoreHeldLocked();
-        queue_.Close();
+        CloseQueueForGoodLocked();
         status_.state = MqttState::Off;
         finished_ = true;
     }
