@@ -160,8 +160,11 @@ LogNetworkOutput::LogNetworkOutput(const std::optional<LogNetworkRequest>& given
     auto last = std::make_shared<std::string>();
     files::SetNetworkStatusSink([console, last](const link::MqttStatus& status) {
         // Changes of state or problem are told at once; counts wait for the status line.
-        const std::string key =
-            std::to_string(int(status.state)) + status.error + std::to_string(status.dropped);
+        // A new kind of loss is told at once too.
+        const std::string key = std::to_string(int(status.state)) + status.error +
+                                std::to_string(status.dropped) + char('0' + (status.damaged > 0)) +
+                                char('0' + (status.tooLarge > 0)) + char('0' + (status.unstored > 0)) +
+                                char('0' + (status.refused > 0));
         if (key == *last) return;
         *last = key;
         console.ErrLine("undarix-cli log: network output: " +
