@@ -11,6 +11,9 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <string>
 #include <thread>
 
@@ -212,6 +215,39 @@ TEST(MqttPublisher, AQueueFolderInUseIsTriedAgainAndTheMessagesWaitMeanwhile) {
     ASSERT_TRUE(WaitUntil([&] { return subscriber.Count("/line") == 5; }, 15000))
         << DescribeStatus(publisher.Status());
     EXPECT_EQ(publisher.Status().state, MqttState::Connected);
+}
+
+// New settings while the old network thread hangs (here opening a CA file that is a pipe no
+// one writes, as a name lookup that never answers): the new publisher takes the queue over,
+// with what the old one stored.
+TEST(MqttPublisher, ANewStartWhileTheOldNetworkThreadHangsTakesTheQueueOver) {
+    QTemporaryDir dir;
+    Broker broker({"", "", false, false});
+    ASSERT_EQ(broker.Start(), "");
+    Subscriber subscriber(broker.Port(), "t/1/line");
+    ASSERT_TRUE(subscriber.WaitSubscribed());
+    const std::string pipe = dir.filePath("ca-pipe").toStdString();
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    MqttSettings hanging = SettingsFor(broker.Port(), dir);
+    hanging.tls = true;
+    hanging.caFile = pipe;
+    {
+        MqttPublisher old;
+        old.Start(hanging);
+        for (int i = 1; i <= 3; ++i)
+            old.Publish("t/1/line", "before " + std::to_string(i));
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    }
+    MqttPublisher publisher;
+    publisher.Start(SettingsFor(broker.Port(), dir));
+    publisher.Publish("t/1/line", "after");
+    const bool delivered = WaitUntil([&] { return subscriber.Count("/line") == 4; }, 10000);
+    const std::string status = DescribeStatus(publisher.Status());
+    // The old thread goes on, and ends.
+    const int writer = ::open(pipe.c_str(), O_WRONLY | O_NONBLOCK);
+    if (writer >= 0) ::close(writer);
+    ASSERT_TRUE(delivered) << status;
+    EXPECT_EQ(subscriber.Messages().back().payload, "after");
 }
 
 // Two outages: after a connection the back-off starts again from its first step.
