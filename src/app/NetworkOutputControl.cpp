@@ -40,7 +40,7 @@ QString ShortStatus(const link::MqttStatus& status) {
         return status.queued > 500 ? QString("MQTT: sending %1 queued").arg(status.queued)
                                    : QString("MQTT: connected");
     case link::MqttState::Waiting: return QString("MQTT: queueing %1").arg(status.queued);
-    case link::MqttState::Failed: return "MQTT: stopped";
+    case link::MqttState::Failed: return "MQTT: no queue";
     }
     return {};
 }
@@ -106,9 +106,7 @@ QString CheckNetworkOutputSettings(const files::NetworkOutputSettings& settings)
                "signed it.";
     if (settings.tls && settings.certFile.isEmpty() != settings.keyFile.isEmpty())
         return "A client certificate needs its key, and a key its certificate.";
-    if (settings.topicRoot.contains('+') || settings.topicRoot.contains('#'))
-        return "The topic root cannot hold the wildcards + and #.";
-    return {};
+    return files::TopicRootProblem(settings.topicRoot);
 }
 
 bool ApplyNetworkOutputSettings(files::NetworkOutputSettings settings) {

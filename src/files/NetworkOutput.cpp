@@ -167,6 +167,14 @@ QString DefaultTopicRoot() {
            QString::fromStdString(codec::TopicLevel(QSysInfo::machineHostName().toStdString()));
 }
 
+QString TopicRootProblem(const QString& root) {
+    if (root.contains('+') || root.contains('#'))
+        return "The topic root cannot hold the wildcards + and #.";
+    if (root.startsWith('$'))
+        return "The topic root cannot begin with $: the broker keeps those topics for itself.";
+    return {};
+}
+
 QString WindowQueuePath(const QString& folder) {
     return QDir(folder).filePath("undarix.mqtt-queue");
 }

@@ -33,6 +33,9 @@ struct NetworkOutputSettings {
 
 // "undarix/<host name>".
 [[nodiscard]] QString DefaultTopicRoot();
+// Why `root` cannot be a topic root (wildcards, a leading "$" the broker keeps for itself),
+// or empty.
+[[nodiscard]] QString TopicRootProblem(const QString& root);
 // The queue of the window's network output in `folder`.
 [[nodiscard]] QString WindowQueuePath(const QString& folder);
 

@@ -493,6 +493,13 @@ bool MessageQueue::WriteSequenceMark(std::uint64_t mark) {
 bool MessageQueue::Reserve(std::uint64_t upTo) {
     if (upTo <= reserved_) return true;
     if (WriteSequenceMark(upTo + kSequenceBlock)) return true;
+    // The file may be gone with its disk (a lost mount, remounted since): by its name again.
+    const int fd = ::open((folder_ / "sequence").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (fd >= 0) {
+        ::close(sequenceFd_);
+        sequenceFd_ = fd;
+        if (WriteSequenceMark(upTo + kSequenceBlock)) return true;
+    }
     writeError_ = ErrnoText("cannot write the queue " + folder_.string());
     return false;
 }
@@ -773,7 +780,17 @@ void MessageQueue::SaveHead() {
         PutLittle(saved + 12, nextSequence_);
         const std::uint32_t crc = codec::Crc32(std::string_view(saved, kHeadFileSize - 4));
         PutLittle(saved + kHeadFileSize - 4, crc, 4);
-        if (::pwrite(headFd_, saved, sizeof saved, 0) != ssize_t(sizeof saved)) return;
+        if (::pwrite(headFd_, saved, sizeof saved, 0) != ssize_t(sizeof saved)) {
+            // As the sequence file: by its name again, and locked, for the next time.
+            const int fd = ::open((folder_ / "head").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+            if (fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0) {
+                ::close(headFd_);
+                headFd_ = fd;
+            } else if (fd >= 0) {
+                ::close(fd);
+            }
+            return;
+        }
         savedHeadSequence_ = headSequence;
         headWritten_ = true;
     }

@@ -23,6 +23,7 @@
 #include <thread>
 #include <unistd.h>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace undarix::link {
@@ -200,9 +201,7 @@ public:
         std::lock_guard lock(mutex_);
         context_ = nullptr;
         onStatus_ = {};
-        queueClosed_ = true;
-        StoreHeldLocked();
-        queue_.Close();
+        CloseQueueForGoodLocked();
     }
     // True once Run has returned, within `limit`.
     bool WaitFinished(Clock::duration limit) {
@@ -238,6 +237,7 @@ private:
 
     void OpenQueueLocked();
     void StoreHeldLocked();
+    void CloseQueueForGoodLocked();
     void TellLossesLocked();
     void AddUnstored(std::uint64_t count, const std::string& reason);
     void SyncQueue();
@@ -303,6 +303,7 @@ private:
     Clock::time_point lastSync_;
     Clock::time_point lastRound_;
     std::unordered_map<int, std::uint64_t> sequenceOfMid_;
+    std::unordered_set<std::uint64_t> refusedSequences_;
     std::string topic_; // the topic as a C string for the library
     std::string payload_;
     MqttStatus reported_;
@@ -335,11 +336,25 @@ void MqttPublisher::Worker::StoreHeldLocked() {
     TellLossesLocked();
 }
 
+// What waits in memory gets a last chance at the queue folder; the queue is then closed and
+// never opened again by this publisher.
+void MqttPublisher::Worker::CloseQueueForGoodLocked() {
+    if (queueClosed_) return;
+    queueClosed_ = true;
+    if (!held_.empty() && !queue_.IsOpen())
+        (void)queue_.Open(settings_.queueFolder, settings_.queueBound);
+    StoreHeldLocked();
+    queue_.Close();
+}
+
 void MqttPublisher::Worker::AddUnstored(std::uint64_t count, const std::string& reason) {
     status_.unstored += count;
     status_.unstoredReason = reason;
-    notices_.push_back({CauseText(LossCause::Disk), count, 0, 0, queue_.NextSequence() - 1,
-                        reason});
+    if (settings_.lossTopic.empty()) return;
+    if (!notices_.empty() && notices_.back().first == 0 && notices_.back().reason == reason)
+        notices_.back().count += count;
+    else
+        notices_.push_back({CauseText(LossCause::Disk), count, 0, 0, 0, reason});
 }
 
 // Every loss is counted under its cause, and a notice for it is stored for the consumers
@@ -598,8 +613,11 @@ void MqttPublisher::Worker::Acknowledged(int mid, int reason) {
                    "); sending again in " + Digits(std::uint64_t(delay)) + " s";
         return;
     }
-    if (reason >= 0x80) {
+    if (reason >= 0x80 && !refusedSequences_.insert(sequence).second) {
+        // Sent again after a pause and refused again: counted and told once.
+    } else if (reason >= 0x80) {
         // Sending it again would be refused again: it is counted and let go, and told.
+        if (refusedSequences_.size() > 10'000) refusedSequences_.clear();
         const std::string why = mosquitto_reason_string(reason);
         ++status_.refused;
         status_.refusedReason = why + ", reason code " + Digits(std::uint64_t(reason));
@@ -609,7 +627,7 @@ void MqttPublisher::Worker::Acknowledged(int mid, int reason) {
                                 status_.refusedReason});
     } else {
         ++status_.published;
-        busyRefusals_ = 0;
+        if (!holdSending_) busyRefusals_ = 0;
         if (!holdSending_ && problem_.rfind("the broker asked to wait", 0) == 0) problem_.clear();
     }
     queue_.Acknowledge(sequence);
@@ -788,9 +806,7 @@ void MqttPublisher::Worker::Finish() {
     SyncQueue();
     {
         std::lock_guard lock(mutex_);
-        queueClosed_ = true;
-        StoreHeldLocked();
-        queue_.Close();
+        CloseQueueForGoodLocked();
         status_.state = MqttState::Off;
         finished_ = true;
     }

@@ -127,9 +127,19 @@ TEST_F(LogNetworkTest, TheLinesPublishedAreTheDataFileLinesByteForByteAndTheSamp
     ASSERT_TRUE(subscriber.WaitSubscribed());
     sim::Simulator simulator = Units();
     ASSERT_TRUE(simulator.Start()) << simulator.Error();
-    LogProcess log(simulator, QStringList{"--csv", Path("site.csv")} + Mqtt(broker));
+    // A queue of its own, bounded, and a password file others may read: the log warns.
+    WriteFile(Path("password"), "s3cret\n");
+    QFile(Path("password")).setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther);
+    LogProcess log(simulator,
+                   QStringList{"--csv", Path("site.csv"), "--mqtt-queue", Path("own-queue"),
+                               "--mqtt-queue-bound", "64M", "--mqtt-user", "station",
+                               "--mqtt-password-file", Path("password")} +
+                       Mqtt(broker));
     log.Run(4000);
     ASSERT_EQ(log.Stop(), 0) << log.Err().toStdString();
+    EXPECT_TRUE(log.Err().contains("is readable by other users")) << log.Err().toStdString();
+    EXPECT_TRUE(log.Err().contains(("queue " + Path("own-queue")).toUtf8())) << log.Err().toStdString();
+    EXPECT_TRUE(QFileInfo::exists(Path("own-queue/head")));
 
     const QByteArray logged = ReadFile(Path("site000.csv"));
     ASSERT_GE(logged.count('\n'), 64) << log.Err().toStdString();
@@ -301,6 +311,13 @@ TEST_F(LogNetworkTest, TheNetworkOptionsAreChecked) {
         {{"--mqtt", ":1883"}, "--mqtt wants HOST or HOST:PORT"},
         {{"--mqtt-root", "x"}, "--mqtt-root goes with --mqtt"},
         {{"--mqtt-tls-ca", "ca.crt"}, "--mqtt-tls-ca goes with --mqtt"},
+        {{"--mqtt-queue", "q"}, "--mqtt-queue goes with --mqtt"},
+        {{"--mqtt", "h", "--mqtt-root", "site/+/x"}, "cannot hold the wildcards + and #"},
+        {{"--mqtt", "h", "--mqtt-root", "site/#"}, "cannot hold the wildcards + and #"},
+        {{"--mqtt", "h", "--mqtt-root", "$SYS/site"}, "cannot begin with $"},
+        {{"--mqtt", "h", "--mqtt-password-file", "pw"}, "--mqtt-password-file goes with --mqtt-user"},
+        {{"--mqtt", "h", "--mqtt-queue-bound", "lots"}, "--mqtt-queue-bound wants a size"},
+        {{"--mqtt", "h", "--mqtt-queue-bound", "1K"}, "--mqtt-queue-bound wants a size"},
     };
     for (const Case& c : cases) {
         const CliRun run =
@@ -309,7 +326,8 @@ TEST_F(LogNetworkTest, TheNetworkOptionsAreChecked) {
         EXPECT_NE(run.err.find(c.told), std::string::npos) << run.err;
     }
     const CliRun run = RunInProcess({"log", "--port", "mem:units", "--kind", "0", "--mqtt",
-                                     "localhost", "--mqtt-password-file", Path("missing")});
+                                     "localhost", "--mqtt-user", "u", "--mqtt-password-file",
+                                     Path("missing")});
     EXPECT_EQ(run.status, 1) << run.err;
     EXPECT_NE(run.err.find("missing: cannot be read"), std::string::npos) << run.err;
 }

@@ -11,6 +11,9 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <string>
 #include <thread>
 
@@ -184,6 +187,67 @@ TEST(MqttPublisher, PastTheBoundTheOldestAreDroppedAndTheRestSentAfterARestart) 
         EXPECT_EQ(*received[i].sequence, first + i);
         EXPECT_EQ(received[i].payload, "line " + std::to_string(first + i - base + 1) + "\r\n");
     }
+}
+
+// A queue folder that cannot be used (here locked by another program) is tried again every
+// 10 s; meanwhile the messages wait in memory, and nothing needs a restart.
+TEST(MqttPublisher, AQueueFolderInUseIsTriedAgainAndTheMessagesWaitMeanwhile) {
+    QTemporaryDir dir;
+    Broker broker({"", "", false, false});
+    ASSERT_EQ(broker.Start(), "");
+    Subscriber subscriber(broker.Port(), "t/1/line");
+    ASSERT_TRUE(subscriber.WaitSubscribed());
+    const MqttSettings settings = SettingsFor(broker.Port(), dir);
+    auto other = std::make_unique<MessageQueue>();
+    ASSERT_EQ(other->Open(settings.queueFolder), "");
+    MqttPublisher publisher;
+    publisher.Start(settings);
+    for (int i = 1; i <= 5; ++i)
+        publisher.Publish("t/1/line", "line " + std::to_string(i) + "\r\n");
+    MqttStatus status = publisher.Status();
+    EXPECT_EQ(status.state, MqttState::Failed);
+    EXPECT_EQ(status.queued, 5u);
+    ASSERT_TRUE(WaitUntil([&] { return publisher.Status().retryInSeconds > 0; }));
+    const std::string text = DescribeStatus(publisher.Status());
+    EXPECT_NE(text.find("is in use by another program"), std::string::npos) << text;
+    EXPECT_NE(text.find("; next try in "), std::string::npos) << text;
+    other.reset();
+    ASSERT_TRUE(WaitUntil([&] { return subscriber.Count("/line") == 5; }, 15000))
+        << DescribeStatus(publisher.Status());
+    EXPECT_EQ(publisher.Status().state, MqttState::Connected);
+}
+
+// New settings while the old network thread hangs (here opening a CA file that is a pipe no
+// one writes, as a name lookup that never answers): the new publisher takes the queue over,
+// with what the old one stored.
+TEST(MqttPublisher, ANewStartWhileTheOldNetworkThreadHangsTakesTheQueueOver) {
+    QTemporaryDir dir;
+    Broker broker({"", "", false, false});
+    ASSERT_EQ(broker.Start(), "");
+    Subscriber subscriber(broker.Port(), "t/1/line");
+    ASSERT_TRUE(subscriber.WaitSubscribed());
+    const std::string pipe = dir.filePath("ca-pipe").toStdString();
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    MqttSettings hanging = SettingsFor(broker.Port(), dir);
+    hanging.tls = true;
+    hanging.caFile = pipe;
+    {
+        MqttPublisher old;
+        old.Start(hanging);
+        for (int i = 1; i <= 3; ++i)
+            old.Publish("t/1/line", "before " + std::to_string(i));
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    }
+    MqttPublisher publisher;
+    publisher.Start(SettingsFor(broker.Port(), dir));
+    publisher.Publish("t/1/line", "after");
+    const bool delivered = WaitUntil([&] { return subscriber.Count("/line") == 4; }, 10000);
+    const std::string status = DescribeStatus(publisher.Status());
+    // The old thread goes on, and ends.
+    const int writer = ::open(pipe.c_str(), O_WRONLY | O_NONBLOCK);
+    if (writer >= 0) ::close(writer);
+    ASSERT_TRUE(delivered) << status;
+    EXPECT_EQ(subscriber.Messages().back().payload, "after");
 }
 
 // Two outages: after a connection the back-off starts again from its first step.
