@@ -10,6 +10,18 @@ namespace {
 
 constexpr std::size_t kNumberWidth = kFieldWidth - 1;
 
+// The value in ten-thousandths, rounded to the nearest, ties to even (as printf rounds), when
+// its field's seven characters hold it whole ("0X.XXXX", "XX.XXXX", "-X.XXXX"); -1 otherwise.
+// Adding and taking away 1.5 * 2^52 rounds a double below 2^51 to an integer in the current
+// (the default) rounding mode, without a call into the library.
+long Scaled(double d) {
+    if (!(std::fabs(d) < 100.0)) return -1; // NaN too
+    constexpr double kRound = 6755399441055744.0;
+    const double product = d * 1e4;
+    const long scaled = std::labs(long((product + kRound) - kRound));
+    return scaled < (std::signbit(d) ? 100000 : 1000000) ? scaled : -1;
+}
+
 // The number as "%07.4f" prints it (C locale, whatever the user's locale says about the
 // decimal separator) into `out`; returns its length, which may exceed seven.
 std::size_t PrintValue(float value, char* out) {
@@ -116,6 +128,24 @@ std::size_t BlockLineLength(char kind) {
 }
 
 void FormatValueField(float value, char* out) {
+    out[0] = ',';
+    if (const long scaled = Scaled(value); scaled >= 0) {
+        const int whole = int(scaled / 10000);
+        const int fraction = int(scaled % 10000);
+        if (std::signbit(value)) {
+            out[1] = '-';
+            out[2] = char('0' + whole);
+        } else {
+            out[1] = char('0' + whole / 10);
+            out[2] = char('0' + whole % 10);
+        }
+        out[3] = '.';
+        out[4] = char('0' + fraction / 1000);
+        out[5] = char('0' + fraction / 100 % 10);
+        out[6] = char('0' + fraction / 10 % 10);
+        out[7] = char('0' + fraction % 10);
+        return;
+    }
     char number[48];
     const std::size_t n = PrintValue(value, number);
     out[0] = ',';
@@ -204,14 +234,9 @@ float LoggedValue(float value) {
     // Where the number fits its seven characters whole ("0X.XXXX", "XX.XXXX", "-X.XXXX"), the
     // field reads back as its ten-thousandths, rounded as printing rounds them: that number is
     // had without printing and reading, as it is for every sample the sea state is fed.
-    const double d = value;
-    if (std::isfinite(d) && std::fabs(d) < 1e9) {
-        const bool negative = std::signbit(d);
-        const long long scaled = std::llabs((long long)std::nearbyint(d * 1e4));
-        if (scaled < (negative ? 100000 : 1000000)) {
-            const double back = double(scaled) / 1e4;
-            return float(negative ? -back : back);
-        }
+    if (const long scaled = Scaled(value); scaled >= 0) {
+        const double back = double(scaled) / 1e4;
+        return float(std::signbit(value) ? -back : back);
     }
     char field[kFieldWidth];
     FormatValueField(value, field);
