@@ -31,7 +31,7 @@ bool SameValue(const QVariant& a, const QVariant& b) {
 void SetValue(Role role, const QVariant& value) {
     ControlEntry& entry = Entry(role);
     if (!entry.object) {
-        entry.value = value;
+        if (!SameValue(entry.value, value)) entry.value = value;
         return;
     }
     // A table row redrawn for every packet mostly shows what it showed: those cells keep their

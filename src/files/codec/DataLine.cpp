@@ -1,6 +1,7 @@
 #include "files/codec/DataLine.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -9,6 +10,14 @@ namespace undarix::files::codec {
 namespace {
 
 constexpr std::size_t kNumberWidth = kFieldWidth - 1;
+
+// "00" to "99".
+constexpr auto kDigitPairs = [] {
+    std::array<std::array<char, 2>, 100> pairs{};
+    for (int i = 0; i < 100; ++i)
+        pairs[std::size_t(i)] = {char('0' + i / 10), char('0' + i % 10)};
+    return pairs;
+}();
 
 // The value in ten-thousandths, rounded to the nearest, ties to even (as printf rounds), when
 // its field's seven characters hold it whole ("0X.XXXX", "XX.XXXX", "-X.XXXX"); -1 otherwise.
@@ -109,6 +118,26 @@ const char* SkipBlanks(const char* p, const char* end) {
     return p;
 }
 
+// A value whose field holds it whole, printed straight into the field (a comma and seven
+// characters); false for any other value, which the general formatter prints.
+inline bool PrintWholeField(float value, char* out) {
+    const long scaled = Scaled(value);
+    if (scaled < 0) return false;
+    const int whole = int(scaled / 10000);
+    const int fraction = int(scaled % 10000);
+    out[0] = ',';
+    if (std::signbit(value)) {
+        out[1] = '-';
+        out[2] = char('0' + whole);
+    } else {
+        std::memcpy(out + 1, kDigitPairs[std::size_t(whole)].data(), 2);
+    }
+    out[3] = '.';
+    std::memcpy(out + 4, kDigitPairs[std::size_t(fraction / 100)].data(), 2);
+    std::memcpy(out + 6, kDigitPairs[std::size_t(fraction % 100)].data(), 2);
+    return true;
+}
+
 } // namespace
 
 int BlockValueCount(char kind) {
@@ -128,24 +157,7 @@ std::size_t BlockLineLength(char kind) {
 }
 
 void FormatValueField(float value, char* out) {
-    out[0] = ',';
-    if (const long scaled = Scaled(value); scaled >= 0) {
-        const int whole = int(scaled / 10000);
-        const int fraction = int(scaled % 10000);
-        if (std::signbit(value)) {
-            out[1] = '-';
-            out[2] = char('0' + whole);
-        } else {
-            out[1] = char('0' + whole / 10);
-            out[2] = char('0' + whole % 10);
-        }
-        out[3] = '.';
-        out[4] = char('0' + fraction / 1000);
-        out[5] = char('0' + fraction / 100 % 10);
-        out[6] = char('0' + fraction / 10 % 10);
-        out[7] = char('0' + fraction % 10);
-        return;
-    }
+    if (PrintWholeField(value, out)) return;
     char number[48];
     const std::size_t n = PrintValue(value, number);
     out[0] = ',';
@@ -158,7 +170,7 @@ std::size_t BuildDataLine(char kind, const char* text, std::size_t textLength, c
         CopyPrefix(text, textLength, kPrefixLength, out);
         char* field = out + kPrefixLength;
         for (int k = 0; k < count; ++k, field += kFieldWidth)
-            FormatValueField(values[k], field);
+            if (!PrintWholeField(values[k], field)) FormatValueField(values[k], field);
         return EndLine(out, BlockLineLength(kind));
     }
     if (kind != 'C' || textLength < 7) return 0;
