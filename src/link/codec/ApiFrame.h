@@ -6,7 +6,6 @@
 // after the start delimiter that is 0x7E, 0x7D, 0x11 or 0x13 goes out as 0x7D, byte ^ 0x20.
 // Length and checksum are computed on the unescaped bytes.
 
-#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
@@ -76,21 +75,7 @@ public:
     // Takes the frame data at the start of `bytes` that Feed would only store: none while the
     // frame's length is not known, nothing from an escape on, nothing past the frame's last data
     // byte. Returns how many bytes it took; the rest go to Feed.
-    std::size_t TakeData(const std::uint8_t* bytes, std::size_t count, std::uint8_t* frame) {
-        if (state_ != kReceiving || lengthStage_ != 3 || escapePending_ || byteCount_ >= length_)
-            return 0;
-        const std::size_t limit = std::min(count, std::size_t(length_ - byteCount_));
-        std::uint8_t* to = frame + byteCount_;
-        std::uint8_t sum = sum_;
-        std::size_t n = 0;
-        for (; n < limit && bytes[n] != kEscape; ++n) {
-            to[n] = bytes[n];
-            sum = std::uint8_t(sum + bytes[n]);
-        }
-        byteCount_ += int(n);
-        sum_ = sum;
-        return n;
-    }
+    std::size_t TakeData(const std::uint8_t* bytes, std::size_t count, std::uint8_t* frame);
 
     // Hunting for the next start delimiter, as after a served frame.
     void Serve() { state_ = kHunting; }
