@@ -21,10 +21,14 @@
 namespace undarix::ui {
 namespace {
 
-// The same type and the same value; a number that is not one is never the same.
+// The same type and the same value; a number that is not one is never the same, and -0 is not
+// 0 (it is shown with its sign).
 bool SameValue(const QVariant& a, const QVariant& b) {
     if (!a.isValid() || a.typeId() != b.typeId()) return false;
-    if (a.typeId() == QMetaType::Double) return a.toDouble() == b.toDouble();
+    if (a.typeId() == QMetaType::Double) {
+        const double x = a.toDouble(), y = b.toDouble();
+        return x == y && std::signbit(x) == std::signbit(y);
+    }
     return a == b;
 }
 
