@@ -6,6 +6,7 @@
 #include "link/codec/ApiFrame.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
@@ -81,12 +82,13 @@ std::string FourSecondsOfEightIUnits(int second) {
 
 enum class Units { FourMixed, EightI };
 
-QString CaptureFile(const QTemporaryDir& dir, std::size_t size, Units units = Units::FourMixed) {
+QString CaptureFile(const QDir& dir, std::size_t size, Units units = Units::FourMixed) {
     const QString path = dir.filePath(QString("capture-%1%2.api")
                                           .arg(size / kMegabyte)
                                           .arg(units == Units::EightI ? "-8I" : ""));
     if (QFile::exists(path)) return path;
-    QFile file(path);
+    // Made whole under another name first: a kept folder never holds a cut capture.
+    QFile file(path + ".part");
     file.open(QIODevice::WriteOnly);
     std::size_t written = 0;
     for (int second = 0; written < size; ++second) {
@@ -95,6 +97,8 @@ QString CaptureFile(const QTemporaryDir& dir, std::size_t size, Units units = Un
         file.write(wire.data(), qint64(wire.size()));
         written += wire.size();
     }
+    file.close();
+    QFile::rename(path + ".part", path);
     return path;
 }
 
@@ -110,9 +114,12 @@ cli::Console Silent() {
     return cli::Console{[](std::string_view) {}, [](std::string_view) {}};
 }
 
-QTemporaryDir& Dir() {
-    static QTemporaryDir dir;
-    return dir;
+// A temporary folder, or UNDARIX_BENCH_DATA where scripts/bench keeps the captures for the
+// frame parser it measures convert against.
+QDir Dir() {
+    static QTemporaryDir temporary;
+    const QString kept = qEnvironmentVariable("UNDARIX_BENCH_DATA");
+    return QDir(kept.isEmpty() ? temporary.path() : kept);
 }
 
 void BM_ConvertCapture(benchmark::State& state) {

@@ -29,6 +29,23 @@ void ReceiveByte(std::uint8_t byte) {
         BoardReceiveByte(byte);
 }
 
+// The plain data bytes of a radio frame under way, all at once: what RadioReceiveByte would do
+// with each of them one by one, where nothing but the assembler sees them (no capture file,
+// no served frame to hunt past).
+int RadioTakeFrameData(const std::uint8_t* bytes, int count) {
+    if (!core::IsRadioKind(Program.UnitType) || Program.APIFrameDataFileOpen ||
+        Program.DataSource == core::kSourceFile)
+        return 0;
+    Assembler& assembler = RadioRx.assembler;
+    if (UartXbee.receiveState == Assembler::kHunting && assembler.State() != Assembler::kHunting)
+        return 0;
+    const std::size_t taken = assembler.TakeData(bytes, std::size_t(count), RxFrame);
+    if (taken == 0) return 0;
+    UartXbee.receiveState = std::uint8_t(assembler.State());
+    UartXbee.byteCount = std::uint8_t(assembler.ByteCount());
+    return int(taken);
+}
+
 } // namespace
 
 void ComCallback(int port, int eventMask) {
@@ -40,6 +57,8 @@ void ComCallback(int port, int eventMask) {
     for (int taken = ComRdBytes(port, block, kReadBlock); taken > 0;
          taken = ComRdBytes(port, block, kReadBlock)) {
         for (int i = 0; i < taken; ++i) {
+            i += RadioTakeFrameData(block + i, taken - i);
+            if (i == taken) break;
             ReceiveByte(block[i]);
             // Closed from a pop-up: the bytes still held went with the port.
             if (ComClosings() != closings && ComSession(port) != session) return;

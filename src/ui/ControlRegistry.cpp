@@ -21,6 +21,9 @@
 #include <QToolTip>
 #include <QWidget>
 
+#include <array>
+#include <cstdint>
+
 namespace undarix::ui {
 namespace {
 
@@ -37,6 +40,23 @@ struct Registry {
 Registry& TheRegistry() {
     static Registry registry;
     return registry;
+}
+
+// The entries found last, by where their names were read from: code on the receive path
+// names a table row's cells from strings built once, so the same few addresses come back for
+// every packet. A hit is checked against the entry's own name, so a reused address never
+// finds another control's entry. The entries stay where they are until the registry is
+// cleared, which empties this too.
+struct RecentEntry {
+    const char* at = nullptr;
+    const std::string* name = nullptr;
+    ControlEntry* entry = nullptr;
+};
+std::array<RecentEntry, 128> recent;
+
+RecentEntry& RecentSlot(std::string_view role) {
+    const auto address = reinterpret_cast<std::uintptr_t>(role.data());
+    return recent[(address >> 3 ^ address >> 10) % recent.size()];
 }
 
 // Turns the widgets' own signals and events into the callbacks' events. One filter serves
@@ -135,11 +155,17 @@ QStringList RegisterTree(QObject* root) {
 }
 
 ControlEntry& Entry(Role role) {
+    RecentEntry& slot = RecentSlot(role);
+    if (slot.at == role.data() && *slot.name == role) return *slot.entry;
     auto& entries = TheRegistry().entries;
-    if (auto it = entries.find(role); it != entries.end()) return it->second;
-    if (TheRegistry().strict)
-        qWarning("undarix: unknown control \"%.*s\"", int(role.size()), role.data());
-    return entries.try_emplace(std::string(role)).first->second;
+    auto it = entries.find(role);
+    if (it == entries.end()) {
+        if (TheRegistry().strict)
+            qWarning("undarix: unknown control \"%.*s\"", int(role.size()), role.data());
+        it = entries.try_emplace(std::string(role)).first;
+    }
+    slot = {role.data(), &it->first, &it->second};
+    return it->second;
 }
 
 bool IsRegistered(Role role) {
@@ -153,6 +179,7 @@ void SetStrict(bool strict) {
 }
 
 void ClearRegistry() {
+    recent = {};
     TheRegistry().entries.clear();
     TheRegistry().strict = false;
 }

@@ -40,6 +40,10 @@ struct ControlEntry {
     std::uint32_t buttonMark = 0;
     std::uint32_t ledColor = 0x00CC00;
     QString label;
+    // What a text indicator (a QLabel) was last given, and the text it showed for it: the same
+    // value again, while the text is still that one, is not formatted anew.
+    QVariant shownValue;
+    QString shownText;
     double maximum = 0.0;
     std::vector<std::pair<QString, int>> items;       // list and ring items, headless
     std::map<std::pair<int, int>, double> cells;      // table cells (row, column), headless

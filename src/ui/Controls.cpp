@@ -22,10 +22,32 @@
 namespace undarix::ui {
 namespace {
 
+// The same type and the same value; a number that is not one is never the same, and -0 is not
+// 0 (it is shown with its sign).
+bool SameValue(const QVariant& a, const QVariant& b) {
+    if (!a.isValid() || a.typeId() != b.typeId()) return false;
+    if (a.typeId() == QMetaType::Double) {
+        const double x = a.toDouble(), y = b.toDouble();
+        return x == y && std::signbit(x) == std::signbit(y);
+    }
+    return a == b;
+}
+
 void SetValue(Role role, const QVariant& value) {
     ControlEntry& entry = Entry(role);
-    if (entry.object) WriteWidgetValue(entry.object, value);
-    else entry.value = value;
+    if (!entry.object) {
+        if (!SameValue(entry.value, value)) entry.value = value;
+        return;
+    }
+    // A table row redrawn for every packet mostly shows what it showed: those cells keep their
+    // text, and nothing is formatted for them.
+    auto* label = qobject_cast<QLabel*>(entry.object.data());
+    if (label && SameValue(entry.shownValue, value) && label->text() == entry.shownText) return;
+    WriteWidgetValue(entry.object, value);
+    if (label) {
+        entry.shownValue = value;
+        entry.shownText = label->text();
+    }
 }
 
 QVariant GetValue(Role role) {

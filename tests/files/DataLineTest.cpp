@@ -60,6 +60,12 @@ TEST(DataLineTest, ValueFieldsMatchTheCLibraryForAnyValue) {
             ASSERT_EQ(Field(value), "," + printed.substr(0, 7)) << value;
         }
     }
+    // Halves of the last decimal, exact in a float (k/32 m is k * 312.5 ten-thousandths):
+    // rounded to the even digit, as the C library rounds them.
+    for (int k = -3400; k <= 3400; ++k) {
+        const float value = float(k) / 32.0f;
+        ASSERT_EQ(Field(value), "," + CPrintf("%07.4f", double(value)).substr(0, 7)) << value;
+    }
 }
 
 TEST(DataLineTest, BlockLinesHaveTheirFixedWidthLayout) {

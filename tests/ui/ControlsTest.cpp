@@ -23,6 +23,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <cmath>
+
 namespace undarix::testing {
 namespace {
 
@@ -112,6 +114,36 @@ TEST_F(ControlsTest, ValuesGoInAndOutOfEachKindOfControl) {
     ui::SetTableCell("points", 3, 1, 0.25);
     EXPECT_DOUBLE_EQ(ui::GetTableCell("points", 3, 1), 0.25);
     EXPECT_DOUBLE_EQ(ui::GetTableCell("points", 4, 1), 0.0); // empty cell
+}
+
+// An indicator given the value it shows is left alone, but never shows a stale text: not
+// after its text was set another way, not for -0 after 0, not for what is not a number. It
+// shows what its format makes of the value, as a label written afresh would.
+TEST_F(ControlsTest, AnIndicatorAlwaysShowsTheLastValueGiven) {
+    const struct {
+        double value;
+        const char* label; // its text set another way before the value, or nullptr
+    } steps[] = {
+        {1.5, nullptr},  {1.5, nullptr},  {1.5, "caption"}, {0.0, nullptr},  {-0.0, nullptr},
+        {0.0, nullptr},  {std::nan(""), nullptr}, {std::nan(""), "x"}, {-1.25, nullptr},
+        {-1.25, nullptr}, {12.5, nullptr}, {-1.25, "-1.2500"}, {-1.25, nullptr},
+    };
+    label->setProperty("format", "%07.4f");
+    for (const auto& step : steps) {
+        if (step.label) ui::SetLabel("value", step.label);
+        ui::SetReal("value", step.value);
+        EXPECT_EQ(label->text(), QString::asprintf("%07.4f", step.value)) << step.value;
+    }
+    // Headless, the value kept is the last one given, sign of zero included.
+    ui::SetStrict(false);
+    ui::SetReal("nowhere", 0.0);
+    ui::SetReal("nowhere", -0.0);
+    EXPECT_TRUE(std::signbit(ui::GetReal("nowhere")));
+    // A control the user can change is always written.
+    ui::SetInt("rate", 3);
+    spin->setValue(5);
+    ui::SetInt("rate", 3);
+    EXPECT_EQ(spin->value(), 3);
 }
 
 TEST_F(ControlsTest, DefaultRestoresTheValueTheControlWasLoadedWith) {

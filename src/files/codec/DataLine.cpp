@@ -1,6 +1,7 @@
 #include "files/codec/DataLine.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -9,6 +10,26 @@ namespace undarix::files::codec {
 namespace {
 
 constexpr std::size_t kNumberWidth = kFieldWidth - 1;
+
+// "00" to "99".
+constexpr auto kDigitPairs = [] {
+    std::array<std::array<char, 2>, 100> pairs{};
+    for (int i = 0; i < 100; ++i)
+        pairs[std::size_t(i)] = {char('0' + i / 10), char('0' + i % 10)};
+    return pairs;
+}();
+
+// The value in ten-thousandths, rounded to the nearest, ties to even (as printf rounds), when
+// its field's seven characters hold it whole ("0X.XXXX", "XX.XXXX", "-X.XXXX"); -1 otherwise.
+// Adding and taking away 1.5 * 2^52 rounds a double below 2^51 to an integer in the current
+// (the default) rounding mode, without a call into the library.
+long Scaled(double d) {
+    if (!(std::fabs(d) < 100.0)) return -1; // NaN too
+    constexpr double kRound = 6755399441055744.0;
+    const double product = d * 1e4;
+    const long scaled = std::labs(long((product + kRound) - kRound));
+    return scaled < (std::signbit(d) ? 100000 : 1000000) ? scaled : -1;
+}
 
 // The number as "%07.4f" prints it (C locale, whatever the user's locale says about the
 // decimal separator) into `out`; returns its length, which may exceed seven.
@@ -97,6 +118,26 @@ const char* SkipBlanks(const char* p, const char* end) {
     return p;
 }
 
+// A value whose field holds it whole, printed straight into the field (a comma and seven
+// characters); false for any other value, which the general formatter prints.
+inline bool PrintWholeField(float value, char* out) {
+    const long scaled = Scaled(value);
+    if (scaled < 0) return false;
+    const int whole = int(scaled / 10000);
+    const int fraction = int(scaled % 10000);
+    out[0] = ',';
+    if (std::signbit(value)) {
+        out[1] = '-';
+        out[2] = char('0' + whole);
+    } else {
+        std::memcpy(out + 1, kDigitPairs[std::size_t(whole)].data(), 2);
+    }
+    out[3] = '.';
+    std::memcpy(out + 4, kDigitPairs[std::size_t(fraction / 100)].data(), 2);
+    std::memcpy(out + 6, kDigitPairs[std::size_t(fraction % 100)].data(), 2);
+    return true;
+}
+
 } // namespace
 
 int BlockValueCount(char kind) {
@@ -116,6 +157,7 @@ std::size_t BlockLineLength(char kind) {
 }
 
 void FormatValueField(float value, char* out) {
+    if (PrintWholeField(value, out)) return;
     char number[48];
     const std::size_t n = PrintValue(value, number);
     out[0] = ',';
@@ -128,7 +170,7 @@ std::size_t BuildDataLine(char kind, const char* text, std::size_t textLength, c
         CopyPrefix(text, textLength, kPrefixLength, out);
         char* field = out + kPrefixLength;
         for (int k = 0; k < count; ++k, field += kFieldWidth)
-            FormatValueField(values[k], field);
+            if (!PrintWholeField(values[k], field)) FormatValueField(values[k], field);
         return EndLine(out, BlockLineLength(kind));
     }
     if (kind != 'C' || textLength < 7) return 0;
@@ -204,14 +246,9 @@ float LoggedValue(float value) {
     // Where the number fits its seven characters whole ("0X.XXXX", "XX.XXXX", "-X.XXXX"), the
     // field reads back as its ten-thousandths, rounded as printing rounds them: that number is
     // had without printing and reading, as it is for every sample the sea state is fed.
-    const double d = value;
-    if (std::isfinite(d) && std::fabs(d) < 1e9) {
-        const bool negative = std::signbit(d);
-        const long long scaled = std::llabs((long long)std::nearbyint(d * 1e4));
-        if (scaled < (negative ? 100000 : 1000000)) {
-            const double back = double(scaled) / 1e4;
-            return float(negative ? -back : back);
-        }
+    if (const long scaled = Scaled(value); scaled >= 0) {
+        const double back = double(scaled) / 1e4;
+        return float(std::signbit(value) ? -back : back);
     }
     char field[kFieldWidth];
     FormatValueField(value, field);

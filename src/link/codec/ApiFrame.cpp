@@ -1,6 +1,7 @@
 #include "link/codec/ApiFrame.h"
 
 #include <algorithm>
+#include <cstring>
 
 namespace undarix::link::codec {
 namespace {
@@ -120,6 +121,22 @@ ApiFrameAssembler::Result ApiFrameAssembler::Feed(std::uint8_t byte, std::uint8_
         state_ = kComplete;
         return Result::Complete;
     }
+}
+
+std::size_t ApiFrameAssembler::TakeData(const std::uint8_t* bytes, std::size_t count,
+                                        std::uint8_t* frame) {
+    if (state_ != kReceiving || lengthStage_ != 3 || escapePending_ || byteCount_ >= length_)
+        return 0;
+    std::size_t n = std::min(count, std::size_t(length_ - byteCount_));
+    if (const void* escape = std::memchr(bytes, kEscape, n))
+        n = std::size_t(static_cast<const std::uint8_t*>(escape) - bytes);
+    std::memcpy(frame + byteCount_, bytes, n);
+    std::uint8_t sum = sum_;
+    for (std::size_t i = 0; i < n; ++i)
+        sum = std::uint8_t(sum + bytes[i]);
+    byteCount_ += int(n);
+    sum_ = sum;
+    return n;
 }
 
 } // namespace undarix::link::codec

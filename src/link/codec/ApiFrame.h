@@ -72,6 +72,11 @@ public:
     // the assembler stays in the complete state, taking no bytes, until Serve().
     Result Feed(std::uint8_t byte, std::uint8_t* frame);
 
+    // Takes the frame data at the start of `bytes` that Feed would only store: none while the
+    // frame's length is not known, nothing from an escape on, nothing past the frame's last data
+    // byte. Returns how many bytes it took; the rest go to Feed.
+    std::size_t TakeData(const std::uint8_t* bytes, std::size_t count, std::uint8_t* frame);
+
     // Hunting for the next start delimiter, as after a served frame.
     void Serve() { state_ = kHunting; }
     void Reset() { *this = ApiFrameAssembler{minimumLength_}; }
