@@ -79,6 +79,12 @@ TEST_F(ConfigTest, EveryRadioKindOfTheSimulatorIsWrittenAndReadBack) {
             simulator.Inspect([](sim::SimState& s) { return s.radio.units[0].config.address; });
         const QStringList port = {"--port", QString::fromStdString(simulator.SlavePath()),
                                   "--kind", QString::number(c.kind), "--timeout", "10"};
+        if (&c == &cases[0]) {
+            const CliRun list = RunInProcess(QStringList{"config", "list", "--seconds", "3"} + port);
+            ASSERT_EQ(list.status, 0) << list.err;
+            const QString hex = QString("%1").arg(address, 16, 16, QChar('0')).toUpper();
+            EXPECT_EQ(list.out, "device 1 address " + hex.toStdString() + " kind ravo-zerar-xb\n");
+        }
         const CliRun write =
             RunInProcess(QStringList{"config", "write"} + port + QStringList{"--device", "1"} + c.writes);
         ASSERT_EQ(write.status, 0) << write.err;
