@@ -60,14 +60,38 @@ std::string SecondOfFourUnits(int second) {
     return wire;
 }
 
-QString CaptureFile(const QTemporaryDir& dir, std::size_t size) {
-    const QString path = dir.filePath(QString("capture-%1.api").arg(size / kMegabyte));
+// Eight "I" units at 16 Hz: one block of 64 samples each every four seconds, as a long
+// field recording is made of.
+std::string FourSecondsOfEightIUnits(int second) {
+    std::string wire;
+    char header[48];
+    for (int unit = 0; unit < 8; ++unit) {
+        std::snprintf(header, sizeof header, "I%03d,S16,B0,2026-12-07T%02d:%02d:%02d,,", unit + 1,
+                      second / 3600 % 24, second / 60 % 60, second % 60);
+        std::string text = header;
+        for (int k = 0; k < 64; ++k) {
+            const int mm = 1500 + (k * 37 + second * 11 + unit * 101) % 900 - 450;
+            text += char(mm & 0xFF);
+            text += char(mm >> 8);
+        }
+        wire += Frame(0x0013A20040A1B200ull + std::uint64_t(unit), text);
+    }
+    return wire;
+}
+
+enum class Units { FourMixed, EightI };
+
+QString CaptureFile(const QTemporaryDir& dir, std::size_t size, Units units = Units::FourMixed) {
+    const QString path = dir.filePath(QString("capture-%1%2.api")
+                                          .arg(size / kMegabyte)
+                                          .arg(units == Units::EightI ? "-8I" : ""));
     if (QFile::exists(path)) return path;
     QFile file(path);
     file.open(QIODevice::WriteOnly);
     std::size_t written = 0;
     for (int second = 0; written < size; ++second) {
-        const std::string wire = SecondOfFourUnits(second);
+        const std::string wire = units == Units::EightI ? FourSecondsOfEightIUnits(second * 4)
+                                                        : SecondOfFourUnits(second);
         file.write(wire.data(), qint64(wire.size()));
         written += wire.size();
     }
@@ -104,6 +128,20 @@ void BM_ConvertCapture(benchmark::State& state) {
     state.counters["output_MB"] = double(QFileInfo(output).size()) / double(kMegabyte);
 }
 BENCHMARK(BM_ConvertCapture)->Arg(32)->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// A 59 MB capture of eight "I" units, the size a long recording reaches.
+void BM_ConvertEightIUnits(benchmark::State& state) {
+    const QString input = CaptureFile(Dir(), 59 * kMegabyte, Units::EightI);
+    const QString output = Dir().filePath("converted-8I.csv");
+    const qint64 bytes = QFileInfo(input).size();
+    const cli::Console console = Silent();
+    for (auto _ : state) {
+        if (cli::ConvertFile(input, output, console) != 0) state.SkipWithError("convert failed");
+    }
+    state.SetBytesProcessed(std::int64_t(state.iterations()) * bytes);
+    state.counters["output_MB"] = double(QFileInfo(output).size()) / double(kMegabyte);
+}
+BENCHMARK(BM_ConvertEightIUnits)->Unit(benchmark::kMillisecond)->MinTime(2.0);
 
 // Peak memory after converting 16 MB, then after converting 64 MB: the growth is what a
 // four times larger file costs.

@@ -42,12 +42,12 @@ void RecordClosed(const codec::SeaStateRecord& record) {
 SeaStateState& SeaState = state;
 
 void FeedSeaState(int slot) {
-    if (core::Program.DataSource != core::kSourceSerialPort) return;
+    if (core::Program.ServingPlayback) return; // a played file's intervals are not this site's
     const FedSamples fed = FeedSeaStateFromTable(slot, SeaState.accumulator);
     if (!fed.fed) return;
     HeardClock& clock = SeaState.clocks[fed.address];
     clock.stamp = fed.stamp;
-    clock.heardAtMs = ui::Now().toMSecsSinceEpoch();
+    clock.heardAtMs = ui::NowMs();
     clock.packetSeconds = fed.seconds;
 }
 

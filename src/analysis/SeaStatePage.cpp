@@ -6,6 +6,7 @@
 #include "analysis/codec/SeaStateFormat.h"
 #include "ui/Callbacks.h"
 #include "ui/Controls.h"
+#include "ui/NumberText.h"
 
 #include <QHeaderView>
 #include <QListWidget>
@@ -86,7 +87,8 @@ void AddRow(const codec::SeaStateRecord& record) {
     table->insertRow(0);
     int column = 0;
     for (const SeaStateColumn& c : kSeaStateColumns) {
-        auto* item = new QTableWidgetItem(QString::fromStdString(texts[c.field]));
+        auto* item =
+            new QTableWidgetItem(ui::LocalizeDecimals(QString::fromStdString(texts[c.field])));
         if (c.flagField) {
             const int flag = FlagOfText(texts[c.flagField]);
             item->setBackground(QColor::fromRgb(FlagColor(flag)));

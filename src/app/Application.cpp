@@ -18,6 +18,7 @@
 #include "ui/ControlRegistry.h"
 #include "ui/Controls.h"
 #include "ui/Delay.h"
+#include "ui/NumberText.h"
 #include "ui/StatusMessage.h"
 #include "ui/Timers.h"
 
@@ -164,6 +165,7 @@ int RunUndarix(int argc, char** argv) {
     if (AsksForHelpOrVersion(argc, argv)) return AnswerHelpOrVersion(argc, argv);
     QApplication application(argc, argv);
     KeepNumbersInCLocale();
+    ui::UseNumberLocale(); // before the first widget: spin boxes and graphs take it at birth
     NameTheApplication();
 
     QCommandLineParser parser;

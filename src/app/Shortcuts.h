@@ -10,8 +10,9 @@ class MainWindow;
 
 void BindShortcuts(MainWindow& window);
 
-// What Space does on the chart page: the focused button or list takes it as its own; with
-// anything else focused it presses Start Plotting (or Stop Plotting).
+// What Space does on the chart page: Start Plotting (or Stop Plotting), whatever has the focus,
+// a button or a list included; a text field keeps Space as a character. The window opens with
+// the focus on the chart, and showing the chart page moves it there.
 void SpaceOnChartPage();
 
 } // namespace undarix::app

@@ -11,10 +11,10 @@
 #include "core/PanelRoles.h"
 #include "core/ProgramState.h"
 #include "core/UnitKind.h"
-#include "link/ReceiveState.h"
 #include "live/DeviceTable.h"
 #include "ui/Callbacks.h"
 #include "ui/Controls.h"
+#include "ui/StatusMessage.h"
 #include "ui/Timers.h"
 
 namespace undarix::chart {
@@ -30,9 +30,20 @@ void ShowEditHint(bool shown, const char* whatEnterDoes = core::kEnterAppliesToC
 }
 
 // Both frame assemblers start again from an empty frame.
+// Playback's assembly only: the port's frame being received goes on whole.
 void SetAssemblersIdle() {
-    link::UartXbee.receiveState = 0;
     Program.FileRxStatus = 0;
+}
+
+// Whoever logs must know that turning to the file neither stops the logging nor mixes the
+// file into it.
+void SayWhatGoesOnBeingLogged() {
+    if (Program.DataSource != core::kSourceFile) return;
+    if (!Program.OutputDataFileOpen && !Program.APIFrameDataFileOpen &&
+        !Program.OpenComPortOutPutNum && !Program.NetworkOutputOn)
+        return;
+    ui::ShowStatus("Playing a file: the units on the port go on being logged, streamed and "
+                   "published; nothing played is written anywhere");
 }
 
 // A numeric whose text turns red while the user types and black again when the value is
@@ -54,7 +65,12 @@ bool TypingFeedback(ui::Role role, ui::Event event) {
 void TraceDeviceNumSelect(int trace, ui::Event event) {
     switch (event) {
     case ui::Event::Commit:
-        (void)SetUpTrace(trace - 1);
+        // A unit chosen here stays the trace's while it is away; a number not in the table
+        // is refused as before.
+        Chart.handChosen[trace - 1] = false;
+        Chart.handChosen[trace - 1] =
+            SetUpTrace(trace - 1) == 0 &&
+            ui::GetInt(ui::ArrayItemName(roles::TraceSelectArray, trace - 1)) != 0;
         ShowEditHint(false);
         ChartReset();
         break;
@@ -107,11 +123,16 @@ void PlotSourceSelect(ui::Event event) {
     const bool radioPortOpen = Program.OpenComPortNum != 0 && core::IsRadioKind(Program.UnitType);
     ui::SetTimerEnabled(core::timer::Config,
                         Program.DataSource == core::kSourceSerialPort && radioPortOpen);
-    live::ClearAllOutputLines();
+    // The port's units are kept out of sight while the file plays, and come back as they were.
+    if (Program.DataSource == core::kSourceFile)
+        live::SetLiveTableAside();
+    else
+        live::BringBackLiveTable();
     Program.PlottingRunning = 0;
     ui::SetInt(roles::RawStartStop, 0);
     ChartReset();
     SetAssemblersIdle();
+    SayWhatGoesOnBeingLogged();
 }
 
 void RawStartStop(ui::Event event) {

@@ -15,7 +15,7 @@ inline constexpr double kNoSample = -101.0;
 inline constexpr std::uint8_t kNotInTable = 8;
 
 struct Trace {
-    std::uint8_t deviceNumber = 0; // 0 = trace not used
+    int deviceNumber = 0; // 0 = trace not used
     std::uint8_t tableIndex = kNotInTable;
     std::uint8_t sampleRate = 0;   // the rate the trace was laid out for
     std::int32_t plotHandle = 0;   // the last segment drawn

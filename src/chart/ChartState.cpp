@@ -3,6 +3,7 @@
 #include "chart/ChartFifo.h"
 #include "chart/ChartGraph.h"
 #include "chart/GraphPlots.h"
+#include "chart/TracePlotting.h"
 
 #include <algorithm>
 
@@ -25,6 +26,7 @@ void ResetChartState() {
         std::fill(std::begin(trace.values), std::end(trace.values), 0.0);
     }
     ResetGraphPlots();
+    ForgetTraceNotes();
 }
 
 } // namespace undarix::chart

@@ -23,6 +23,10 @@ struct ChartStateRecord {
     CursorPosition cursor[kCursorCount] = {{4.0, 0.75}, {12.0, 0.25}};
     // A unit heard that no trace shows takes the lowest free trace.
     bool bindNewUnits = true;
+    // Traces whose unit the user chose (by its number, while it was in the table). They keep
+    // their unit while it is away (a file closed, another opened, the source switched) and show
+    // it again when it is heard; traces bound by the program are freed instead.
+    bool handChosen[8] = {};
 };
 
 extern ChartStateRecord Chart;

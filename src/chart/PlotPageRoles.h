@@ -17,6 +17,9 @@ inline constexpr ui::Role RightYAxis = "rightYAxis";
 // The graph and the text showing the time stamp the chart starts at.
 inline constexpr ui::Role Graph = "chartGraph";
 inline constexpr ui::Role StartTimeText = "startTimeText";
+// What became of the traces: those waiting for their unit, those last cleared. It stays until
+// it changes, where a status message would be replaced by the next one.
+inline constexpr ui::Role TraceNote = "traceNote";
 
 // The chart controls.
 inline constexpr ui::Role PlotSourceSelect = "PlotSourceSelect"; // 0 serial port, 1 file

@@ -22,7 +22,7 @@ const std::array<std::string, 8>& TraceNumerics() {
     return names;
 }
 
-bool Shown(std::uint8_t device) {
+bool Shown(int device) {
     return std::any_of(ChartFifo.begin(), ChartFifo.end(),
                        [device](const Trace& trace) { return trace.deviceNumber == device; });
 }
@@ -34,20 +34,35 @@ int LowestFreeTrace() {
     return -1;
 }
 
-} // namespace
+// The trace the user chose for this unit while it was away, or -1.
+int TraceWaitingFor(int device) {
+    for (int t = 0; t < kTraceCount; ++t)
+        if (WaitsForItsUnit(t) && ui::GetInt(TraceNumerics()[t]) == device) return t;
+    return -1;
+}
 
-void BindNewUnit(int slot) {
-    if (!Chart.bindNewUnits || slot < 0 || slot >= live::kTableSlots) return;
-    const std::uint8_t device = live::OutputLine[slot].deviceNumber;
-    // Device number 0 is what an unused trace holds; no unit goes by it on the chart.
-    if (device == 0 || Shown(device)) return;
-    const int t = LowestFreeTrace();
-    if (t < 0) return;
-    ui::SetInt(TraceNumerics()[t], device);
+void ShowOnTrace(int t, int device) {
     if (LayOutTrace(t) != 0) return;
     // What the trace held belongs to the unit it showed before.
     std::fill_n(ChartFifo[t].values, kTracePoints, kNoSample);
     ui::ShowStatus(QString("Trace %1 shows device %2").arg(t + 1).arg(device));
+    ShowTraceNote();
+}
+
+} // namespace
+
+void BindNewUnit(int slot) {
+    if (slot < 0 || slot >= live::kTableSlots) return;
+    const int device = live::OutputLine[slot].deviceNumber;
+    // Device number 0 is what an unused trace holds; no unit goes by it on the chart.
+    if (device == 0 || Shown(device)) return;
+    // The user's choice holds whether or not new units are bound.
+    if (const int t = TraceWaitingFor(device); t >= 0) return ShowOnTrace(t, device);
+    if (!Chart.bindNewUnits) return;
+    const int t = LowestFreeTrace();
+    if (t < 0) return;
+    ui::SetInt(TraceNumerics()[t], device);
+    ShowOnTrace(t, device);
 }
 
 void BindTracesToHeardUnits() {

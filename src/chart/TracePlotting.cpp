@@ -43,7 +43,7 @@ int Capacity(const Trace& trace) {
 }
 
 // Device number 0 marks an unused trace; units are numbered from 1, so 0 is never looked up.
-int TraceOfDevice(std::uint8_t deviceNumber) {
+int TraceOfDevice(int deviceNumber) {
     if (deviceNumber == 0) return -1;
     for (int t = 0; t < kTraceCount; ++t)
         if (ChartFifo[t].deviceNumber == deviceNumber) return t;
@@ -103,6 +103,7 @@ void StartIfNew(std::int64_t stamp) {
 struct ClearedTraceLines {
     bool collecting = false;
     QStringList lines;
+    QString note[kTraceCount]; // kept in the trace note until the trace shows a unit again
 };
 
 ClearedTraceLines& ClearedTraces() {
@@ -113,16 +114,21 @@ ClearedTraceLines& ClearedTraces() {
 void TellCleared(int t, int device) {
     const QString line =
         QString("Trace %1: device %2 is not in the table; trace cleared").arg(t + 1).arg(device);
-    if (ClearedTraces().collecting)
+    ClearedTraces().note[t] = line + '.';
+    if (ClearedTraces().collecting) {
         ClearedTraces().lines << line;
-    else
-        ui::ShowStatus(line);
+        return;
+    }
+    ui::ShowStatus(line);
+    ShowTraceNote();
 }
 
 void TellClearedTraces() {
     ClearedTraceLines& cleared = ClearedTraces();
     if (!cleared.lines.isEmpty()) ui::ShowStatus(cleared.lines.join(". "));
-    cleared = ClearedTraceLines{};
+    cleared.lines.clear();
+    cleared.collecting = false;
+    ShowTraceNote();
 }
 
 CalendarTime StampOf(const OutputLineRecord& record) {
@@ -170,7 +176,7 @@ int LayOutTrace(int t) {
     if (t < 0 || t >= kTraceCount) return 1;
     Trace& trace = ChartFifo[t];
     const int wanted = std::clamp(ui::GetInt(TraceNumerics()[t]), 0, 255);
-    trace.deviceNumber = std::uint8_t(wanted);
+    trace.deviceNumber = wanted;
     trace.tableIndex = kNotInTable;
     if (trace.deviceNumber != 0) {
         for (int slot = 0; slot < live::kTableSlots; ++slot) {
@@ -181,6 +187,8 @@ int LayOutTrace(int t) {
     }
     if (trace.tableIndex == kNotInTable) {
         trace.deviceNumber = 0;
+        if (wanted != 0 && Chart.handChosen[t]) return 1; // waits for its unit
+        Chart.handChosen[t] = false;
         ui::SetInt(TraceNumerics()[t], 0);
         if (wanted != 0) TellCleared(t, wanted);
         return 1;
@@ -291,6 +299,31 @@ void PlotContData(int slot) {
         DrawSegment(t, p - 1, 2);
     else
         DrawSegment(t, p, 1);
+}
+
+void ForgetTraceNotes() {
+    ClearedTraces() = ClearedTraceLines{};
+}
+
+bool WaitsForItsUnit(int t) {
+    return t >= 0 && t < kTraceCount && Chart.handChosen[t] && ChartFifo[t].deviceNumber == 0 &&
+           ui::GetInt(TraceNumerics()[t]) != 0;
+}
+
+void ShowTraceNote() {
+    QStringList lines;
+    for (int t = 0; t < kTraceCount; ++t) {
+        QString& cleared = ClearedTraces().note[t];
+        if (ui::GetInt(TraceNumerics()[t]) != 0) cleared.clear();
+        if (WaitsForItsUnit(t))
+            lines << QString("Trace %1 waits for device %2: it is not in the table yet.")
+                         .arg(t + 1)
+                         .arg(ui::GetInt(TraceNumerics()[t]));
+        else if (!cleared.isEmpty())
+            lines << cleared;
+    }
+    const QString note = lines.join('\n');
+    if (ui::GetText(roles::TraceNote) != note) ui::SetText(roles::TraceNote, note);
 }
 
 void StopPlotting() {

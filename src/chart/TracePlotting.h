@@ -13,12 +13,19 @@ void ChartReset();
 // Plotting off and the Start Plotting button with it (a full chart, the end of a played file).
 void StopPlotting();
 // Binds trace `trace` (0 to 7) to the unit its device-number numeric names and lays out its x
-// coordinates. Returns 0 when the unit is in the device table, 1 when not (the trace is then
-// unused and its numeric shows 0).
-// A trace cleared so is said in the status bar.
+// coordinates. Returns 0 when the unit is in the device table, 1 when not: the trace is then
+// unused, and its numeric shows 0 unless the user chose its unit (it waits for the unit). A
+// trace cleared so is said in the status bar and in the chart page's trace note.
 int SetUpTrace(int trace);
 // The same for one trace alone, leaving the points of the other traces as they are.
 int LayOutTrace(int trace);
+// A trace the user chose whose unit is away: it shows the unit again once heard.
+[[nodiscard]] bool WaitsForItsUnit(int trace);
+// Writes the trace note afresh: the traces waiting for their unit, and the traces cleared by
+// the last reset.
+void ShowTraceNote();
+// Forgets the traces cleared (the chart's state goes back to its start).
+void ForgetTraceNotes();
 // Plots the block of samples in WorkValue for the device-table record `slot`.
 void PlotData(int slot);
 // Plots the single sample in WorkValue for the device-table record `slot`.

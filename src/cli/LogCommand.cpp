@@ -100,8 +100,12 @@ that cannot be written whole are counted and left out, and the count is said whe
 works again. The files are locked while they are written: a second log on the same data
 file, capture file or device (under any name) is refused.
 
-Exit status: 0 after a clean stop, 1 bad input (the port or a file cannot be opened, or the
-port stayed away longer than --give-up-after), 2 usage error.
+A data or capture file removed while it is written (alone, with its folder, or its disk) is
+noticed within seconds: its lines no longer count as written, and the folder and a file of
+the series are made again.
+Exit status: 0 after a clean stop with every line and frame kept, 1 bad input (the port or a
+file cannot be opened, the port stayed away longer than --give-up-after, or a line or frame
+could not be kept), 2 usage error.
 )";
 
 using core::Program;
@@ -249,14 +253,18 @@ void AbandonFiles(bool captureExisted) {
     if (captureOpen && !captureExisted) QFile::remove(capture);
 }
 
-// The bytes the capture file has grown by.
+// The bytes the capture file has grown by (since it was made again, if it was removed).
 struct CaptureCount {
-    std::int64_t startSize = 0;
     [[nodiscard]] std::int64_t Captured() const {
         const files::RecordFile& file = files::Files.capture.SaveAPIFrameDataHandle;
-        return file.IsOpen() ? file.Size() - startSize : 0;
+        return file.IsOpen() ? file.Size() - files::Files.capture.startSize : 0;
     }
 };
+
+// Lines or frames that could not be kept (a full disk, a file removed under the log).
+[[nodiscard]] bool AnythingLost() {
+    return files::Files.data.health.lostTotal != 0 || files::Files.capture.health.lostTotal != 0;
+}
 
 int UnitsHeard() {
     int heard = 0;
@@ -329,7 +337,7 @@ int RunLog(const LogRequest& request, const Console& console) {
         console.ErrLine(QString("undarix-cli log: %1 the capture file %2")
                             .arg(captureExisted ? "continuing" : "writing", request.capture));
 
-    CaptureCount capture{files::Files.capture.SaveAPIFrameDataHandle.Size()};
+    CaptureCount capture;
     std::optional<LogConfigRead> configRead;
     if (request.configRead) configRead.emplace(console);
 
@@ -368,7 +376,7 @@ int RunLog(const LogRequest& request, const Console& console) {
                         .arg(files::Files.data.linesWritten)
                         .arg(LostText())
                         .arg(captured));
-    return exitStatus;
+    return AnythingLost() ? kExitBadInput : exitStatus;
 }
 
 } // namespace

@@ -56,6 +56,9 @@ struct ProgramState {
     long long FileLocation = 0;
     int FileRxStatus = 0;
     int FileReadBackwards = 0;
+    // 1 while a played line or frame is being served (files): it is shown and plotted, never
+    // logged, captured, streamed or published.
+    int ServingPlayback = 0;
 
     // Broadcast power and automatic time sync of radio units.
     int BroadcastTimeOut = 0;

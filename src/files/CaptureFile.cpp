@@ -9,7 +9,9 @@
 #include "ui/Popups.h"
 #include "ui/StatusMessage.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 
@@ -31,8 +33,10 @@ bool FollowFrames(CaptureFileState& capture, std::uint8_t byte) {
     const bool begins =
         capture.frames.State() == Assembler::kHunting && byte == link::codec::kStartDelimiter;
     if (begins) capture.frameStart = capture.SaveAPIFrameDataHandle.Size();
-    if (capture.frames.Feed(byte, capture.frameData) == Assembler::Result::Complete)
+    if (capture.frames.Feed(byte, capture.frameData) == Assembler::Result::Complete) {
         capture.frames.Serve();
+        if (!capture.skipToNextFrame) ++capture.framesInFile;
+    }
     return begins;
 }
 
@@ -123,6 +127,9 @@ bool StartCaptureFile(const QString& path, RecordFile::Mode mode) {
     if (mode == RecordFile::Mode::Append) TakeOffTornEnd(capture);
     StartFollowing(capture);
     capture.bytesWritten = 0;
+    capture.startSize = capture.SaveAPIFrameDataHandle.Size();
+    capture.framesInFile = 0;
+    capture.remakeFailing = false;
     Program.APIFrameDataFileOpen = 1;
     ShowCapturing(true);
     return true;
@@ -176,6 +183,50 @@ void CaptureStreamBroken() {
     CaptureFileState& capture = Files.capture;
     if (!Program.APIFrameDataFileOpen || !capture.SaveAPIFrameDataHandle.IsOpen()) return;
     TakeBackFrameInProgress(capture);
+}
+
+void CheckCaptureFileStillThere() {
+    CaptureFileState& capture = Files.capture;
+    if (!Program.APIFrameDataFileOpen) return;
+    RecordFile& file = capture.SaveAPIFrameDataHandle;
+    const QString& name = capture.SaveAPIFrameDataFileName;
+    if (file.IsOpen()) {
+        const RecordFile::Whereabouts where = file.Where();
+        if (where == RecordFile::Whereabouts::AtItsName) return;
+        if (where == RecordFile::Whereabouts::Removed) {
+            capture.health.lostTotal += capture.framesInFile;
+            ui::ShowStatus(QString("The capture file %1 was removed while it was written (with "
+                                   "its folder?): its %2 frames are lost")
+                               .arg(name)
+                               .arg(capture.framesInFile));
+        } else {
+            ui::ShowStatus(QString("The capture file %1 was moved away, or its disk is gone; "
+                                   "what it holds stays there")
+                               .arg(name));
+        }
+        (void)file.Close();
+    }
+    (void)QDir().mkpath(QFileInfo(name).absolutePath());
+    if (!file.Open(name, RecordFile::Mode::Append)) {
+        if (!capture.remakeFailing)
+            ui::ShowStatus(QString("The capture file %1 cannot be made again (%2); the frames "
+                                   "that come are counted as lost, and it is tried again every "
+                                   "few seconds")
+                               .arg(name, file.ErrorText()));
+        capture.remakeFailing = true;
+        ui::SetTextColor(mainpanel::CaptureIndicator, ui::kRed);
+        return;
+    }
+    TakeOffTornEnd(capture);
+    // The frame under way began in the file that went: the new file begins at the next one.
+    capture.frames.Reset();
+    capture.frameStart = file.Size();
+    capture.skipToNextFrame = true;
+    capture.startSize = 0;
+    capture.framesInFile = 0;
+    capture.remakeFailing = false;
+    if (!capture.health.failing) ui::SetTextColor(mainpanel::CaptureIndicator, kCaptureColor);
+    ui::ShowStatus(QString("Capturing goes on in %1, made again").arg(name));
 }
 
 void HelpOnSaveAPIFame2File() {

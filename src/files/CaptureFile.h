@@ -34,4 +34,8 @@ void CaptureStreamBroken();
 // Closes the file at the end of the program, as the stop item does.
 void CloseCaptureFileNow();
 
+// Every few seconds: a capture file removed or moved under the program is said (the frames of
+// a removed one counted as lost), and it is made again, with its folder, and continued.
+void CheckCaptureFileStillThere();
+
 } // namespace undarix::files

@@ -18,6 +18,7 @@
 #include "ui/StatusMessage.h"
 #include "ui/Timers.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -77,10 +78,44 @@ void StayOnLastFile() {
                          .arg(data.SaveOutputDataFileName));
 }
 
+// The first number of the series from `from` on that no file holds; -1 when none is left.
+int NextFreeNumber(int from) {
+    while (from <= codec::kLastFileNumber && QFileInfo::exists(NameWithNumber(from)))
+        ++from;
+    return from <= codec::kLastFileNumber ? from : -1;
+}
+
+// Begins a file of the series, making its folder first if it has gone (removed under the
+// program, a medium put back). A failure is said once; until a file can be begun, each line
+// fails and is counted as lost, and it is tried again at each check.
+bool BeginSeriesFile(int number) {
+    DataFileState& data = Files.data;
+    const QString name = NameWithNumber(number);
+    (void)QDir().mkpath(QFileInfo(name).absolutePath());
+    if (!data.SaveOutputDataHandle.Open(name, RecordFile::Mode::Replace)) {
+        if (!data.remakeFailing)
+            ui::ShowStatus(QString("The data file %1 cannot be made (%2); the lines that come "
+                                   "are counted as lost, and it is tried again every few "
+                                   "seconds")
+                               .arg(name, data.SaveOutputDataHandle.ErrorText()));
+        data.remakeFailing = true;
+        ui::SetTextColor(mainpanel::LoggingIndicator, ui::kRed);
+        return false;
+    }
+    data.SaveOutputDataFileName = name;
+    data.SaveFileNameCounter = number;
+    data.linesInFile = 0;
+    data.remakeFailing = false;
+    if (!data.health.failing) ui::SetTextColor(mainpanel::LoggingIndicator, kLoggingColor);
+    FollowDataFile(); // the settings record rotates with the data file
+    return true;
+}
+
 } // namespace
 
 void WriteOutputToFile(int slot) {
-    if (slot < 0 || slot >= live::kTableSlots) return;
+    // Played data are old: they never reach the data file, the output port or the broker.
+    if (slot < 0 || slot >= live::kTableSlots || Program.ServingPlayback) return;
     const int port = Program.OpenComPortOutPutNum;
     if (!Program.OutputDataFileOpen && port == 0 && !Program.NetworkOutputOn) return;
 
@@ -98,6 +133,7 @@ void WriteOutputToFile(int slot) {
         DataFileState& data = Files.data;
         if (data.SaveOutputDataHandle.Append(line, length)) {
             ++data.linesWritten;
+            ++data.linesInFile;
             NoteWriteWorked(data.SaveOutputDataHandle, data.health, kDataFileReport);
         } else {
             NoteWriteFailed(data.SaveOutputDataHandle, data.health, kDataFileReport, 1);
@@ -135,6 +171,8 @@ void SaveOutputDataToFile() {
     data.SaveFileNameCounter = 0;
     data.health = WriteHealth{};
     data.lastNumberShown = false;
+    data.linesInFile = 0;
+    data.remakeFailing = false;
     ShowLogging(true);
     FollowDataFile();
     ui::ShowStatus(QString("Saving output data to %1").arg(numbered));
@@ -166,17 +204,44 @@ void SaveNewFileInterval() {
         StayOnLastFile();
         return;
     }
-    const QString name = NameWithNumber(next);
     // Closing the full file forces it to the disk before the next one begins.
-    if (!OpenForWriting(data.SaveOutputDataHandle, name, RecordFile::Mode::Replace,
-                        "Saving output data has stopped.")) {
-        LoggingOff();
+    if (!BeginSeriesFile(next)) return;
+    ui::ShowStatus(QString("Saving output data to %1").arg(data.SaveOutputDataFileName));
+}
+
+void CheckDataFileStillThere() {
+    DataFileState& data = Files.data;
+    if (!Program.OutputDataFileOpen) return;
+    RecordFile& file = data.SaveOutputDataHandle;
+    if (file.IsOpen()) {
+        const RecordFile::Whereabouts where = file.Where();
+        if (where == RecordFile::Whereabouts::AtItsName) return;
+        const QString gone = data.SaveOutputDataFileName;
+        if (where == RecordFile::Whereabouts::Removed) {
+            // Its lines are nowhere on the disk any more: no longer counted as written.
+            data.linesWritten -= std::min(data.linesWritten, data.linesInFile);
+            data.health.lostTotal += data.linesInFile;
+            ui::ShowStatus(QString("The data file %1 was removed while it was written (with "
+                                   "its folder?): its %2 lines are lost")
+                               .arg(gone)
+                               .arg(data.linesInFile));
+        } else {
+            ui::ShowStatus(QString("The data file %1 was moved away, or its disk is gone; what "
+                                   "it holds stays there")
+                               .arg(gone));
+        }
+        (void)file.Close();
+    }
+    const int next = NextFreeNumber(data.SaveFileNameCounter);
+    if (next < 0) {
+        if (!data.remakeFailing)
+            ui::ShowStatus("No number of the data file series is left to go on: the lines that "
+                           "come are counted as lost. Stop saving and start a new series.");
+        data.remakeFailing = true;
         return;
     }
-    data.SaveOutputDataFileName = name;
-    data.SaveFileNameCounter = next;
-    FollowDataFile();
-    ui::ShowStatus(QString("Saving output data to %1").arg(name));
+    if (BeginSeriesFile(next))
+        ui::ShowStatus(QString("Logging goes on in %1, made again").arg(data.SaveOutputDataFileName));
 }
 
 void HelpOnSaveOutput2File() {

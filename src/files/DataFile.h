@@ -21,4 +21,9 @@ void SaveNewFileInterval();
 // Closes the file at the end of the program, as the stop item does.
 void CloseDataFileNow();
 
+// Every few seconds: the open file must still be at its name. A file removed under the
+// program (alone, with its folder, the mount gone) is said, its lines are no longer counted
+// as written, and the folder and a file of the series are made again; logging goes on there.
+void CheckDataFileStillThere();
+
 } // namespace undarix::files

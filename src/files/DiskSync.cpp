@@ -1,5 +1,7 @@
 #include "files/DiskSync.h"
 
+#include "files/CaptureFile.h"
+#include "files/DataFile.h"
 #include "files/FileState.h"
 #include "ui/StatusMessage.h"
 
@@ -19,6 +21,9 @@ void SyncOne(RecordFile& file, bool& failing, const char* what) {
 } // namespace
 
 void SyncFilesTimer() {
+    // A file gone from its name is noticed here, within seconds, and made again.
+    CheckDataFileStillThere();
+    CheckCaptureFileStillThere();
     SyncOne(Files.data.SaveOutputDataHandle, Files.data.syncFailing, "data file");
     SyncOne(Files.capture.SaveAPIFrameDataHandle, Files.capture.syncFailing, "capture file");
 }

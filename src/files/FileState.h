@@ -26,8 +26,11 @@ struct DataFileState {
     WriteHealth health;
     bool syncFailing = false;     // forcing the file to the disk failed, and the user was told
     bool lastNumberShown = false; // the user knows the series has reached its last number
-    // Lines the file took since the last reset (the command-line companion reports them).
+    // Lines the files took since the last reset and still hold (the command-line companion
+    // reports them): lines of a file removed under the program are taken off again.
     std::uint64_t linesWritten = 0;
+    std::uint64_t linesInFile = 0; // of them, in the file open now
+    bool remakeFailing = false;    // the file could not be made again, and the user was told
 };
 
 // The raw byte stream of the radio adapter.
@@ -44,6 +47,9 @@ struct CaptureFileState {
     std::int64_t frameStart = 0;
     bool skipToNextFrame = false;
     std::uint64_t bytesWritten = 0;
+    std::int64_t startSize = 0;  // the size the file had when this run took it up
+    std::uint64_t framesInFile = 0; // whole frames written to the file open now
+    bool remakeFailing = false;
 };
 
 // Playback of a data file or a capture file.
@@ -55,6 +61,7 @@ struct PlaybackState {
     bool atLineStart = true;  // the next byte begins a line of the file
     std::uint64_t served = 0; // lines or frames handed on since the file was opened
     link::codec::ApiFrameAssembler frameAssembler;
+    std::uint8_t frameData[link::codec::kMaxFrameData + 1] = {}; // the frame being assembled
     // The user is typing a position: the read timer leaves the field to them until Enter.
     bool positionBeingTyped = false;
 };

@@ -124,7 +124,7 @@ void RxCSVFileService() {
     const std::size_t length = strnlen(RxCSV, kRxCSVSize);
     if (length == 0) return;
     const char kind = line[0];
-    const std::uint8_t deviceNumber = std::uint8_t(IntAt(line, length, 1));
+    const int deviceNumber = IntAt(line, length, 1);
 
     const int slot = live::GetOutputLineLoc(deviceNumber == 0 ? kDeviceZeroAddress : deviceNumber);
     Program.AutoWaitSync = 0;

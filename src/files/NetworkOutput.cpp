@@ -190,6 +190,7 @@ void StartNetworkOutput(const NetworkOutputSettings& settings, const QString& qu
     state.password = mqtt.password;
     mqtt.clientId = ClientId();
     mqtt.statusTopic = codec::StatusTopic(state.root);
+    mqtt.lossTopic = codec::LossTopic(state.root);
     std::tie(mqtt.onlinePayload, mqtt.offlinePayload) = StatusPayloads();
     mqtt.queueFolder = queuePath.toStdString();
     mqtt.queueBound = settings.queueBound;
@@ -260,8 +261,8 @@ void PublishUnitSettings(int device, std::string_view json) {
     NetworkOutputState& state = State();
     if (!state.publisher) return;
     RenewStatusIfChanged();
-    state.publisher->Publish(codec::DeviceTopic(state.root, device, "config"), std::string(json),
-                             true, true);
+    state.publisher->Publish(codec::DeviceTopic(state.root, device, "config"), json,
+                             {.jsonObject = true, .retain = true});
 }
 
 } // namespace undarix::files

@@ -18,6 +18,8 @@
 
 #include <QFileInfo>
 
+#include <cstring>
+
 namespace undarix::files {
 namespace {
 
@@ -146,18 +148,28 @@ void FeedDataFileByte(std::uint8_t byte) {
         playback.lineTooLong = true;
 }
 
+// The frame is assembled apart and served through the shared frame buffer, which is given
+// back afterwards: the port's frame being received meanwhile goes on whole.
 void FeedCaptureFileByte(std::uint8_t byte) {
-    ApiFrameAssembler& assembler = Files.playback.frameAssembler;
-    if (assembler.Feed(byte, link::RxFrame) != ApiFrameAssembler::Result::Complete) {
+    PlaybackState& playback = Files.playback;
+    ApiFrameAssembler& assembler = playback.frameAssembler;
+    if (assembler.Feed(byte, playback.frameData) != ApiFrameAssembler::Result::Complete) {
         Program.FileRxStatus = assembler.State();
         return;
     }
-    link::UartXbee.frameLength = assembler.FrameLength();
-    ++Files.playback.served;
+    std::uint8_t liveFrame[link::kRxFrameSize];
+    std::memcpy(liveFrame, link::RxFrame, sizeof liveFrame);
+    const link::UartXbeeState liveState = link::UartXbee;
+    const int length = assembler.FrameLength();
+    std::memcpy(link::RxFrame, playback.frameData, std::size_t(length) + 1);
+    link::UartXbee.frameLength = length;
+    ++playback.served;
     Program.FileRxStatus = kServing;
     core::CallHook(core::hooks.RxDataService, std::uint8_t(0));
     assembler.Serve();
     Program.FileRxStatus = kIdle;
+    std::memcpy(link::RxFrame, liveFrame, sizeof liveFrame);
+    link::UartXbee = liveState;
 }
 
 // A file read to its end without one line or frame is no file of this program's (or of the
@@ -183,13 +195,15 @@ void FeedPlaybackBytes(const std::uint8_t* bytes, std::size_t count) {
     if (Program.FileRxStatus == kIdle && assembler.State() != ApiFrameAssembler::kHunting)
         assembler.Reset();
     const bool dataFile = Program.OpenFileType == kDataFile;
+    Program.ServingPlayback = 1;
     for (std::size_t i = 0; i < count; ++i) {
         if (dataFile)
             FeedDataFileByte(bytes[i]);
         else
             FeedCaptureFileByte(bytes[i]);
-        if (!Program.FileOpen) return; // closed while a pop-up was up
+        if (!Program.FileOpen) break; // closed while a pop-up was up
     }
+    Program.ServingPlayback = 0;
 }
 
 void ReadFileTimer() {

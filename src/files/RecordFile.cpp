@@ -177,6 +177,17 @@ bool RecordFile::TruncateTo(std::int64_t size) {
     return true;
 }
 
+RecordFile::Whereabouts RecordFile::Where() const {
+    if (descriptor_ < 0 || !owned_ || !regular_) return Whereabouts::AtItsName;
+    struct stat open {};
+    if (::fstat(descriptor_, &open) != 0 || open.st_nlink == 0) return Whereabouts::Removed;
+    struct stat named {};
+    if (::stat(NativePath(name_).c_str(), &named) != 0 || named.st_dev != open.st_dev ||
+        named.st_ino != open.st_ino)
+        return Whereabouts::Moved;
+    return Whereabouts::AtItsName;
+}
+
 void RecordFile::SetPermissions(unsigned mode) {
     if (descriptor_ >= 0 && owned_) (void)::fchmod(descriptor_, mode_t(mode));
 }

@@ -60,6 +60,13 @@ public:
     // was written since the last time.
     bool Sync();
     [[nodiscard]] bool HasUnsyncedRecords() const { return unsynced_; }
+
+    // Whether the name the file was opened under still leads to it. While it is written the
+    // file may be removed (alone or with its folder: what it holds is lost), or moved or its
+    // disk taken away (what it holds is kept, out of reach). A file not opened here is always
+    // where it was.
+    enum class Whereabouts { AtItsName, Moved, Removed };
+    [[nodiscard]] Whereabouts Where() const;
     // The file's permission bits (a file that replaces another takes over the other's).
     void SetPermissions(unsigned mode);
 

@@ -16,7 +16,6 @@ void BoardReceiveByte(std::uint8_t byte) {
     rx.line[rx.index] = char(byte);
     if (byte != 0) ++rx.index;
 
-    if (core::Program.DataSource == core::kSourceFile) return;
     if (UartXbee.receiveState == 0) UartXbee.receiveState = 2;
     if (UartXbee.receiveState != 2) return;
     if (byte != '\n') return;

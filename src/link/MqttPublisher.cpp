@@ -1,5 +1,7 @@
 #include "link/MqttPublisher.h"
 
+#include "link/codec/LossNotice.h"
+
 #include <QObject>
 
 #include <mosquitto.h>
@@ -33,8 +35,10 @@ using std::chrono::seconds;
 // Messages handed to the library and not yet acknowledged; the broker's receive maximum
 // limits what is on the wire, the library holds the rest.
 constexpr std::size_t kSendWindow = 500;
-// Handed over but not yet stored: beyond this (the disk is gone) the newest are counted lost.
-constexpr std::size_t kHandoffLimit = 20'000;
+// Held in memory while the queue folder cannot be used: beyond this the newest are lost.
+constexpr std::size_t kHeldLimit = 20'000;
+// The queue is forced to the disk this often when written, as the data files are.
+constexpr auto kQueueSyncInterval = seconds(5);
 constexpr auto kConnectTimeout = seconds(15);
 constexpr auto kHousekeeping = milliseconds(500);
 constexpr auto kStopGrace = seconds(1);
@@ -57,11 +61,28 @@ void InitLibraryOnce() {
     std::call_once(once, [] { mosquitto_lib_init(); });
 }
 
-struct Handoff {
+struct HeldMessage {
     std::string topic;
     std::string payload;
     bool jsonObject = false;
     bool retain = false;
+};
+
+const char* CauseText(LossCause cause) {
+    switch (cause) {
+    case LossCause::Bound: return "queue full";
+    case LossCause::Damaged: return "damaged on disk";
+    case LossCause::TooLarge: return "too large";
+    case LossCause::Disk: return "not stored";
+    }
+    return "";
+}
+
+// A lost message the consumers are still to be told of.
+struct PendingNotice {
+    std::string cause;
+    std::uint64_t count = 0, first = 0, last = 0, after = 0;
+    std::string reason;
 };
 
 } // namespace
@@ -71,11 +92,20 @@ int ReconnectDelaySeconds(int failures) {
     return failures >= 4 ? 10 : std::min(10, 1 << failures);
 }
 
+bool IsTemporaryRefusal(int reasonCode) {
+    return reasonCode == MQTT_RC_SERVER_BUSY || reasonCode == MQTT_RC_QUOTA_EXCEEDED ||
+           reasonCode == MQTT_RC_PACKET_ID_IN_USE;
+}
+
 std::string DescribeStatus(const MqttStatus& status) {
     std::string text;
     switch (status.state) {
     case MqttState::Off: return "Network output off";
-    case MqttState::Failed: return "Network output stopped: " + status.error;
+    case MqttState::Failed:
+        text = "Network output waiting for its queue: " + status.error;
+        if (status.retryInSeconds > 0)
+            text += "; next try in " + Digits(std::uint64_t(status.retryInSeconds)) + " s";
+        break;
     case MqttState::Connecting:
         text = "Connecting to " + status.broker;
         if (status.queued > 0) text += ", " + Digits(status.queued) + " messages queued";
@@ -94,11 +124,22 @@ std::string DescribeStatus(const MqttStatus& status) {
     }
     if (status.dropped > 0)
         text += "; " + Digits(status.dropped) + " oldest messages dropped (queue full)";
+    if (status.damaged > 0)
+        text += "; " + Digits(status.damaged) + " queued messages were damaged on disk and dropped";
+    if (status.tooLarge > 0)
+        text += "; " + Digits(status.tooLarge) + " messages too large for the queue were dropped";
+    if (status.unstored > 0)
+        text += "; " + Digits(status.unstored) + " messages could not be stored (" +
+                status.unstoredReason + ")";
+    if (status.refused > 0)
+        text += "; " + Digits(status.refused) + " messages refused by the broker (" +
+                status.refusedReason + ")";
     return text;
 }
 
-// The network thread. Owns the queue and the library's connection; the owner's thread only
-// appends to the hand-over list and reads the status, both under the mutex.
+// The network thread, and the queue it shares with the owner's thread: the owner stores
+// (Store), the network thread reads, sends and acknowledges; both under the mutex, which is
+// never held across a network wait.
 class MqttPublisher::Worker {
 public:
     Worker(MqttSettings settings, QObject* context, StatusHandler onStatus)
@@ -110,18 +151,32 @@ public:
         if (wakeFd_ >= 0) ::close(wakeFd_);
     }
 
+    // On the owner's thread, before the network thread runs: the first message is stored.
+    void OpenQueue() {
+        std::lock_guard lock(mutex_);
+        OpenQueueLocked();
+    }
     void Run();
 
-    void Hand(Handoff message) {
+    void Store(std::string_view topic, std::string_view payload, Options options) {
         bool wake = false;
         {
             std::lock_guard lock(mutex_);
-            if (handoff_.size() >= kHandoffLimit) {
-                ++lostInHandoff_;
+            if (queueClosed_) return;
+            if (!queue_.IsOpen()) {
+                if (held_.size() >= kHeldLimit) {
+                    AddUnstored(1, status_.error);
+                } else {
+                    held_.push_back({std::string(topic), std::string(payload), options.jsonObject,
+                                     options.retain});
+                }
                 return;
             }
-            wake = handoff_.empty();
-            handoff_.push_back(std::move(message));
+            wake = queue_.Unsent() == 0;
+            const MessageQueue::NewMessage message{topic, payload, options.retain,
+                                                  options.jsonObject};
+            (void)queue_.Append(std::span(&message, 1));
+            TellLossesLocked();
         }
         if (wake) Wake();
     }
@@ -138,11 +193,16 @@ public:
         stopping_ = true;
         Wake();
     }
-    // No status goes back to the owner any more (it is going away).
+    // No status goes back to the owner any more (it is going away), and the queue is closed
+    // here if the network thread has not done so: a thread stuck in a name lookup never
+    // touches it again, and a new publisher can open it at once.
     void Detach() {
         std::lock_guard lock(mutex_);
         context_ = nullptr;
         onStatus_ = {};
+        queueClosed_ = true;
+        StoreHeldLocked();
+        queue_.Close();
     }
     // True once Run has returned, within `limit`.
     bool WaitFinished(Clock::duration limit) {
@@ -151,7 +211,9 @@ public:
     }
     [[nodiscard]] MqttStatus Status() const {
         std::lock_guard lock(mutex_);
-        return status_;
+        MqttStatus status = status_;
+        status.queued = queue_.Pending() + held_.size();
+        return status;
     }
 
 private:
@@ -174,8 +236,11 @@ private:
         if (wakeFd_ >= 0) (void)!::write(wakeFd_, &one, sizeof one);
     }
 
-    void StoreHandedMessages();
-    void DiscardHandedMessages();
+    void OpenQueueLocked();
+    void StoreHeldLocked();
+    void TellLossesLocked();
+    void AddUnstored(std::uint64_t count, const std::string& reason);
+    void SyncQueue();
     void StartConnecting();
     void Connected(int reason);
     void Disconnected(int reason);
@@ -190,66 +255,193 @@ private:
     void Report(bool now);
     void Finish();
     [[nodiscard]] std::string LibraryErrorText(int rc) const;
+    [[nodiscard]] std::uint64_t Unsent() {
+        std::lock_guard lock(mutex_);
+        return queue_.Unsent();
+    }
+    [[nodiscard]] std::uint64_t InFlight() {
+        std::lock_guard lock(mutex_);
+        return queue_.InFlight();
+    }
+    void RewindUnsent() {
+        std::lock_guard lock(mutex_);
+        queue_.RewindUnsent();
+    }
 
     MqttSettings settings_;
     int wakeFd_ = -1;
     std::atomic<bool> stopping_{false};
 
+    // Under the mutex: the queue and what goes with it, the status, the owner's handler.
     mutable std::mutex mutex_;
+    MessageQueue queue_;
+    bool queueClosed_ = false; // for good: the publisher stopped
+    std::vector<HeldMessage> held_;
+    std::vector<PendingNotice> notices_;
+    Clock::time_point nextQueueAttempt_;
     QObject* context_;
     StatusHandler onStatus_;
-    std::vector<Handoff> handoff_;
-    std::uint64_t lostInHandoff_ = 0;
     bool statusPayloadsChanged_ = false;
     MqttStatus status_;
     bool finished_ = false;
     std::condition_variable finishedCondition_;
 
     // Only the network thread touches what follows.
-    MessageQueue queue_;
     mosquitto* mosq_ = nullptr;
     bool connected_ = false;
     bool broken_ = false;
     std::string problem_;
     std::string libraryError_;
     int failures_ = 0;
+    // A message the broker asked to be sent again later: sending waits until then.
+    int busyRefusals_ = 0;
+    bool holdSending_ = false;
+    Clock::time_point resendAt_;
     Clock::time_point attemptStarted_;
     Clock::time_point nextAttempt_;
     Clock::time_point lastHousekeeping_;
+    Clock::time_point lastSync_;
     Clock::time_point lastRound_;
     std::unordered_map<int, std::uint64_t> sequenceOfMid_;
-    std::uint64_t refused_ = 0;
-    std::uint64_t published_ = 0;
-    std::uint64_t lost_ = 0;
     std::string topic_; // the topic as a C string for the library
+    std::string payload_;
     MqttStatus reported_;
 };
 
-void MqttPublisher::Worker::Run() {
-    InitLibraryOnce();
-    if (std::string problem = queue_.Open(settings_.queueFolder, settings_.queueBound);
-        !problem.empty()) {
-        {
-            std::lock_guard lock(mutex_);
-            status_.state = MqttState::Failed;
-            status_.error = problem;
-        }
-        Report(true);
-        while (!stopping_) {
-            WaitForWork(seconds(1));
-            DiscardHandedMessages();
-        }
-        Finish();
+void MqttPublisher::Worker::OpenQueueLocked() {
+    std::string problem = queue_.Open(settings_.queueFolder, settings_.queueBound);
+    if (!problem.empty()) {
+        status_.state = MqttState::Failed;
+        status_.error = problem + "; messages are held in memory";
+        nextQueueAttempt_ = Clock::now() + seconds(kQueueRetrySeconds);
         return;
     }
+    if (status_.state == MqttState::Failed) {
+        status_.state = MqttState::Off;
+        status_.error.clear();
+    }
+    StoreHeldLocked();
+    TellLossesLocked();
+}
+
+void MqttPublisher::Worker::StoreHeldLocked() {
+    if (held_.empty() || !queue_.IsOpen()) return;
+    std::vector<MessageQueue::NewMessage> messages;
+    messages.reserve(held_.size());
+    for (const HeldMessage& message : held_)
+        messages.push_back({message.topic, message.payload, message.retain, message.jsonObject});
+    (void)queue_.Append(messages);
+    held_.clear();
+    TellLossesLocked();
+}
+
+void MqttPublisher::Worker::AddUnstored(std::uint64_t count, const std::string& reason) {
+    status_.unstored += count;
+    status_.unstoredReason = reason;
+    notices_.push_back({CauseText(LossCause::Disk), count, 0, 0, queue_.NextSequence() - 1,
+                        reason});
+}
+
+// Every loss is counted under its cause, and a notice for it is stored for the consumers
+// (kept until it can be stored: a full disk takes the notice too).
+void MqttPublisher::Worker::TellLossesLocked() {
+    const auto tell = [this](const QueueLoss& loss, bool data) {
+        if (data) switch (loss.cause) {
+            case LossCause::Bound: status_.dropped += loss.count; break;
+            case LossCause::Damaged: status_.damaged += loss.count; break;
+            case LossCause::TooLarge: status_.tooLarge += loss.count; break;
+            case LossCause::Disk:
+                status_.unstored += loss.count;
+                status_.unstoredReason = loss.reason;
+                break;
+            }
+        if (settings_.lossTopic.empty()) return;
+        if (!notices_.empty()) {
+            // Losses that follow on, of one cause, are told in one notice; so are all past
+            // a bound while no notice can be stored.
+            PendingNotice& last = notices_.back();
+            const bool followsOn = loss.first != 0 && last.first != 0 &&
+                                   loss.first == last.last + 1 && last.cause == CauseText(loss.cause) &&
+                                   last.reason == loss.reason;
+            if (followsOn || notices_.size() >= 64) {
+                last.count += loss.count;
+                last.last = std::max(last.last, loss.last);
+                return;
+            }
+        }
+        notices_.push_back({CauseText(loss.cause), loss.count, loss.first, loss.last, loss.after,
+                            loss.reason});
+    };
+    for (const QueueLoss& loss : queue_.TakeLosses())
+        tell(loss, true);
+    if (settings_.lossTopic.empty() || notices_.empty() || !queue_.IsOpen()) return;
+    std::size_t stored = 0;
+    for (const PendingNotice& notice : notices_) {
+        const std::string json = codec::LossNoticeJson(
+            {notice.cause, notice.count, notice.first, notice.last, notice.after, notice.reason});
+        const MessageQueue::NewMessage message{settings_.lossTopic, json, true, true};
+        if (queue_.Append(std::span(&message, 1)) != 1) break;
+        ++stored;
+    }
+    notices_.erase(notices_.begin(), notices_.begin() + std::ptrdiff_t(stored));
+    // Storing the notices may have dropped the oldest messages; a notice that could not be
+    // stored left a gap of its own: both are told next time.
+    for (const QueueLoss& loss : queue_.TakeLosses())
+        tell(loss, loss.cause == LossCause::Bound || loss.cause == LossCause::Damaged);
+}
+
+// The queue's files written since the last time are forced to the disk, away from the mutex:
+// storing does not wait for the disk's flush.
+void MqttPublisher::Worker::SyncQueue() {
+    std::vector<int> files;
+    {
+        std::lock_guard lock(mutex_);
+        files = queue_.FilesToSync();
+    }
+    for (const int fd : files) {
+        (void)::fdatasync(fd);
+        ::close(fd);
+    }
+}
+
+void MqttPublisher::Worker::Run() {
+    InitLibraryOnce();
+    Report(true);
     nextAttempt_ = Clock::now();
+    lastSync_ = Clock::now();
     while (!stopping_) {
-        StoreHandedMessages();
+        bool queueOpen = false;
+        {
+            std::lock_guard lock(mutex_);
+            if (!queue_.IsOpen() && !queueClosed_ && Clock::now() >= nextQueueAttempt_)
+                OpenQueueLocked();
+            queueOpen = queue_.IsOpen();
+            if (!queueOpen)
+                status_.retryInSeconds = int(std::max<std::int64_t>(
+                    0, std::chrono::duration_cast<seconds>(nextQueueAttempt_ - Clock::now())
+                               .count() + 1));
+        }
+        if (!queueOpen) {
+            Report(false);
+            WaitForWork(seconds(1));
+            continue;
+        }
+        bool statusChanged = false;
+        {
+            std::lock_guard lock(mutex_);
+            std::swap(statusChanged, statusPayloadsChanged_);
+        }
+        if (statusChanged && connected_) PublishStatusMessage(true);
         if (!mosq_ && Clock::now() >= nextAttempt_) StartConnecting();
+        if (holdSending_ && Clock::now() >= resendAt_ && sequenceOfMid_.empty()) {
+            // The broker asked for a pause: what it has not taken goes again, in order.
+            holdSending_ = false;
+            RewindUnsent();
+        }
         SendWindow();
         Clock::duration limit = kHousekeeping;
         if (!mosq_) limit = std::clamp<Clock::duration>(nextAttempt_ - Clock::now(), {}, limit);
-        if (connected_ && queue_.Unsent() == 0)
+        if (connected_ && (Unsent() == 0 || holdSending_))
             Pace(limit);
         else
             WaitForWork(limit);
@@ -259,43 +451,19 @@ void MqttPublisher::Worker::Run() {
         if (broken_) TearDown();
         if (Clock::now() - lastHousekeeping_ >= kHousekeeping) {
             lastHousekeeping_ = Clock::now();
-            queue_.SaveHead();
+            {
+                std::lock_guard lock(mutex_);
+                queue_.SaveHead();
+                TellLossesLocked();
+            }
+            if (Clock::now() - lastSync_ >= kQueueSyncInterval) {
+                lastSync_ = Clock::now();
+                SyncQueue();
+            }
             Report(false);
         }
     }
     Finish();
-}
-
-void MqttPublisher::Worker::StoreHandedMessages() {
-    std::vector<Handoff> batch;
-    std::uint64_t lostInHandoff = 0;
-    bool statusChanged = false;
-    {
-        std::lock_guard lock(mutex_);
-        batch.swap(handoff_);
-        std::swap(lostInHandoff, lostInHandoff_);
-        std::swap(statusChanged, statusPayloadsChanged_);
-    }
-    lost_ += lostInHandoff;
-    std::vector<MessageQueue::NewMessage> messages;
-    messages.reserve(batch.size());
-    for (const Handoff& message : batch)
-        messages.push_back({message.topic, message.payload, message.retain, message.jsonObject});
-    const std::size_t stored = queue_.Append(messages);
-    if (stored < messages.size()) {
-        lost_ += messages.size() - stored;
-        problem_ = queue_.WriteError();
-    }
-    if (statusChanged && connected_) PublishStatusMessage(true);
-}
-
-// Without a queue nothing can be kept: what comes is counted as lost.
-void MqttPublisher::Worker::DiscardHandedMessages() {
-    std::lock_guard lock(mutex_);
-    lost_ += handoff_.size() + lostInHandoff_;
-    lostInHandoff_ = 0;
-    handoff_.clear();
-    status_.dropped = lost_;
 }
 
 void MqttPublisher::Worker::StartConnecting() {
@@ -316,6 +484,13 @@ void MqttPublisher::Worker::StartConnecting() {
 
     int rc = MOSQ_ERR_SUCCESS;
     if (settings_.tls) {
+        // The library says only "invalid arguments" of a file it cannot read.
+        for (const std::string* file : {&settings_.caFile, &settings_.certFile, &settings_.keyFile})
+            if (!file->empty() && ::access(file->c_str(), R_OK) != 0) {
+                Fail("cannot use the TLS file " + *file + ": " + std::strerror(errno));
+                TearDown();
+                return;
+            }
         const char* cert = settings_.certFile.empty() ? nullptr : settings_.certFile.c_str();
         const char* key = settings_.keyFile.empty() ? nullptr : settings_.keyFile.c_str();
         rc = mosquitto_tls_set(mosq_, settings_.caFile.c_str(), nullptr, cert, key, nullptr);
@@ -349,6 +524,7 @@ void MqttPublisher::Worker::StartConnecting() {
         status_.state = MqttState::Connecting;
     }
     Report(true);
+    // The name lookup happens here and may take long; nothing waits for it but this thread.
     rc = mosquitto_connect_async(mosq_, settings_.host.c_str(), settings_.port,
                                  settings_.keepAliveSeconds);
     if (rc != MOSQ_ERR_SUCCESS) {
@@ -362,6 +538,9 @@ void MqttPublisher::Worker::StartConnecting() {
 std::string MqttPublisher::Worker::LibraryErrorText(int rc) const {
     std::string text = rc == MOSQ_ERR_ERRNO ? std::strerror(errno) : mosquitto_strerror(rc);
     if (rc == MOSQ_ERR_TLS && !libraryError_.empty()) text += " (" + libraryError_ + ")";
+    if (libraryError_.find("certificate verify failed") != std::string::npos)
+        text += ": the broker's certificate is not signed by the CA in " + settings_.caFile +
+                ", or not made for the host name '" + settings_.host + "'";
     return text;
 }
 
@@ -377,8 +556,10 @@ void MqttPublisher::Worker::Connected(int reason) {
     }
     connected_ = true;
     failures_ = 0;
+    busyRefusals_ = 0;
+    holdSending_ = false;
     problem_.clear();
-    queue_.RewindUnsent();
+    RewindUnsent();
     sequenceOfMid_.clear();
     PublishStatusMessage(true);
     {
@@ -391,24 +572,47 @@ void MqttPublisher::Worker::Connected(int reason) {
 
 void MqttPublisher::Worker::Disconnected(int reason) {
     if (reason == 0 && stopping_) return;
-    Fail(connected_ ? "the connection to " + status_.broker + " was lost"
-                    : "cannot connect to " + status_.broker +
-                          (libraryError_.empty() ? std::string() : ": " + libraryError_));
+    std::string why = libraryError_;
+    if (why.empty() && reason > 0 && reason != MOSQ_ERR_CONN_LOST && reason < 0x80)
+        why = mosquitto_strerror(reason);
+    if (why.empty() && reason >= 0x80) why = mosquitto_reason_string(reason);
+    if (!connected_ && why.empty() && !settings_.tls)
+        why = "the broker closed the connection before answering (does this port want TLS?)";
+    Fail(connected_ ? "the connection to " + status_.broker + " was lost" +
+                          (why.empty() ? std::string() : " (" + why + ")")
+                    : "cannot connect to " + status_.broker + (why.empty() ? "" : ": " + why));
 }
 
 void MqttPublisher::Worker::Acknowledged(int mid, int reason) {
     const auto found = sequenceOfMid_.find(mid);
     if (found == sequenceOfMid_.end()) return; // the status message
-    if (reason >= 0x80) {
-        // Sending it again would be refused again: it is counted and let go.
-        ++refused_;
-        problem_ =
-            std::string("the broker refused a message (") + mosquitto_reason_string(reason) + ")";
-    } else {
-        ++published_;
-    }
-    queue_.Acknowledge(found->second);
+    const std::uint64_t sequence = found->second;
     sequenceOfMid_.erase(found);
+    std::lock_guard lock(mutex_);
+    if (IsTemporaryRefusal(reason)) {
+        // Asked to wait: the message stays, and goes again after the back-off.
+        const int delay = ReconnectDelaySeconds(busyRefusals_++);
+        holdSending_ = true;
+        resendAt_ = Clock::now() + seconds(delay);
+        problem_ = std::string("the broker asked to wait (") + mosquitto_reason_string(reason) +
+                   "); sending again in " + Digits(std::uint64_t(delay)) + " s";
+        return;
+    }
+    if (reason >= 0x80) {
+        // Sending it again would be refused again: it is counted and let go, and told.
+        const std::string why = mosquitto_reason_string(reason);
+        ++status_.refused;
+        status_.refusedReason = why + ", reason code " + Digits(std::uint64_t(reason));
+        problem_ = "the broker refused a message (" + why + ")";
+        if (!settings_.lossTopic.empty())
+            notices_.push_back({"refused by the broker", 1, sequence, sequence, 0,
+                                status_.refusedReason});
+    } else {
+        ++status_.published;
+        busyRefusals_ = 0;
+        if (!holdSending_ && problem_.rfind("the broker asked to wait", 0) == 0) problem_.clear();
+    }
+    queue_.Acknowledge(sequence);
 }
 
 void MqttPublisher::Worker::Fail(std::string text) {
@@ -425,7 +629,8 @@ void MqttPublisher::Worker::TearDown() {
     }
     connected_ = false;
     broken_ = false;
-    queue_.RewindUnsent();
+    holdSending_ = false;
+    RewindUnsent();
     sequenceOfMid_.clear();
     const int delay = ReconnectDelaySeconds(failures_++);
     nextAttempt_ = Clock::now() + seconds(delay);
@@ -457,7 +662,7 @@ void MqttPublisher::Worker::WaitForWork(Clock::duration limit) {
 // less than waking for each. With nothing to do the thread sleeps in poll.
 void MqttPublisher::Worker::Pace(Clock::duration limit) {
     WaitForWork(limit);
-    if (!stopping_ && queue_.InFlight() <= kPacedInFlight)
+    if (!stopping_ && InFlight() <= kPacedInFlight)
         std::this_thread::sleep_until(lastRound_ + kLivePace);
     lastRound_ = Clock::now();
 }
@@ -493,26 +698,37 @@ private:
 };
 
 void MqttPublisher::Worker::SendWindow() {
-    if (!connected_ || broken_ || queue_.Unsent() == 0) return;
-    const Cork cork(queue_.Unsent() > 1 ? mosquitto_socket(mosq_) : -1);
-    while (queue_.InFlight() < kSendWindow) {
-        const std::optional<codec::QueuedMessage> message = queue_.NextUnsent();
-        if (!message) break;
-        topic_.assign(message->topic);
-        const std::string sequence = Digits(message->sequence);
+    if (!connected_ || broken_ || holdSending_) return;
+    const std::uint64_t unsent = Unsent();
+    if (unsent == 0) return;
+    const Cork cork(unsent > 1 ? mosquitto_socket(mosq_) : -1);
+    while (true) {
+        std::uint64_t sequence = 0;
+        bool retain = false;
+        {
+            // The message is copied out, so that storing never waits for the socket.
+            std::lock_guard lock(mutex_);
+            if (queue_.InFlight() >= kSendWindow) break;
+            const std::optional<codec::QueuedMessage> message = queue_.NextUnsent();
+            if (!message) break;
+            topic_.assign(message->topic);
+            payload_.assign(message->payload);
+            sequence = message->sequence;
+            retain = message->retain;
+        }
+        const std::string digits = Digits(sequence);
         mosquitto_property* properties = nullptr;
         mosquitto_property_add_string_pair(&properties, MQTT_PROP_USER_PROPERTY, "seq",
-                                           sequence.c_str());
+                                           digits.c_str());
         int mid = 0;
-        const int rc =
-            mosquitto_publish_v5(mosq_, &mid, topic_.c_str(), int(message->payload.size()),
-                                 message->payload.data(), kQos, message->retain, properties);
+        const int rc = mosquitto_publish_v5(mosq_, &mid, topic_.c_str(), int(payload_.size()),
+                                            payload_.data(), kQos, retain, properties);
         mosquitto_property_free_all(&properties);
         if (rc != MOSQ_ERR_SUCCESS) {
             Fail("cannot send to " + status_.broker + ": " + LibraryErrorText(rc));
             return;
         }
-        sequenceOfMid_[mid] = message->sequence;
+        sequenceOfMid_[mid] = sequence;
     }
 }
 
@@ -531,19 +747,19 @@ void MqttPublisher::Worker::Report(bool now) {
     MqttStatus status;
     {
         std::lock_guard lock(mutex_);
-        status_.queued = queue_.Pending();
-        status_.dropped = queue_.Dropped() + lost_;
-        status_.refused = refused_;
-        status_.published = published_;
+        status_.queued = queue_.Pending() + held_.size();
         if (status_.state == MqttState::Connected) status_.error = problem_;
         if (status_.state == MqttState::Waiting)
             status_.retryInSeconds = int(std::max<std::int64_t>(
                 0, std::chrono::duration_cast<seconds>(nextAttempt_ - Clock::now()).count() + 1));
         status = status_;
     }
-    const bool changed = status.state != reported_.state || status.error != reported_.error ||
-                         status.dropped != reported_.dropped || status.queued != reported_.queued ||
-                         status.retryInSeconds != reported_.retryInSeconds;
+    const bool changed =
+        status.state != reported_.state || status.error != reported_.error ||
+        status.dropped != reported_.dropped || status.damaged != reported_.damaged ||
+        status.tooLarge != reported_.tooLarge || status.unstored != reported_.unstored ||
+        status.refused != reported_.refused || status.queued != reported_.queued ||
+        status.retryInSeconds != reported_.retryInSeconds;
     if (!changed && !now) return;
     reported_ = status;
     std::lock_guard lock(mutex_);
@@ -553,12 +769,11 @@ void MqttPublisher::Worker::Report(bool now) {
 }
 
 void MqttPublisher::Worker::Finish() {
-    StoreHandedMessages();
     if (connected_ && !broken_) {
         // What is stored gets a moment to be sent and acknowledged; the rest waits in the
         // queue for the next start. The status says "offline" last.
         const Clock::time_point until = Clock::now() + kStopGrace;
-        while ((queue_.Unsent() > 0 || queue_.InFlight() > 0) && !broken_ && Clock::now() < until) {
+        while ((Unsent() > 0 || InFlight() > 0) && !broken_ && Clock::now() < until) {
             SendWindow();
             WaitForWork(milliseconds(20));
             Service();
@@ -570,9 +785,12 @@ void MqttPublisher::Worker::Finish() {
     if (mosq_) mosquitto_destroy(mosq_);
     mosq_ = nullptr;
     connected_ = false;
-    queue_.Close();
+    SyncQueue();
     {
         std::lock_guard lock(mutex_);
+        queueClosed_ = true;
+        StoreHeldLocked();
+        queue_.Close();
         status_.state = MqttState::Off;
         finished_ = true;
     }
@@ -588,6 +806,7 @@ MqttPublisher::~MqttPublisher() {
 void MqttPublisher::Start(const MqttSettings& settings, StatusHandler onStatus) {
     Stop();
     worker_ = std::make_shared<Worker>(settings, context_.get(), std::move(onStatus));
+    worker_->OpenQueue();
     // The thread keeps the worker alive, should it outlive the publisher (see Stop).
     std::thread([worker = worker_] { worker->Run(); }).detach();
 }
@@ -596,7 +815,7 @@ void MqttPublisher::Stop() {
     if (!worker_) return;
     worker_->RequestStop();
     // A name lookup of the library cannot be cut short; the program does not wait for it
-    // beyond this. The thread then ends on its own, the queue keeping what it stored.
+    // beyond this. The thread then ends on its own; the queue is closed here (Detach).
     (void)worker_->WaitFinished(kStopJoinLimit);
     worker_->Detach();
     worker_.reset();
@@ -606,9 +825,8 @@ bool MqttPublisher::Running() const {
     return worker_ != nullptr;
 }
 
-void MqttPublisher::Publish(std::string topic, std::string payload, bool jsonObject,
-                            bool retain) {
-    if (worker_) worker_->Hand({std::move(topic), std::move(payload), jsonObject, retain});
+void MqttPublisher::Publish(std::string_view topic, std::string_view payload, Options options) {
+    if (worker_) worker_->Store(topic, payload, options);
 }
 
 void MqttPublisher::SetStatusPayloads(std::string online, std::string offline) {

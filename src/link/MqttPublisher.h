@@ -6,14 +6,17 @@
 // grows (up to its bound), and it drains in order when the connection returns, after a
 // restart of the program too.
 //
-// The network work runs on a thread of the publisher's own, so the caller never waits for a
-// name lookup, a connection or the broker: Publish only hands the message over. Status
-// changes come back on the thread that made the publisher, through its event loop.
+// Publish stores the message in the queue on the caller's thread, at once; the network work
+// (name lookup, connection, TLS, sending) runs on a thread of the publisher's own, which only
+// reads the queue, so storing never waits for the network. Status changes come back on the
+// thread that made the publisher, through its event loop.
 //
 // Every message carries its sequence number as the user property "seq" (and JSON payloads
 // as their first member); numbers rise by one per message across restarts, so a consumer
-// can tell a duplicate (an equal number) from a gap. The status topic is the exception: it
-// holds the retained "online" message, published at each connection, and the last will.
+// can tell a duplicate (an equal number) from a gap. Every lost message leaves a gap, and a
+// retained loss notice (link/codec/LossNotice.h) on the loss topic names its numbers and
+// cause. The status topic is the exception: it holds the retained "online" message,
+// published at each connection, and the last will.
 
 #include "link/MessageQueue.h"
 
@@ -22,6 +25,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 class QObject;
 
@@ -44,6 +48,8 @@ struct MqttSettings {
     std::string statusTopic;
     std::string onlinePayload;
     std::string offlinePayload;
+    // Retained notices of lost messages; empty: none.
+    std::string lossTopic;
     std::filesystem::path queueFolder;
     std::uint64_t queueBound = kDefaultQueueBound;
 };
@@ -53,26 +59,39 @@ enum class MqttState {
     Connecting, // a connection is being made
     Connected,  // messages flow
     Waiting,    // the broker cannot be reached; messages are queued; the next try is due
-    Failed,     // the queue cannot be opened: nothing is published
+    Failed,     // the queue cannot be opened: messages wait in memory; tried again every 10 s
 };
 
 struct MqttStatus {
     MqttState state = MqttState::Off;
     std::string broker;          // "host:port"
     std::uint64_t queued = 0;    // stored and not yet acknowledged by the broker
-    std::uint64_t dropped = 0;   // oldest messages dropped past the queue's bound, or lost
-    std::uint64_t refused = 0;   // messages the broker refused (not authorised, ...)
     std::uint64_t published = 0; // acknowledged by the broker since the start
-    std::string error;           // the last problem, empty while all is well
-    int retryInSeconds = 0;      // while Waiting
+    // Lost since the start, each cause on its own:
+    std::uint64_t dropped = 0;   // the oldest, past the queue's bound
+    std::uint64_t damaged = 0;   // damaged on disk
+    std::uint64_t tooLarge = 0;  // larger than the queue takes
+    std::uint64_t unstored = 0;  // could not be stored (unstoredReason: the disk, no queue)
+    std::uint64_t refused = 0;   // refused by the broker for good (refusedReason)
+    std::string unstoredReason;
+    std::string refusedReason;
+    std::string error;      // the last problem, empty while all is well
+    int retryInSeconds = 0; // while Waiting or Failed
 };
 
 // The status in one line for a person: "Connected to ...", "Queueing N messages: ...".
 [[nodiscard]] std::string DescribeStatus(const MqttStatus& status);
 
 // Delay before the next connection attempt after `failures` failed ones: 1, 2, 4, 8, then
-// 10 seconds.
+// 10 seconds. The same back-off paces a message the broker refused for a while.
 [[nodiscard]] int ReconnectDelaySeconds(int failures);
+
+// A PUBACK reason code that asks to try again later (quota exceeded, server busy, ...),
+// rather than refusing the message for good.
+[[nodiscard]] bool IsTemporaryRefusal(int reasonCode);
+
+// Seconds between two attempts to open a queue folder that cannot be used.
+inline constexpr int kQueueRetrySeconds = 10;
 
 class MqttPublisher {
 public:
@@ -83,18 +102,24 @@ public:
     MqttPublisher(const MqttPublisher&) = delete;
     MqttPublisher& operator=(const MqttPublisher&) = delete;
 
-    // Starts the network thread: it opens the queue and connects. A running publisher is
+    // Opens the queue and starts the network thread, which connects. A running publisher is
     // stopped first. `onStatus` runs on this thread whenever the status changes.
     void Start(const MqttSettings& settings, StatusHandler onStatus = {});
-    // Stores what was handed over, says "offline", disconnects and closes the queue.
+    // Says "offline", disconnects and closes the queue. A network thread stuck in a name
+    // lookup is left behind without the queue, so that a new start can take it at once.
     void Stop();
     [[nodiscard]] bool Running() const;
 
-    // Hands a message over; never blocks on the network. `jsonObject`: the payload is a JSON
-    // object that gets "seq" as its first member. `retain`: the broker keeps it for later
-    // subscribers.
-    void Publish(std::string topic, std::string payload, bool jsonObject = false,
-                 bool retain = false);
+    // How a message is stored and sent.
+    struct Options {
+        bool jsonObject = false; // the payload is a JSON object that gets "seq" first
+        bool retain = false;     // the broker keeps it for later subscribers
+    };
+    // Stores the message in the queue; never waits for the network.
+    void Publish(std::string_view topic, std::string_view payload, Options options);
+    void Publish(std::string_view topic, std::string_view payload, bool jsonObject = false) {
+        Publish(topic, payload, Options{jsonObject});
+    }
     // The retained status payloads change (the unit kind or port): published at once when
     // connected, else at the next connection.
     void SetStatusPayloads(std::string online, std::string offline);

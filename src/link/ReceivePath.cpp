@@ -17,6 +17,8 @@ namespace {
 using core::Program;
 using Assembler = codec::ApiFrameAssembler;
 
+constexpr int kReadBlock = 4096;
+
 void ReceiveByte(std::uint8_t byte) {
     const int unitType = Program.UnitType;
     if (core::IsRadioKind(unitType))
@@ -31,20 +33,22 @@ void ReceiveByte(std::uint8_t byte) {
 
 void ComCallback(int port, int eventMask) {
     if (!core::IsBoard(Program.UnitType) && !(eventMask & kRxCharEvent)) return;
-    // Takes the bytes the queue reports, then asks again: one query per batch, not per byte.
-    for (int waiting = GetInQLen(port); waiting > 0; waiting = GetInQLen(port)) {
-        for (; waiting > 0; --waiting) {
-            const int byte = ComRdByte(port);
-            if (byte < 0) return; // the port went away (closed from a pop-up)
-            ReceiveByte(std::uint8_t(byte));
+    // Takes what the queue holds in blocks, then asks again: no port call per byte.
+    std::uint8_t block[kReadBlock];
+    const unsigned closings = ComClosings();
+    const unsigned session = ComSession(port);
+    for (int taken = ComRdBytes(port, block, kReadBlock); taken > 0;
+         taken = ComRdBytes(port, block, kReadBlock)) {
+        for (int i = 0; i < taken; ++i) {
+            ReceiveByte(block[i]);
+            // Closed from a pop-up: the bytes still held went with the port.
+            if (ComClosings() != closings && ComSession(port) != session) return;
         }
     }
 }
 
 void RadioReceiveByte(std::uint8_t byte) {
     if (Program.APIFrameDataFileOpen) core::CallHook(core::hooks.CaptureByte, byte);
-    if (Program.DataSource == core::kSourceFile) return;
-
     Assembler& assembler = RadioRx.assembler;
     // A frame served elsewhere (played back from a file) sends the hunt back to the start.
     if (UartXbee.receiveState == Assembler::kHunting && assembler.State() != Assembler::kHunting)

@@ -49,7 +49,11 @@ struct OpenPort {
     ComLossFunction lossCallback;
     bool inCallback = false;
     bool callbackPending = false;
+    unsigned session = 0; // tells this opening from earlier ones of the same port
 };
+
+unsigned closings = 0; // ports closed so far
+unsigned sessions = 0; // ports opened so far
 
 struct PortRegistry {
     std::vector<QString> paths; // index + 1 is the port number
@@ -245,6 +249,7 @@ int OpenComConfig(int port, int baudRate, int parity, int dataBits, int stopBits
     }
     CloseCom(port);
     auto open = std::make_unique<OpenPort>();
+    open->session = ++sessions;
     open->settings = {baudRate, parity, dataBits, stopBits};
     open->devicePath = path;
     open->memory = IsMemoryPath(path);
@@ -262,9 +267,19 @@ QString LastComError() {
     return Ports().lastError;
 }
 
+unsigned ComClosings() {
+    return closings;
+}
+
+unsigned ComSession(int port) {
+    const OpenPort* open = Find(port);
+    return open ? open->session : 0;
+}
+
 int CloseCom(int port) {
     auto it = Ports().open.find(port);
     if (it == Ports().open.end()) return -1;
+    ++closings;
     std::unique_ptr<OpenPort> open = std::move(it->second);
     Ports().open.erase(it);
     if (open->serial) {
@@ -313,6 +328,21 @@ int ComRdByte(int port) {
     if (!open->serial) return -1;
     char c = 0;
     return open->serial->getChar(&c) ? static_cast<unsigned char>(c) : -1;
+}
+
+int ComRdBytes(int port, std::uint8_t* out, int room) {
+    OpenPort* open = Find(port);
+    if (!open) return -1;
+    if (room <= 0) return 0;
+    if (const std::size_t buffered = Buffered(*open); buffered > 0) {
+        const std::size_t count = std::min(buffered, std::size_t(room));
+        std::memcpy(out, open->input.data() + open->readPos, count);
+        open->readPos += count;
+        return int(count);
+    }
+    if (!open->serial) return 0;
+    const qint64 count = open->serial->read(reinterpret_cast<char*>(out), room);
+    return count > 0 ? int(count) : 0;
 }
 
 int GetInQLen(int port) {

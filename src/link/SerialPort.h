@@ -50,6 +50,14 @@ int ComWrt(int port, const void* data, int count);
 int ComWrtByte(int port, int byte);
 // Returns the next received byte, or -1 when none is waiting.
 int ComRdByte(int port);
+// Takes up to `room` received bytes at once into `out`; returns how many, or -1 when the port
+// is not open.
+int ComRdBytes(int port, std::uint8_t* out, int room);
+// Counts the ports closed so far, and tells one opening of a port from another (0: closed): a
+// reader holding bytes it took can tell cheaply that the port they came from was closed under
+// it (from a pop-up) and drop them, as the port dropped its own.
+[[nodiscard]] unsigned ComClosings();
+[[nodiscard]] unsigned ComSession(int port);
 [[nodiscard]] int GetInQLen(int port);
 int FlushOutQ(int port);
 int InstallComCallback(int port, int eventMask, ComCallbackFunction callback);

@@ -81,7 +81,6 @@ void WiredReceiveByte(std::uint8_t byte) {
     rx.line[rx.index] = char(byte);
     if (++rx.index > kLastLineIndex) rx.index = 1;
 
-    if (Program.DataSource == core::kSourceFile) return;
     if (UartXbee.receiveState == 0) UartXbee.receiveState = 2;
     if (UartXbee.receiveState != 2) return;
 

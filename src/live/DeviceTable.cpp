@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace undarix::live {
 using namespace core;
@@ -48,20 +50,36 @@ bool ValidRow(int row) {
     return row >= 0 && row < kTableSlots;
 }
 
-// The zero mode of a freed record whose unit is expected back (wired units, board staffs).
+// The zero mode of a freed record whose unit may come back: a wired unit or staff after a
+// restarted connection, a radio unit the presence timer let go. Kept by address, so that the
+// same unit gets its reference back and no other unit inherits it.
 struct KeptZero {
-    std::uint64_t address = 0; // 0 = none
+    std::uint64_t address = 0;
     int zeroMode = 0;
     float zeroOffset = 0.0f;
 };
-std::array<KeptZero, kTableSlots> keptZeros;
+// More than the table holds: units come and go over weeks; the oldest is forgotten first.
+constexpr std::size_t kKeptZerosMax = 64;
+using KeptZeros = std::vector<KeptZero>;
+KeptZeros keptZeros;
+
+// While a file plays the table shows the file's units; the units on the port go on being
+// decoded, logged and published in their own table, set aside here and swapped in (out of
+// sight) for each live packet.
+struct LiveTableAside {
+    bool held = false;
+    bool inUse = false; // the live table is swapped in: nothing is drawn
+    std::array<OutputLineRecord, kTableSlots> records;
+    KeptZeros zeros;
+};
+LiveTableAside aside;
 
 void GiveBackZero(OutputLineRecord& record) {
-    for (KeptZero& kept : keptZeros) {
-        if (kept.address != record.address) continue;
-        record.zeroMode = kept.zeroMode;
-        record.zeroOffset = kept.zeroOffset;
-        kept = KeptZero{};
+    for (auto kept = keptZeros.begin(); kept != keptZeros.end(); ++kept) {
+        if (kept->address != record.address) continue;
+        record.zeroMode = kept->zeroMode;
+        record.zeroOffset = kept->zeroOffset;
+        keptZeros.erase(kept);
         return;
     }
 }
@@ -72,6 +90,11 @@ void FreeAllRecords() {
         record.deviceNumber = 0;
     }
     ClearAllDisplayLines();
+}
+
+void SwapInLiveTable() {
+    std::swap(OutputLine, aside.records);
+    std::swap(keptZeros, aside.zeros);
 }
 
 } // namespace
@@ -112,7 +135,7 @@ namespace {
 // nothing: otherwise a moved one-sample unit would show no time stamp, or another unit's,
 // until its next time record.
 void DrawRecord(int slot, bool redraw) {
-    if (!ValidRow(slot)) return;
+    if (!ValidRow(slot) || aside.inUse) return;
     OutputLineRecord& record = OutputLine[slot];
     if (record.address == 0) {
         DefaultOutputLine(0);
@@ -162,6 +185,7 @@ void WrLine2Display(int slot) {
 }
 
 void DisplayAllOutputLines() {
+    if (aside.inUse) return;
     // A free slot would reset row 0, which an occupied record may be showing; free slots are
     // skipped instead.
     for (int slot = 0; slot < kTableSlots; ++slot)
@@ -175,6 +199,7 @@ void DefaultOutputLine(int row) {
 }
 
 void ClearAllDisplayLines() {
+    if (aside.inUse) return;
     for (int row = 0; row < kTableSlots; ++row)
         DefaultOutputLine(row);
 }
@@ -190,18 +215,64 @@ void UnDimLine(int row) {
 }
 
 void ClearAllOutputLines() {
-    keptZeros = {};
+    keptZeros.clear();
     FreeAllRecords();
 }
 
+void KeepZeroOf(const OutputLineRecord& record) {
+    if (record.address == 0 || (record.zeroMode == 0 && record.zeroOffset == 0.0f)) return;
+    std::erase_if(keptZeros,
+                  [&](const KeptZero& kept) { return kept.address == record.address; });
+    if (keptZeros.size() >= kKeptZerosMax) keptZeros.erase(keptZeros.begin());
+    keptZeros.push_back({record.address, record.zeroMode, record.zeroOffset});
+}
+
 void ClearAllOutputLinesKeepingZero() {
-    keptZeros = {};
-    for (int slot = 0; slot < kTableSlots; ++slot) {
-        const OutputLineRecord& record = OutputLine[slot];
-        if (record.address != 0)
-            keptZeros[slot] = {record.address, record.zeroMode, record.zeroOffset};
-    }
+    for (const OutputLineRecord& record : OutputLine)
+        KeepZeroOf(record);
     FreeAllRecords();
+}
+
+void SetLiveTableAside() {
+    if (!aside.held) {
+        aside.records = OutputLine;
+        aside.zeros = keptZeros;
+        aside.held = true;
+    }
+    ClearAllOutputLines();
+}
+
+void BringBackLiveTable() {
+    if (!aside.held) {
+        ClearAllOutputLines();
+        return;
+    }
+    OutputLine = aside.records;
+    keptZeros = aside.zeros;
+    aside = LiveTableAside{};
+    ClearAllDisplayLines();
+    SortAllDisplayNum();
+    DisplayAllOutputLines();
+}
+
+void WithLiveTable(const std::function<void()>& serve) {
+    if (!aside.held || aside.inUse) {
+        serve();
+        return;
+    }
+    SwapInLiveTable();
+    aside.inUse = true;
+    serve();
+    aside.inUse = false;
+    SwapInLiveTable();
+}
+
+bool LiveTableSetAside() {
+    return aside.held;
+}
+
+bool LiveTableOutOfSight() {
+    return aside.inUse;
 }
 
 void RefreshEmptyTableHint() {
@@ -216,7 +287,8 @@ void RefreshEmptyTableHint() {
 
 void ResetDeviceTable() {
     OutputLine = {};
-    keptZeros = {};
+    keptZeros.clear();
+    aside = LiveTableAside{};
 }
 
 void BindDeviceTableHelp() {

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 
 namespace undarix::live {
 
@@ -13,7 +14,7 @@ struct OutputLineRecord {
     std::uint64_t address = 0; // 0 = slot free
     char timeStamp[20] = {};   // "YYYY-MM-DDThh:mm:ss"
     char packetKind = 0;       // first character of the last packet: C $ A F I i
-    std::uint8_t deviceNumber = 0;
+    int deviceNumber = 0; // as the unit sends it, any width
     std::uint8_t recordType = 0; // 1, 4, 8, 9 for single values, 0 after a sample block
     std::uint8_t sampleRate = 0; // Hz, 1 to 32
     int sampleCount = 0;         // single values since the last time record, or block size
@@ -56,6 +57,23 @@ void ClearAllOutputLines();
 // the unit or staff heard again gets back its zero mode and zero offset, so its values do not
 // silently turn absolute. The next ClearAllOutputLines forgets them.
 void ClearAllOutputLinesKeepingZero();
+
+// A freed record's zero mode and offset, given back when a unit of its address takes a slot
+// again (the presence timer let it go; its connection was restarted).
+void KeepZeroOf(const OutputLineRecord& record);
+
+// While a file plays the table shows the file's units, and the units on the port go on being
+// logged in a table of their own: the source turning to the file sets the live table aside
+// (and shows an empty one), turning back brings it back with every unit's zero reference.
+void SetLiveTableAside();
+void BringBackLiveTable();
+// Runs `serve` on the live table: swapped in, with nothing drawn, while a file plays; as is
+// otherwise.
+void WithLiveTable(const std::function<void()>& serve);
+// True from SetLiveTableAside to BringBackLiveTable.
+[[nodiscard]] bool LiveTableSetAside();
+// True while `WithLiveTable` has the set-aside table in: nothing may be drawn or plotted.
+[[nodiscard]] bool LiveTableOutOfSight();
 
 // In place of an empty table with no port and no file open: how to get units into it.
 void RefreshEmptyTableHint();

@@ -35,7 +35,18 @@ constexpr double kSyncReplyWait = 0.004;
 constexpr std::size_t kSyncSecondsPos = 29; // seconds digits of a block's time stamp
 
 bool FromFile() {
-    return Program.DataSource == kSourceFile;
+    return Program.ServingPlayback != 0;
+}
+
+// The chart shows the table's units: a port's unit served out of sight (a file plays) is not
+// drawn on it.
+void Heard(int slot) {
+    if (LiveTableOutOfSight()) return;
+    CallHook(hooks.UnitHeard, slot);
+}
+void Plot(int slot, bool single) {
+    if (!Program.PlottingRunning || LiveTableOutOfSight()) return;
+    CallHook(single ? hooks.PlotContData : hooks.PlotData, slot);
 }
 
 bool ReportsToFileOrPort() {
@@ -86,7 +97,7 @@ void ServeSingleRecord(int slot, std::string_view text, std::uint8_t tenthFlag) 
     // Too short to carry its field: no record. A line written now would repeat the last
     // sample's value as a new one.
     if (single.type == 0) return;
-    record.deviceNumber = std::uint8_t(single.deviceNumber);
+    record.deviceNumber = single.deviceNumber;
     switch (single.type) {
     case '1': {
         UpdateRate(record, single.sampleRate);
@@ -96,8 +107,8 @@ void ServeSingleRecord(int slot, std::string_view text, std::uint8_t tenthFlag) 
         ++record.sampleCount;
         record.updated = 1;
         record.recordType = 1;
-        CallHook(hooks.UnitHeard, slot);
-        if (Program.PlottingRunning) CallHook(hooks.PlotContData, slot);
+        Heard(slot);
+        Plot(slot, true);
         CallHook(hooks.SeaStateSamples, slot);
         break;
     }
@@ -131,7 +142,7 @@ void ServeSingleRecord(int slot, std::string_view text, std::uint8_t tenthFlag) 
 void ServeBlock(int slot, std::string_view text) {
     OutputLineRecord& record = OutputLine[slot];
     const codec::BlockHeader header = codec::DecodeBlockHeader(text);
-    record.deviceNumber = std::uint8_t(header.deviceNumber);
+    record.deviceNumber = header.deviceNumber;
     UpdateRate(record, header.sampleRate);
     if (header.batteryStatus) record.batteryStatus = header.batteryStatus;
     record.updated = 1;
@@ -152,8 +163,8 @@ void ServeBlock(int slot, std::string_view text) {
     record.recordType = 0;
     WrLine2Display(slot);
     if (count == 0) return;
-    CallHook(hooks.UnitHeard, slot);
-    if (Program.PlottingRunning) CallHook(hooks.PlotData, slot);
+    Heard(slot);
+    Plot(slot, false);
     CallHook(hooks.SeaStateSamples, slot);
     if (ReportsToFileOrPort()) CallHook(hooks.WriteOutputToFile, slot);
 }
@@ -229,7 +240,10 @@ void ServeRemoteATResponse(int length) {
 
 void RxDataService(std::uint8_t tenthFlag) {
     const int length = std::clamp(link::UartXbee.frameLength, 0, int(link::kRxFrameSize));
-    if (length > 0) {
+    // A frame from the port while a file plays: its unit goes on being logged, in the table
+    // set aside for the port's units, and the played file's table stays on the screen.
+    const auto serve = [&] {
+        if (length <= 0) return;
         switch (link::RxFrame[0]) {
         case api::kReceivePacket: ServeReceivePacket(length, tenthFlag); break;
         case api::kATCommandResponse:
@@ -240,9 +254,13 @@ void RxDataService(std::uint8_t tenthFlag) {
             break;
         default: break; // transmit status and anything else
         }
-    }
+    };
+    if (FromFile())
+        serve();
+    else
+        WithLiveTable(serve);
     link::UartXbee.receiveState = 0;
-    Program.FileRxStatus = 0;
+    if (FromFile()) Program.FileRxStatus = 0;
 }
 
 void GetDatesTimesFormStr(int slot) {

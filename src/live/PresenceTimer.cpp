@@ -18,6 +18,7 @@ constexpr int kSilenceMargin = 10;
 
 void FreeRecord(OutputLineRecord& record) {
     if (record.address == Program.ConfigDeviceAddr) Program.ClearConfig = 1;
+    KeepZeroOf(record); // a unit out of reach for a while comes back with its reference
     record.address = 0;
     record.deviceNumber = 0;
     record.silenceTicks = 0;
@@ -45,9 +46,14 @@ void TickPresence() {
 }
 
 void DeviceDisplayTimer() {
-    TickPresence();
-    TickBroadcastPower();
-    TickAutoTimeSync();
+    // While a file plays, its units are let go as they fall silent, and so are the port's
+    // units in their own table; the clocks kept in step are always those of the port's units.
+    if (LiveTableSetAside()) TickPresence();
+    WithLiveTable([] {
+        TickPresence();
+        TickBroadcastPower();
+        TickAutoTimeSync();
+    });
 }
 
 void BindPresenceAndSync() {

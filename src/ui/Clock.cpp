@@ -12,6 +12,10 @@ std::function<QDateTime()>& TheClock() {
 
 QDateTime Now() { return TheClock() ? TheClock()() : QDateTime::currentDateTime(); }
 
+qint64 NowMs() {
+    return TheClock() ? TheClock()().toMSecsSinceEpoch() : QDateTime::currentMSecsSinceEpoch();
+}
+
 std::function<QDateTime()> SetClock(std::function<QDateTime()> clock) {
     std::swap(TheClock(), clock);
     return clock;

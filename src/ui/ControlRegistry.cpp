@@ -1,6 +1,8 @@
 #include "ui/ControlRegistry.h"
 
 #include "ui/ControlValues.h"
+#include "ui/ReadableText.h"
+#include "ui/WheelGuard.h"
 #include "ui/widgets/Gauge.h"
 #include "ui/widgets/HexField.h"
 #include "ui/widgets/Led.h"
@@ -64,10 +66,11 @@ protected:
             auto& entry = Entry(role);
             if (entry.help) {
                 if (auto help = entry.help())
-                    QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(),
-                                       "<b>" + help->title.toHtmlEscaped() + "</b><br>" +
-                                           help->text.toHtmlEscaped().replace("\n", "<br>"),
-                                       qobject_cast<QWidget*>(control));
+                    QToolTip::showText(
+                        static_cast<QHelpEvent*>(event)->globalPos(),
+                        "<b>" + help->title.toHtmlEscaped() + "</b><br>" +
+                            ReadableText(help->text).toHtmlEscaped().replace("\n", "<br>"),
+                        qobject_cast<QWidget*>(control));
                 return true;
             }
             return false;
@@ -86,11 +89,14 @@ private:
     }
 };
 
-bool IsQtInternal(const QString& name) { return name.isEmpty() || name.startsWith("qt_"); }
+bool IsQtInternal(const QString& name) {
+    return name.isEmpty() || name.startsWith("qt_");
+}
 
 } // namespace
 
 QStringList RegisterTree(QObject* root) {
+    GuardValuesFromTheWheel();
     QStringList duplicates;
     QList<QObject*> objects = root->findChildren<QObject*>();
     objects.prepend(root);
@@ -103,7 +109,11 @@ QStringList RegisterTree(QObject* root) {
         it->second.object = object;
         it->second.defaultValue = object->property("defaultValue").isValid()
                                       ? object->property("defaultValue")
-                                      : ReadWidgetValue(object);
+                                      : StartValue(object);
+        if (it->second.defaultValue.typeId() == QMetaType::Double &&
+            ReadWidgetValue(object).typeId() == QMetaType::QString)
+            WriteWidgetValue(object, it->second.defaultValue);
+        ShowFixedTextsReadably(object);
         if (auto* widget = qobject_cast<QWidget*>(object)) {
             it->second.dimmed = widget->testAttribute(Qt::WA_ForceDisabled);
             it->second.visible = !widget->isHidden();
@@ -111,10 +121,12 @@ QStringList RegisterTree(QObject* root) {
             it->second.dimmed = !action->isEnabled();
             it->second.visible = action->isVisible();
         }
+        if (auto* combo = qobject_cast<QComboBox*>(object)) combo->setFocusPolicy(Qt::StrongFocus);
         ConnectCommitSignals(object, it->first);
         object->installEventFilter(&EventBridge::Instance());
         if (auto* spin = qobject_cast<QAbstractSpinBox*>(object)) {
-            spin->setKeyboardTracking(false); // commit on Enter, arrows or leaving the field
+            spin->setKeyboardTracking(false);      // commit on Enter, arrows or leaving the field
+            spin->setFocusPolicy(Qt::StrongFocus); // the wheel alone does not take the focus
             if (QLineEdit* edit = spin->findChild<QLineEdit*>())
                 edit->installEventFilter(&EventBridge::Instance());
         }
@@ -136,7 +148,9 @@ bool IsRegistered(Role role) {
     return it != entries.end() && it->second.object;
 }
 
-void SetStrict(bool strict) { TheRegistry().strict = strict; }
+void SetStrict(bool strict) {
+    TheRegistry().strict = strict;
+}
 
 void ClearRegistry() {
     TheRegistry().entries.clear();

@@ -1,7 +1,9 @@
 #include "ui/ControlValues.h"
 
 #include "ui/ControlRegistry.h"
+#include "ui/NumberText.h"
 #include "ui/Popups.h"
+#include "ui/ReadableText.h"
 #include "ui/widgets/Gauge.h"
 #include "ui/widgets/HexField.h"
 #include "ui/widgets/Led.h"
@@ -10,6 +12,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QDoubleSpinBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSignalBlocker>
@@ -31,12 +34,13 @@ QString FormatForLabel(const QObject* label, const QVariant& value) {
     if (format == "hex16")
         return QString("%1").arg(value.toULongLong(), 16, 16, QChar('0')).toUpper();
     if (format.isEmpty()) {
-        if (value.typeId() == QMetaType::Double) return QString::number(value.toDouble(), 'g', 10);
+        if (value.typeId() == QMetaType::Double)
+            return QLocale().toString(value.toDouble(), 'g', 10);
         return value.toString();
     }
     if (IsIntegerConversion(format))
         return QString::asprintf(format.toLatin1().constData(), int(value.toLongLong()));
-    return QString::asprintf(format.toLatin1().constData(), value.toDouble());
+    return NumberTextForFormat(format, value.toDouble());
 }
 
 // A toggle button whose "checkedText" property is set says what a click will do: its Designer
@@ -53,7 +57,8 @@ void ShowStateText(QAbstractButton* button) {
 } // namespace
 
 QVariant ReadWidgetValue(QObject* object) {
-    if (auto* hex = qobject_cast<HexField*>(object)) return QVariant::fromValue(qulonglong(hex->value()));
+    if (auto* hex = qobject_cast<HexField*>(object))
+        return QVariant::fromValue(qulonglong(hex->value()));
     if (auto* led = qobject_cast<Led*>(object)) return int(led->isOn());
     if (auto* gauge = qobject_cast<Gauge*>(object)) return gauge->value();
     if (auto* spin = qobject_cast<QDoubleSpinBox*>(object)) return spin->value();
@@ -76,7 +81,8 @@ void WriteWidgetValue(QObject* object, const QVariant& value) {
     if (auto* led = qobject_cast<Led*>(object)) return led->setOn(value.toDouble() != 0.0);
     if (auto* gauge = qobject_cast<Gauge*>(object)) return gauge->setValue(value.toDouble());
     if (auto* spin = qobject_cast<QDoubleSpinBox*>(object)) return spin->setValue(value.toDouble());
-    if (auto* spin = qobject_cast<QSpinBox*>(object)) return spin->setValue(int(value.toLongLong()));
+    if (auto* spin = qobject_cast<QSpinBox*>(object))
+        return spin->setValue(int(value.toLongLong()));
     if (auto* combo = qobject_cast<QComboBox*>(object)) {
         // A ring's value is its item's data; a ring whose items carry none counts by index.
         const int wanted = int(value.toLongLong());
@@ -92,9 +98,12 @@ void WriteWidgetValue(QObject* object, const QVariant& value) {
         ShowStateText(button);
         return;
     }
-    if (auto* edit = qobject_cast<QLineEdit*>(object)) return edit->setText(FormatForLabel(edit, value));
-    if (auto* label = qobject_cast<QLabel*>(object)) return label->setText(FormatForLabel(label, value));
-    if (auto* action = qobject_cast<QAction*>(object)) return action->setChecked(value.toDouble() != 0.0);
+    if (auto* edit = qobject_cast<QLineEdit*>(object))
+        return edit->setText(FormatForLabel(edit, value));
+    if (auto* label = qobject_cast<QLabel*>(object))
+        return label->setText(FormatForLabel(label, value));
+    if (auto* action = qobject_cast<QAction*>(object))
+        return action->setChecked(value.toDouble() != 0.0);
 }
 
 void ConnectCommitSignals(QObject* object, const std::string& role) {
@@ -125,6 +134,36 @@ void ConnectCommitSignals(QObject* object, const std::string& role) {
     }
 }
 
-void ShowHelpPopup(const QString& title, const QString& text) { MessagePopup(title, text); }
+void ShowHelpPopup(const QString& title, const QString& text) {
+    MessagePopup(title, text);
+}
+
+QVariant StartValue(QObject* object) {
+    const QVariant value = ReadWidgetValue(object);
+    const QString format = object->property("format").toString();
+    if (format.isEmpty() || format == "hex16" || value.typeId() != QMetaType::QString) return value;
+    bool number = false;
+    const double start = QLocale::c().toDouble(value.toString().trimmed(), &number);
+    return number ? QVariant(start) : value;
+}
+
+void ShowFixedTextsReadably(QObject* object) {
+    auto* widget = qobject_cast<QWidget*>(object);
+    if (!widget) return;
+    if (!widget->toolTip().isEmpty() && !Qt::mightBeRichText(widget->toolTip()))
+        widget->setToolTip(ReadableText(widget->toolTip()));
+    if (object->property("format").isValid()) return; // an indicator: its value is formatted
+    if (auto* label = qobject_cast<QLabel*>(object)) {
+        if (!Qt::mightBeRichText(label->text())) label->setText(LocalizeDecimals(label->text()));
+    } else if (auto* button = qobject_cast<QAbstractButton*>(object))
+        button->setText(LocalizeDecimals(button->text()));
+    else if (auto* group = qobject_cast<QGroupBox*>(object))
+        group->setTitle(LocalizeDecimals(group->title()));
+    else if (auto* spin = qobject_cast<QDoubleSpinBox*>(object))
+        spin->setSuffix(LocalizeDecimals(spin->suffix()));
+    else if (auto* combo = qobject_cast<QComboBox*>(object))
+        for (int i = 0; i < combo->count(); ++i)
+            combo->setItemText(i, LocalizeDecimals(combo->itemText(i)));
+}
 
 } // namespace undarix::ui

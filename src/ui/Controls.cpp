@@ -2,6 +2,7 @@
 
 #include "ui/ControlRegistry.h"
 #include "ui/ControlValues.h"
+#include "ui/NumberText.h"
 #include "ui/widgets/Gauge.h"
 #include "ui/widgets/Led.h"
 
@@ -45,12 +46,15 @@ int GetInt(Role role) {
     const QVariant value = GetValue(role);
     switch (value.typeId()) {
     case QMetaType::Double: return static_cast<int>(value.toDouble()); // toward zero
-    case QMetaType::QString: return static_cast<int>(value.toString().trimmed().toDouble());
+    case QMetaType::QString: return static_cast<int>(ReadReal(value.toString()));
     default: return static_cast<int>(value.toLongLong());
     }
 }
 
-double GetReal(Role role) { return GetValue(role).toDouble(); }
+double GetReal(Role role) {
+    const QVariant value = GetValue(role);
+    return value.typeId() == QMetaType::QString ? ReadReal(value.toString()) : value.toDouble();
+}
 
 QString GetText(Role role) { return GetValue(role).toString(); }
 
@@ -203,9 +207,9 @@ void SetTableCell(Role role, int row, int column, double value) {
         item = new QTableWidgetItem;
         table->setItem(row - 1, column - 1, item);
     }
-    item->setText(QString::number(value, 'f', table->property("decimals").isValid()
-                                                  ? table->property("decimals").toInt()
-                                                  : 4));
+    item->setText(RealText(value, table->property("decimals").isValid()
+                                      ? table->property("decimals").toInt()
+                                      : 4));
 }
 
 double GetTableCell(Role role, int row, int column) {
@@ -216,7 +220,7 @@ double GetTableCell(Role role, int row, int column) {
         return it == entry.cells.end() ? 0.0 : it->second;
     }
     const QTableWidgetItem* item = table->item(row - 1, column - 1);
-    return item ? item->text().trimmed().toDouble() : 0.0;
+    return item ? ReadReal(item->text()) : 0.0;
 }
 
 void SetGaugeRamp(Role role, double minimum, double maximum, const std::vector<ColorStop>& stops,

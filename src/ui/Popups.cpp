@@ -1,5 +1,7 @@
 #include "ui/Popups.h"
 
+#include "ui/ReadableText.h"
+
 #include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -13,9 +15,13 @@
 namespace undarix::ui {
 namespace {
 
-QWidget* DialogParent() { return QApplication::activeWindow(); }
+QWidget* DialogParent() {
+    return QApplication::activeWindow();
+}
 
-bool HaveWindows() { return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr; }
+bool HaveWindows() {
+    return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
+}
 
 class QtPopupDriver : public PopupDriver {
 public:
@@ -24,12 +30,12 @@ public:
             std::fprintf(stderr, "%s: %s\n", qPrintable(title), qPrintable(text));
             return;
         }
-        QMessageBox::information(DialogParent(), title, text);
+        QMessageBox::information(DialogParent(), title, ReadableText(text));
     }
 
     bool Confirm(const QString& title, const QString& text) override {
         if (!HaveWindows()) return false;
-        return QMessageBox::question(DialogParent(), title, text) == QMessageBox::Yes;
+        return QMessageBox::question(DialogParent(), title, ReadableText(text)) == QMessageBox::Yes;
     }
 
     std::optional<QString> Prompt(const QString& title, const QString& message,
@@ -37,7 +43,7 @@ public:
         if (!HaveWindows()) return std::nullopt;
         QInputDialog dialog(DialogParent());
         dialog.setWindowTitle(title);
-        dialog.setLabelText(message);
+        dialog.setLabelText(ReadableText(message));
         dialog.setInputMode(QInputDialog::TextInput);
         if (auto* edit = dialog.findChild<QLineEdit*>()) edit->setMaxLength(maxLength);
         if (dialog.exec() != QDialog::Accepted) return std::nullopt;
@@ -78,7 +84,9 @@ std::unique_ptr<PopupDriver>& Driver() {
 
 } // namespace
 
-void MessagePopup(const QString& title, const QString& text) { Driver()->Message(title, text); }
+void MessagePopup(const QString& title, const QString& text) {
+    Driver()->Message(title, text);
+}
 
 bool ConfirmPopup(const QString& title, const QString& text) {
     return Driver()->Confirm(title, text);

@@ -170,7 +170,9 @@ TEST_F(SeaStatePageTest, UnitsOnThePortGiveRowsNewestFirstWithTheirFlagsInColour
 
 TEST_F(SeaStatePageTest, PlayedBackFilesAreLeftToTheCompanion) {
     Program.DataSource = kSourceFile;
+    Program.ServingPlayback = 1;
     Blocks(kUnitA, 3, 0, 1804, 0.5);
+    Program.ServingPlayback = 0;
     EXPECT_EQ(Table()->rowCount(), 0);
     EXPECT_EQ(analysis::SeaState.accumulator.Units(), 0);
 }

@@ -10,8 +10,10 @@
 #include "ui/Callbacks.h"
 #include "ui/Controls.h"
 
+#include <QAbstractSpinBox>
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QFile>
 #include <QMenu>
@@ -20,6 +22,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QWheelEvent>
 
 namespace undarix::testing {
 namespace {
@@ -141,10 +144,8 @@ TEST_F(ShortcutsTest, F1ShowsTheHelpOfTheFocusedControl) {
 }
 
 TEST_F(ShortcutsTest, SpaceStartsAndStopsPlottingOnTheChartPage) {
-    Tabs()->setCurrentWidget(panel->PlotPage());
-    if (QWidget* focused = QApplication::focusWidget())
-        focused->clearFocus(); // nothing that
-                               // takes Space
+    // The window opens with the focus on the chart, where no key changes anything.
+    EXPECT_EQ(QApplication::focusWidget(), ui::FindWidget(chart::roles::Graph));
     Key(QKeySequence(Qt::Key_Space));
     EXPECT_EQ(Program.PlottingRunning, 1);
     EXPECT_EQ(ui::GetLabel(chart::roles::RawStartStop), "Stop Plotting");
@@ -152,19 +153,96 @@ TEST_F(ShortcutsTest, SpaceStartsAndStopsPlottingOnTheChartPage) {
     EXPECT_EQ(Program.PlottingRunning, 0);
     EXPECT_EQ(ui::GetLabel(chart::roles::RawStartStop), "Start Plotting");
 
-    // A focused button takes Space as its own click.
-    QWidget* stopWhenFull = ui::FindWidget(chart::roles::StopWhenFull);
-    stopWhenFull->setFocus();
-    ASSERT_TRUE(WaitUntil([stopWhenFull] { return stopWhenFull->hasFocus(); }));
+    // A focused button or list does not take Space: it is the chart's, and the unit kind list
+    // neither opens nor changes.
+    const int unitKind = ui::GetInt(mainpanel::UnitTypeRing);
+    for (ui::Role focused :
+         {chart::roles::StopWhenFull, mainpanel::UnitTypeRing, chart::roles::PlotSourceSelect}) {
+        QWidget* widget = ui::FindWidget(focused);
+        widget->setFocus();
+        ASSERT_TRUE(WaitUntil([widget] { return widget->hasFocus(); })) << focused;
+        Key(QKeySequence(Qt::Key_Space));
+        EXPECT_EQ(Program.PlottingRunning, 1) << focused;
+        EXPECT_EQ(QApplication::activePopupWidget(), nullptr) << focused;
+        Key(QKeySequence(Qt::Key_Space));
+        EXPECT_EQ(Program.PlottingRunning, 0) << focused;
+    }
+    EXPECT_EQ(Program.StopWhenFull, 0);
+    EXPECT_EQ(ui::GetInt(mainpanel::UnitTypeRing), unitKind);
+
+    // A text field keeps Space as a character.
+    QWidget* range = ui::FindWidget(chart::roles::YAxisRange);
+    range->setFocus();
+    ASSERT_TRUE(WaitUntil([range] { return range->hasFocus(); }));
     Key(QKeySequence(Qt::Key_Space));
-    EXPECT_EQ(Program.StopWhenFull, 1);
     EXPECT_EQ(Program.PlottingRunning, 0);
 
-    // On another page Space does not touch the chart.
-    stopWhenFull->clearFocus();
+    // On another page Space does not touch the chart; coming back to the chart page puts the
+    // focus on the chart again, wherever it was.
     Tabs()->setCurrentIndex(1);
     Key(QKeySequence(Qt::Key_Space));
     EXPECT_EQ(Program.PlottingRunning, 0);
+    ui::FindWidget(mainpanel::UnitTypeRing)->setFocus();
+    Tabs()->setCurrentWidget(panel->PlotPage());
+    EXPECT_TRUE(WaitUntil(
+        [] { return QApplication::focusWidget() == ui::FindWidget(chart::roles::Graph); }));
+}
+
+// Every spin box and list of the window, on every page: the wheel over it changes nothing
+// until it has the focus, and then it does (the field is not simply out of reach).
+TEST_F(ShortcutsTest, TheWheelChangesNoFieldWithoutTheFocus) {
+    const auto wheel = [](QWidget* field, int steps) {
+        const QPointF at(field->width() / 2.0, field->height() / 2.0);
+        QWheelEvent event(at, field->mapToGlobal(at), QPoint(), QPoint(0, 120 * steps),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(field, &event);
+    };
+    const auto valueOf = [](QWidget* field) -> QString {
+        if (auto* spin = qobject_cast<QAbstractSpinBox*>(field)) return spin->text();
+        return QString::number(qobject_cast<QComboBox*>(field)->currentIndex());
+    };
+    QList<QWidget*> fields;
+    for (QWidget* page : {static_cast<QWidget*>(panel.get()), panel->PlotPage(),
+                          panel->AnalysisPage(), panel->ConfigPage(), panel->SeaStatePage()}) {
+        for (QWidget* field : page->findChildren<QWidget*>())
+            if ((qobject_cast<QAbstractSpinBox*>(field) || qobject_cast<QComboBox*>(field)) &&
+                !fields.contains(field))
+                fields << field;
+    }
+    ASSERT_GE(fields.size(), 40);
+    int changedWithFocus = 0;
+    for (QWidget* field : fields) {
+        const std::string name = field->objectName().toStdString();
+        Tabs()->setCurrentWidget(panel->PlotPage());
+        field->setEnabled(true);
+        if (auto* combo = qobject_cast<QComboBox*>(field); combo && combo->count() < 2) {
+            combo->addItems({"one", "two", "three"});
+            combo->setCurrentIndex(1);
+        }
+        if (auto* spin = qobject_cast<QSpinBox*>(field); spin && spin->maximum() > spin->minimum())
+            spin->setValue((spin->minimum() + spin->maximum()) / 2);
+        if (auto* spin = qobject_cast<QDoubleSpinBox*>(field);
+            spin && spin->maximum() > spin->minimum())
+            spin->setValue((spin->minimum() + spin->maximum()) / 2);
+        field->clearFocus();
+        QCoreApplication::processEvents();
+        const QString before = valueOf(field);
+        wheel(field, 1);
+        wheel(field, -1);
+        wheel(field, -1);
+        EXPECT_EQ(valueOf(field).toStdString(), before.toStdString()) << name;
+        EXPECT_FALSE(field->hasFocus()) << name << ": the wheel took the focus";
+
+        for (int page = 0; page < Tabs()->count(); ++page)
+            if (Tabs()->widget(page)->isAncestorOf(field)) Tabs()->setCurrentIndex(page);
+        if (!field->isVisible()) continue; // shown only for other unit kinds
+        field->setFocus();
+        if (!WaitUntil([field] { return field->hasFocus(); }, 200)) continue;
+        wheel(field, 1);
+        if (valueOf(field) == before) wheel(field, -1);
+        if (valueOf(field) != before) ++changedWithFocus;
+    }
+    EXPECT_GE(changedWithFocus, 10);
 }
 
 } // namespace

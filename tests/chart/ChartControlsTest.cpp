@@ -74,8 +74,11 @@ TEST_F(ChartControlsTest, SwitchingTheSourceEmptiesTableAndChartAndStopsPlotting
     EXPECT_EQ(DrawnRuns(0), Runs{});
     EXPECT_EQ(ui::GetText(roles::StartTimeText), "YYYY-MM-DDThh:mm:ss");
     EXPECT_EQ(Program.NewChart, 1);
-    EXPECT_EQ(ui::GetInt(TraceNumeric(0)), 0); // its unit is gone from the table
-    EXPECT_EQ(link::UartXbee.receiveState, 0);
+    // Its unit is gone from the table; chosen by hand, the trace waits for it.
+    EXPECT_EQ(chart::ChartFifo[0].deviceNumber, 0);
+    EXPECT_EQ(ui::GetInt(TraceNumeric(0)), 7);
+    EXPECT_TRUE(chart::WaitsForItsUnit(0));
+    EXPECT_EQ(link::UartXbee.receiveState, 2) << "the port's frame under way goes on";
     EXPECT_EQ(Program.FileRxStatus, 0);
 }
 
@@ -137,7 +140,7 @@ TEST_F(ChartControlsTest, StartingTwiceGivesTwoFreshChartsAndStoppingKeepsTheCha
     Press(roles::RawStartStop, 0);
     EXPECT_EQ(Program.PlottingRunning, 0);
     EXPECT_EQ(DrawnRuns(0), (Runs{{0, 31}}));
-    EXPECT_EQ(link::UartXbee.receiveState, 0);
+    EXPECT_EQ(link::UartXbee.receiveState, 2) << "the port's frame under way goes on";
 }
 
 TEST_F(ChartControlsTest, ChangingTheAxesClearsTheChartAndDrawsNewPacketsOnTheNewScale) {

@@ -172,6 +172,68 @@ TEST_F(TraceBindingTest, ATraceClearedBecauseItsUnitLeftTheTableIsSaidOnce) {
     EXPECT_EQ(FirstFourTraces(), (std::array<int, 4>{7, 5, 0, 0}));
 }
 
+// A data file with a few 8 Hz blocks of each device.
+QString WriteDataFile(const QTemporaryDir& dir, const QString& name,
+                      std::initializer_list<int> devices) {
+    std::string text;
+    for (int second = 0; second < 4; ++second)
+        for (int device : devices) {
+            char header[40];
+            std::snprintf(header, sizeof header, "A%03d,S08,B0,2026-12-07T12:00:%02d", device,
+                          second * 4);
+            text += header;
+            for (int k = 0; k < 32; ++k)
+                text += CPrintf(",%07.4f", 1.25 + device);
+            text += "\r\n";
+        }
+    const QString path = dir.filePath(name);
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly)) file.write(text.data(), qint64(text.size()));
+    return path;
+}
+
+// With binding off the user chose the unit of Trace 1; closing the file and opening another
+// keeps the choice, the page says the trace waits, and the unit shows once the file plays.
+// A trace the program bound is cleared, and the page says so past the next message.
+TEST_F(TraceBindingTest, AUnitChosenByHandStaysOnItsTraceAcrossFiles) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString first = WriteDataFile(dir, "first.csv", {2, 8});
+    const QString second = WriteDataFile(dir, "second.csv", {8, 2});
+
+    Press(roles::PlotSourceSelect, core::kSourceFile);
+    files::OpenFile2PlotPath(first);
+    Press(roles::RawStartStop, 1);
+    ui::TickTimer(core::timer::ReadFile); // both units heard: 2 bound to trace 1, 8 to trace 2
+    ASSERT_EQ(FirstFourTraces(), (std::array<int, 4>{2, 8, 0, 0}));
+    Press(roles::BindNewUnits, 0);
+    ChooseDevice(0, 0); // by hand: trace 1 is freed, trace 3 shows device 2
+    Commit(TraceNumeric(0));
+    ChooseDevice(2, 2);
+    Commit(TraceNumeric(2));
+    ASSERT_EQ(FirstFourTraces(), (std::array<int, 4>{0, 8, 2, 0}));
+
+    files::CloseFile2Plot();
+    files::OpenFile2PlotPath(second);
+    EXPECT_EQ(FirstFourTraces(), (std::array<int, 4>{0, 0, 2, 0}));
+    EXPECT_TRUE(ui::LastStatus().startsWith("File open for playback"));
+    const QString note = ui::GetText(roles::TraceNote);
+    EXPECT_TRUE(note.contains("Trace 3 waits for device 2")) << note.toStdString();
+    EXPECT_TRUE(note.contains("Trace 2: device 8 is not in the table; trace cleared"))
+        << note.toStdString();
+
+    // Start Plotting with the table still empty keeps the choice too.
+    Press(roles::RawStartStop, 1);
+    EXPECT_EQ(ui::GetInt(TraceNumeric(2)), 2);
+    for (int tick = 0; tick < 5 && Program.PlottingRunning; ++tick)
+        ui::TickTimer(core::timer::ReadFile);
+    EXPECT_EQ(FirstFourTraces(), (std::array<int, 4>{0, 0, 2, 0})); // binding is off: 8 stays off
+    EXPECT_EQ(chart::ChartFifo[2].deviceNumber, 2);
+    EXPECT_EQ(DrawnRuns(2), (Runs{{0, 127}}));
+    EXPECT_DOUBLE_EQ(chart::ChartFifo[2].values[100], 3.25);
+    EXPECT_FALSE(ui::GetText(roles::TraceNote).contains("Trace 3"));
+}
+
 // The flow of a first playback: open the file, choose File, press Start Plotting. The units
 // of the file appear on the chart without their numbers being typed.
 TEST_F(TraceBindingTest, APlayedFileShowsOnTheChartWithoutTypingDeviceNumbers) {

@@ -15,12 +15,14 @@
 #include "support/SmallDisk.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 #include <cerrno>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
+#include <limits>
 #include <random>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -193,6 +195,66 @@ TEST_F(LiveLoggingTest, ACaptureOfTheSimulatorConvertsToTheBytesThatWereLoggedLi
 }
 
 class ConvertTest : public CliTest {};
+
+// Samples across every range a data-file field prints differently: both signs, below 1, 10 and
+// 100 m (seven characters no longer hold those whole), ties of the fourth decimal, what is
+// not a number, the extremes of a 16-bit block.
+std::string EveryKindOfSample() {
+    std::string wire;
+    std::vector<int> sweep;
+    for (int mm = -32768; mm <= 32767; mm += 257)
+        sweep.push_back(mm);
+    for (int mm : {-32768, -10001, -10000, -9999, -1, 0, 1, 9999, 10000, 32767})
+        sweep.push_back(mm);
+    for (std::size_t at = 0, s = 0; at < sweep.size(); at += 64, ++s) {
+        std::vector<int> block(sweep.begin() + long(at),
+                               sweep.begin() + long(std::min(at + 64, sweep.size())));
+        wire += ReceivedFrame(kUnitA, IBlockText(3, 16, 4 * int(s), block));
+        wire += ReceivedFrame(kUnitB, ABlockText(11, 32, int(s), block));
+    }
+    const float odd[] = {0.0f, -0.0f, 0.00005f, -0.00005f, 0.00015f, 9.99995f, -9.99995f,
+                         99.99995f, 100.0f, -10.0f, 123.456f, -12.3456f, 1e9f, -3e38f, 1e-30f,
+                         std::numeric_limits<float>::quiet_NaN(),
+                         std::numeric_limits<float>::infinity(),
+                         -std::numeric_limits<float>::infinity(), 1.25f, 5.06645f};
+    for (int s = 0; s < 4; ++s) {
+        std::string text = "F126,S32,B0," + Stamp(s) + ",,";
+        for (int k = 0; k < 32; ++k) {
+            const float value = odd[(k + s * 7) % std::size(odd)] * (k >= 20 ? 0.1f : 1.0f);
+            char bytes[4];
+            std::memcpy(bytes, &value, 4);
+            text.append(bytes, 4);
+        }
+        wire += ReceivedFrame(kUnitD, text);
+    }
+    return wire;
+}
+
+// The lines a capture converts to are the program's data-file format: a change of a single
+// byte here is a change of what every user's files hold. The expected file was written by the
+// conversion before its pieces were made faster; UNDARIX_WRITE_GOLDEN=1 writes it anew.
+TEST_F(ConvertTest, ACaptureConvertsToTheSameBytesAsBefore) {
+    const QString golden = QFileInfo(QString(__FILE__)).dir().filePath("golden/convert.csv");
+    WriteFile(Path("golden.api"), MorningOfFourUnits() + EveryKindOfSample());
+    const CliRun run = RunExecutable({"convert", Path("golden.api"), Path("out.csv")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const QByteArray out = ReadFile(Path("out.csv"));
+    if (qEnvironmentVariableIsSet("UNDARIX_WRITE_GOLDEN")) {
+        QDir().mkpath(QFileInfo(golden).path());
+        WriteFile(golden, out.toStdString());
+    }
+    const QByteArray expected = ReadFile(golden);
+    ASSERT_FALSE(expected.isEmpty()) << golden.toStdString() << " is missing";
+    const QList<QByteArray> lines = out.split('\n'), expectedLines = expected.split('\n');
+    ASSERT_EQ(lines.size(), expectedLines.size());
+    for (qsizetype i = 0; i < lines.size(); ++i)
+        ASSERT_EQ(lines[i].toStdString(), expectedLines[i].toStdString()) << "line " << i + 1;
+    EXPECT_EQ(out, expected);
+    // The same bytes on standard output, written by the other way out.
+    const CliRun piped = RunExecutable({"convert", Path("golden.api"), "-"});
+    ASSERT_EQ(piped.status, 0) << piped.err;
+    EXPECT_EQ(QByteArray::fromStdString(piped.out), expected);
+}
 
 std::string Frames(int count) {
     std::string wire;

@@ -11,6 +11,7 @@
 #include "support/SmallDisk.h"
 #include "ui/Timers.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QTimer>
@@ -367,6 +368,34 @@ TEST_F(LogTest, APortThatGoesAwayIsWaitedForWithoutSpinningAndTheSameFilesGoOn) 
     EXPECT_EQ(ReadFile(Path("again.csv")), logged);
 }
 
+// The data folder removed under a running log: noticed within seconds, made again with a file
+// of the series; the lines counted are the lines on the disk, and the exit status says that
+// some were lost.
+TEST_F(LogTest, AFolderRemovedUnderTheLogIsMadeAgainAndTheLossEndsWithStatusOne) {
+    const QString link = Path("adapter");
+    std::unique_ptr<sim::Simulator> simulator = PlugIn(link);
+    const QString folder = Path("logs");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    LogProcess log({"--port", link, "--kind", "0", "--csv", folder + "/site.csv", "--capture",
+                    folder + "/site.api"});
+    const auto lines = [&] { return CountLines(ReadFile(folder + "/site000.csv")).lines; };
+    ASSERT_TRUE(log.WaitFor([&] { return lines() >= 10; }, 15000)) << log.err.toStdString();
+    ASSERT_TRUE(QDir(folder).removeRecursively());
+    ASSERT_TRUE(log.Says("was removed while it was written", 8000)) << log.err.toStdString();
+    ASSERT_TRUE(log.Says("Logging goes on in", 2000)) << log.err.toStdString();
+    ASSERT_TRUE(log.WaitFor([&] { return lines() >= 10; }, 15000)) << log.err.toStdString();
+    EXPECT_EQ(log.Stop(), 1) << log.err.toStdString();
+
+    const QRegularExpressionMatch stopped =
+        QRegularExpression("stopped; (\\d+) lines written, (\\d+) lines and (\\d+) captured "
+                           "frames could not be written")
+            .match(QString::fromUtf8(log.err));
+    ASSERT_TRUE(stopped.hasMatch()) << log.err.toStdString();
+    EXPECT_EQ(stopped.captured(1).toInt(), CountLines(ReadFile(folder + "/site000.csv")).lines);
+    EXPECT_GE(stopped.captured(2).toInt(), 10);
+    EXPECT_GT(stopped.captured(3).toInt(), 0);
+}
+
 TEST_F(LogTest, GiveUpAfterEndsTheLogWhenThePortStaysAway) {
     const QString link = Path("adapter");
     std::unique_ptr<sim::Simulator> simulator = PlugIn(link);
@@ -436,7 +465,7 @@ TEST_F(LogTest, AFullDiskLeavesOnlyWholeLinesAndFramesAndTheLossIsCounted) {
     ASSERT_TRUE(log.Says("Writing to the capture file works again; ", 10000))
         << log.err.toStdString();
     log.Pump(1500);
-    EXPECT_EQ(log.Stop(), 0) << log.err.toStdString();
+    EXPECT_EQ(log.Stop(), 1) << "lines were lost: " << log.err.toStdString();
 
     const QRegularExpression lost("works again; (\\d+) lines could not be written \\(" +
                                   QRegularExpression::escape(spaceText) + "\\)");

@@ -1,6 +1,8 @@
 #include "files/DataFile.h"
 
 #include "core/Hooks.h"
+#include "core/UnitKind.h"
+#include "files/CaptureFile.h"
 #include "files/FileFixture.h"
 #include "files/LineReader.h"
 #include "ui/Clock.h"
@@ -14,6 +16,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <functional>
 #include <unistd.h>
 
 namespace undarix::testing {
@@ -284,16 +287,91 @@ TEST_F(DataFileTest, AFileThatCannotBeOpenedSaysSoAndLeavesLoggingOff) {
     EXPECT_TRUE(ui::IsDimmed(menu::StopSavingOutputData));
     EXPECT_FALSE(ui::IsVisible(mainpanel::LoggingIndicator));
 
-    // A rotation whose file cannot be opened stops logging the same way.
+    // A rotation whose folder has gone makes it again and goes on: an unattended log must
+    // not end at midnight.
     SetDay(12, 7);
     StartLogging("site.csv");
-    ASSERT_TRUE(QDir(dir.path()).removeRecursively()); // the medium has gone
-    popups->ExpectMessage("FILE OPEN ERROR");
+    ASSERT_TRUE(QDir(dir.path()).removeRecursively());
     SetDay(12, 8);
     ui::TickTimer(timer::FileInterval);
-    EXPECT_EQ(Program.OutputDataFileOpen, 0);
-    EXPECT_FALSE(ui::IsVisible(mainpanel::LoggingIndicator));
-    EXPECT_TRUE(ui::IsDimmed(menu::StopSavingOutputData));
+    EXPECT_EQ(Program.OutputDataFileOpen, 1);
+    EXPECT_EQ(LoggedName(), "site001.csv");
+    Write(0x42, "C042,D9,00:00:02", {});
+    EXPECT_EQ(ReadAll(Path("site001.csv")), "C042,D9,00:00:02\r\n");
+}
+
+// Model: the lines counted as written are the lines on the disk, whatever happens to the
+// file under the log; a removed file or folder is noticed at the next check (seconds), said,
+// and made again, and the lines of a removed file are counted as lost.
+TEST_F(DataFileTest, AFileOrFolderRemovedUnderTheLogIsMadeAgainAndOnlyLinesOnDiskCount) {
+    struct Case {
+        const char* what;
+        std::function<void(const QString& folder)> damage;
+        const char* said;
+        bool linesLost;
+        bool framesLost; // the capture beside it went too
+    };
+    const Case cases[] = {
+        {"the file removed", [](const QString& f) { QFile::remove(f + "/site000.csv"); },
+         "was removed", true, false},
+        {"the folder removed", [](const QString& f) { QDir(f).removeRecursively(); },
+         "was removed", true, true},
+        {"the file moved away",
+         [](const QString& f) { QFile::rename(f + "/site000.csv", f + "/kept.txt"); },
+         "was moved away", false, false},
+    };
+    Program.UnitType = RavoZerarXB;
+    const std::string frame("\x7E\x00\x05\x88\x01ID\x00\xE9", 9); // an AT response
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const QString folder = Path(QString("logs %1").arg(c.what));
+        ASSERT_TRUE(QDir().mkpath(folder));
+        popups->ExpectPrompt("SAVE FILE INTERVAL", "99");
+        popups->ExpectFile("Save Output Data To:",
+                           {ui::FileSelection::Status::NewFile, folder + "/site.csv"});
+        ui::Dispatch(menu::SaveOutputData, ui::Event::Commit);
+        ASSERT_TRUE(files::StartCaptureFile(folder + "/site.api", files::RecordFile::Mode::Append));
+        const std::uint64_t before = Files.data.linesWritten;
+        const std::uint64_t lostBefore = Files.data.health.lostTotal;
+        const std::uint64_t framesLostBefore = Files.capture.health.lostTotal;
+        const auto capture = [&] {
+            for (char byte : frame)
+                CallHook(hooks.CaptureByte, std::uint8_t(byte));
+        };
+        for (int n = 0; n < 3; ++n) {
+            Write(0x42, "C042,D9,00:00:0" + std::to_string(n), {});
+            capture();
+        }
+        c.damage(folder);
+        Write(0x42, "C042,D9,00:00:05", {}); // into the file that went
+        capture();
+        std::vector<QString> said;
+        ui::SetStatusSink([&](const QString& text) { said.push_back(text); });
+        ui::TickTimer(timer::FileSync);
+        ui::SetStatusSink({});
+        ASSERT_GE(said.size(), 2u);
+        EXPECT_TRUE(said[0].contains(c.said)) << said[0].toStdString();
+        EXPECT_TRUE(said[1].contains("Logging goes on in")) << said[1].toStdString();
+        EXPECT_TRUE(QFileInfo::exists(folder + "/site000.csv"));
+        EXPECT_TRUE(QFileInfo::exists(folder + "/site.api"));
+        for (int n = 0; n < 4; ++n) {
+            Write(0x42, "C042,D9,00:00:1" + std::to_string(n), {});
+            capture();
+        }
+        ui::Dispatch(menu::StopSavingOutputData, ui::Event::Commit);
+        ui::Dispatch(menu::StopSavingApiFrameData, ui::Event::Commit);
+
+        int onDisk = 0;
+        for (const QString& name : QDir(folder).entryList({"*.csv", "*.txt"}, QDir::Files))
+            onDisk += int(ReadAll(folder + "/" + name).count('\n'));
+        EXPECT_EQ(Files.data.linesWritten - before, std::uint64_t(onDisk));
+        EXPECT_EQ(Files.data.health.lostTotal - lostBefore, c.linesLost ? 4u : 0u);
+        EXPECT_EQ(Files.capture.health.lostTotal - framesLostBefore, c.framesLost ? 4u : 0u);
+        std::string frames;
+        for (int n = c.framesLost ? 4 : 0; n < 8; ++n)
+            frames += frame;
+        EXPECT_EQ(ReadAll(folder + "/site.api").toStdString(), frames);
+    }
 }
 
 TEST_F(DataFileTest, APathLongerThanTheNameBufferIsRefused) {
@@ -345,11 +423,17 @@ TEST_F(DataFileTest, TheFilesAreForcedToTheDiskWithinTenSecondsAndAtRotationAndC
     EXPECT_LE(ui::GetTimerInterval(timer::FileSync), 10.0);
     EXPECT_TRUE(ui::IsTimerEnabled(timer::FileSync));
     StartLogging("site.csv");
+    Program.UnitType = RavoZerarXB;
+    ASSERT_TRUE(files::StartCaptureFile(Path("site.api"), files::RecordFile::Mode::Replace));
     files::RecordFile& file = Files.data.SaveOutputDataHandle;
+    files::RecordFile& capture = Files.capture.SaveAPIFrameDataHandle;
     Write(0x42, "C042,D9,00:00:02", {});
+    CallHook(hooks.CaptureByte, std::uint8_t(0x7E));
     EXPECT_TRUE(file.HasUnsyncedRecords());
+    EXPECT_TRUE(capture.HasUnsyncedRecords());
     ui::TickTimer(timer::FileSync);
     EXPECT_FALSE(file.HasUnsyncedRecords());
+    EXPECT_FALSE(capture.HasUnsyncedRecords()) << "each file is forced to the disk itself";
     Write(0x42, "C042,D9,00:00:03", {});
     // Rotation closes the full file, which forces it to the disk.
     SetDay(12, 8);

@@ -8,8 +8,10 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <random>
 #include <string>
+#include <vector>
 
 namespace undarix::testing {
 namespace {
@@ -194,6 +196,29 @@ TEST(DataLineTest, ALoggedValueIsTheValueTheFileGivesBack) {
         EXPECT_EQ(LoggedValue(value), ParseLeadingReal(field + 1, kFieldWidth - 1)) << value;
     }
     EXPECT_EQ(LoggedValue(5.06644f), 5.0664f);
+    // Where the field's seven characters stop holding the number whole, at each sign; ties,
+    // zeros of both signs, and what is not a number: the same bits as the field read back.
+    std::vector<float> edges = {0.0f,      -0.0f,     -0.00004f, 0.00005f,  -0.00005f, 0.00015f,
+                                9.99994f,  9.99995f,  9.99996f,  -9.99994f, -9.99995f, -9.99996f,
+                                99.99994f, 99.99995f, 99.99996f, 100.0f,    -10.0f,    -99.9f,
+                                1234.5f,   -1234.5f,  1e9f,      -1e10f,    1e-30f,    3e38f};
+    for (float base : {10.0f, 100.0f, -10.0f, 1.0f, -1.0f})
+        for (int step = -200; step <= 200; ++step)
+            edges.push_back(base + float(step) * 0.0000025f);
+    for (const float value : edges) {
+        char field[kFieldWidth];
+        FormatValueField(value, field);
+        const float read = ReadValueField(field + 1), logged = LoggedValue(value);
+        EXPECT_EQ(std::memcmp(&read, &logged, sizeof read), 0) << value << " " << logged;
+    }
+    for (const float odd : {std::numeric_limits<float>::quiet_NaN(),
+                            std::numeric_limits<float>::infinity(),
+                            -std::numeric_limits<float>::infinity()}) {
+        char field[kFieldWidth];
+        FormatValueField(odd, field);
+        const float read = ReadValueField(field + 1), logged = LoggedValue(odd);
+        EXPECT_TRUE(read == logged || (std::isnan(read) && std::isnan(logged))) << odd;
+    }
 }
 
 TEST(DataFileNameTest, TheChosenNameGetsItsNumber) {

@@ -87,6 +87,12 @@ TEST(NetworkMessages, TopicsAndTextsCannotBreakTheirFormat) {
     for (const auto& [name, level] : levels)
         EXPECT_EQ(TopicLevel(name), level) << name;
     EXPECT_EQ(JsonString("a\"b\\c\n\x01"), R"("a\"b\\c\n\u0001")");
+    // Every control character is escaped, up to and including 0x1F; the space is not.
+    for (int c = 0; c < 0x20; ++c) {
+        const std::string text = JsonString(std::string(1, char(c)));
+        EXPECT_TRUE(text.size() > 3 && text[1] == '\\') << "control " << c << " raw";
+    }
+    EXPECT_EQ(JsonString(" "), "\" \"");
     EXPECT_EQ(StationStatusJson(false, "Ravo Zerar XB", "/dev/ttyUSB0"),
               R"({"state":"offline","kind":"Ravo Zerar XB","port":"/dev/ttyUSB0"})");
 }

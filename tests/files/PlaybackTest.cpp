@@ -1,9 +1,14 @@
 #include "app/Wiring.h"
+#include "chart/PlotPageRoles.h"
 #include "core/Hooks.h"
+#include "core/UnitKind.h"
 #include "files/CaptureFile.h"
 #include "files/FileFixture.h"
 #include "files/LineReader.h"
+#include "link/ReceivePath.h"
+#include "link/SerialPort.h"
 #include "link/codec/ApiFrame.h"
+#include "live/FrameDispatch.h"
 #include "support/CNumbers.h"
 #include "ui/Controls.h"
 #include "ui/StatusMessage.h"
@@ -526,4 +531,80 @@ TEST_F(PlaybackTest, OpeningSaysWhatToDoNext) {
 }
 
 } // namespace
+// A logger plays a capture while its units go on sending. Model: every live frame (some cut in
+// two by a read tick) must give exactly one line in the data file and on the output port, and
+// its raw bytes in the capture; nothing played may reach any of them. The file's unit is
+// shown and plotted, the port's are not, and they come back with their zero reference.
+TEST_F(PlaybackTest, AFilePlayedWhileLoggingNeverReachesTheLogAndThePortsUnitsGoOn) {
+    hooks.RxDataService = live::RxDataService;
+    const std::uint64_t liveAddress = 0x0013A20040000001;
+    const auto liveWire = [&](int n) {
+        return Text(Wire(ReceivePacket(liveAddress, CPrintf("C001,D1,S08,%05d", 1000 + n))));
+    };
+    Bytes old;
+    for (int n = 0; n < 200; ++n) {
+        const Bytes wire = Wire(ReceivePacket(0x0013A20040000009, CPrintf("C009,D1,S08,%05d", n)));
+        old.insert(old.end(), wire.begin(), wire.end());
+    }
+    WriteAll(Path("old.api"), QByteArray(reinterpret_cast<const char*>(old.data()), old.size()));
+
+    Program.UnitType = core::RavoZerarXB;
+    ASSERT_TRUE(IsRadioKind(Program.UnitType));
+    const int unitPort = link::PortNumberForPath("mem:adapter");
+    const int outPort = link::PortNumberForPath("mem:stream");
+    ASSERT_EQ(link::OpenComConfig(unitPort, 115200), 0);
+    ASSERT_EQ(link::OpenComConfig(outPort, 115200), 0);
+    link::InstallComCallback(unitPort, link::kRxCharEvent, link::ComCallback);
+    Program.OpenComPortNum = unitPort;
+    Program.OpenComPortOutPutNum = outPort;
+    StartLogging("live.csv");
+    StartCapture("live.api");
+
+    std::string sentLive;
+    int liveFrames = 0;
+    const auto send = [&](const std::string& bytes) {
+        link::MemoryPortReceive(unitPort, bytes);
+        sentLive += bytes;
+    };
+    send(liveWire(liveFrames++));
+    const int liveSlot = GetOutputLineLoc(liveAddress);
+    OutputLine[liveSlot].zeroMode = 1;
+    OutputLine[liveSlot].zeroOffset = 0.5f;
+    send(liveWire(liveFrames++));
+
+    ui::SetInt(chart::roles::PlotSourceSelect, 1);
+    ui::Dispatch(chart::roles::PlotSourceSelect, ui::Event::Commit);
+    Play(Path("old.api"));
+    plotted.clear();
+    for (int tick = 0; Program.PlottingRunning && tick < 100; ++tick) {
+        const std::string next = liveWire(liveFrames++);
+        send(next.substr(0, 7)); // a live frame cut by the read tick
+        ui::TickTimer(core::timer::ReadFile);
+        send(next.substr(7));
+        EXPECT_EQ(OutputLine[0].deviceNumber, 9) << "the played unit is shown";
+        EXPECT_EQ(OutputLine[1].address, 0u) << "and it alone";
+    }
+    EXPECT_EQ(files::Files.playback.served, 200u);
+    EXPECT_FALSE(plotted.empty());
+    EXPECT_TRUE(std::all_of(plotted.begin(), plotted.end(), [](int d) { return d == 9; }));
+
+    ui::SetInt(chart::roles::PlotSourceSelect, 0);
+    ui::Dispatch(chart::roles::PlotSourceSelect, ui::Event::Commit);
+    ASSERT_NE(OutputLine[0].address, 0u);
+    EXPECT_EQ(OutputLine[0].address, liveAddress);
+    EXPECT_EQ(OutputLine[0].zeroMode, 1);
+    send(liveWire(liveFrames++));
+    ui::Dispatch(menu::StopSavingOutputData, ui::Event::Commit);
+    ui::Dispatch(menu::StopSavingApiFrameData, ui::Event::Commit);
+
+    const QByteArray logged = ReadAll(Path("live000.csv"));
+    const QList<QByteArray> lines = logged.split('\n');
+    ASSERT_EQ(lines.size(), liveFrames + 1) << logged.left(400).toStdString();
+    for (int n = 0; n < liveFrames; ++n)
+        EXPECT_TRUE(lines[n].startsWith("C001,D1,S08,")) << n << ": " << lines[n].toStdString();
+    EXPECT_FALSE(logged.contains("C009"));
+    EXPECT_EQ(link::MemoryPortTakeWritten(outPort), logged.toStdString());
+    EXPECT_EQ(ReadAll(Path("live.api")).toStdString(), sentLive);
+}
+
 } // namespace undarix::testing

@@ -31,6 +31,12 @@ std::vector<std::uint64_t> SendAll(MessageQueue& queue, std::size_t acknowledge 
     return sent;
 }
 
+fs::path OnlySegment(const fs::path& folder) {
+    for (const auto& entry : fs::directory_iterator(folder))
+        if (entry.path().extension() == ".seg") return entry.path();
+    return {};
+}
+
 std::uintmax_t SegmentBytes(const fs::path& folder) {
     std::uintmax_t bytes = 0;
     for (const auto& entry : fs::directory_iterator(folder))
@@ -40,15 +46,17 @@ std::uintmax_t SegmentBytes(const fs::path& folder) {
 
 class MessageQueueTest : public ::testing::Test {
 protected:
-    QTemporaryDir dir;
+    // In memory where there is a memory file system: the queue forces its files to the disk.
+    QTemporaryDir dir{fs::exists("/dev/shm") ? "/dev/shm/undarix-queue-XXXXXX" : QString()};
     fs::path folder = fs::path(dir.path().toStdString()) / "q.mqtt-queue";
 };
 
 TEST_F(MessageQueueTest, MessagesLeaveInOrderAndOnlyWhenAcknowledged) {
     MessageQueue queue;
     ASSERT_EQ(queue.Open(folder), "");
+    const std::uint64_t n = queue.NextSequence();
     for (int i = 0; i < 5; ++i)
-        EXPECT_EQ(queue.Append("t/line", Payload(i), false), std::uint64_t(i + 1));
+        EXPECT_EQ(queue.Append("t/line", Payload(i), false), n + std::uint64_t(i));
     EXPECT_EQ(queue.Pending(), 5u);
 
     const auto first = queue.NextUnsent();
@@ -67,7 +75,7 @@ TEST_F(MessageQueueTest, MessagesLeaveInOrderAndOnlyWhenAcknowledged) {
     const auto third = queue.NextUnsent();
     ASSERT_TRUE(third);
     queue.RewindUnsent();
-    EXPECT_EQ(SendAll(queue), (std::vector<std::uint64_t>{3, 4, 5}));
+    EXPECT_EQ(SendAll(queue), (std::vector<std::uint64_t>{n + 2, n + 3, n + 4}));
     EXPECT_EQ(queue.Pending(), 0u);
     queue.SaveHead();
     EXPECT_EQ(SegmentBytes(folder), 0u) << "the drained queue is emptied";
@@ -79,9 +87,9 @@ TEST_F(MessageQueueTest, JsonPayloadsGetTheSequenceNumberAsTheirFirstMember) {
         std::string stored;
     };
     const std::vector<Case> cases = {
-        {R"({"device":4})", R"({"seq":1,"device":4})"},
-        {"{}", R"({"seq":2})"},
-        {"{ }", R"({"seq":3 })"},
+        {R"({"device":4})", R"({"seq":N,"device":4})"},
+        {"{}", R"({"seq":N})"},
+        {"{ }", R"({"seq":N })"},
     };
     MessageQueue queue;
     ASSERT_EQ(queue.Open(folder), "");
@@ -90,14 +98,18 @@ TEST_F(MessageQueueTest, JsonPayloadsGetTheSequenceNumberAsTheirFirstMember) {
     for (const Case& c : cases) {
         const auto message = queue.NextUnsent();
         ASSERT_TRUE(message);
-        EXPECT_EQ(message->payload, c.stored);
+        std::string stored = c.stored;
+        stored.replace(stored.find('N'), 1, std::to_string(message->sequence));
+        EXPECT_EQ(message->payload, stored);
     }
 }
 
 TEST_F(MessageQueueTest, ARestartSendsWhatWasNotAcknowledgedAndGoesOnWithTheNumbers) {
+    std::uint64_t n = 0;
     {
         MessageQueue queue;
         ASSERT_EQ(queue.Open(folder), "");
+        n = queue.NextSequence();
         for (int i = 0; i < 10; ++i)
             queue.Append("t/line", Payload(i), false);
         SendAll(queue, 4); // 1 to 4 acknowledged, 5 to 10 sent and not
@@ -107,9 +119,9 @@ TEST_F(MessageQueueTest, ARestartSendsWhatWasNotAcknowledgedAndGoesOnWithTheNumb
     EXPECT_EQ(queue.Pending(), 6u);
     const auto next = queue.NextUnsent();
     ASSERT_TRUE(next);
-    EXPECT_EQ(next->sequence, 5u);
+    EXPECT_EQ(next->sequence, n + 4);
     EXPECT_EQ(next->payload, Payload(4));
-    EXPECT_EQ(queue.Append("t/line", Payload(10), false), 11u);
+    EXPECT_EQ(queue.Append("t/line", Payload(10), false), n + 10);
 
     // Drained and emptied, the numbers still go on after another restart.
     queue.RewindUnsent();
@@ -117,7 +129,7 @@ TEST_F(MessageQueueTest, ARestartSendsWhatWasNotAcknowledgedAndGoesOnWithTheNumb
     queue.Close();
     ASSERT_EQ(queue.Open(folder), "");
     EXPECT_EQ(queue.Pending(), 0u);
-    EXPECT_EQ(queue.Append("t/line", Payload(11), false), 12u);
+    EXPECT_EQ(queue.Append("t/line", Payload(11), false), n + 11);
 }
 
 TEST_F(MessageQueueTest, ARecordCutShortByACrashIsRemovedAndTheOthersKept) {
@@ -140,7 +152,7 @@ TEST_F(MessageQueueTest, ARecordCutShortByACrashIsRemovedAndTheOthersKept) {
             for (int i = 0; i < 3; ++i)
                 queue.Append("t/line", Payload(i), false);
         }
-        const fs::path segment = folder / "0000000001.seg";
+        const fs::path segment = OnlySegment(folder);
         fs::resize_file(segment, fs::file_size(segment) - c.cut);
         std::ofstream(segment, std::ios::app | std::ios::binary) << c.garbage;
 
@@ -161,6 +173,7 @@ TEST_F(MessageQueueTest, PastTheBoundTheOldestAreDroppedAndCounted) {
     const std::uint64_t bound = 16 * 1024;
     MessageQueue queue;
     ASSERT_EQ(queue.Open(folder, bound), "");
+    const std::uint64_t n = queue.NextSequence();
     const int total = 1000;
     for (int i = 0; i < total; ++i)
         ASSERT_NE(queue.Append("t/line", Payload(i), false), 0u);
@@ -174,7 +187,7 @@ TEST_F(MessageQueueTest, PastTheBoundTheOldestAreDroppedAndCounted) {
     const std::vector<std::uint64_t> sent = SendAll(queue);
     ASSERT_EQ(sent.size(), total - dropped);
     for (std::size_t i = 0; i < sent.size(); ++i)
-        EXPECT_EQ(sent[i], dropped + 1 + i);
+        EXPECT_EQ(sent[i], n + dropped + i);
 }
 
 TEST_F(MessageQueueTest, MessagesOnTheWireWhenTheirSegmentIsDroppedAreNotCountedTwice) {
@@ -195,6 +208,44 @@ TEST_F(MessageQueueTest, MessagesOnTheWireWhenTheirSegmentIsDroppedAreNotCounted
     const std::vector<std::uint64_t> sent = SendAll(queue);
     EXPECT_EQ(queue.Pending(), 0u);
     EXPECT_EQ(queue.Dropped() + sent.size(), 400u);
+}
+
+// Sixteen records of 64 bytes fill a segment of a 16 KiB queue exactly.
+TEST_F(MessageQueueTest, EverySegmentTheHeadHasPassedLeavesAndTheCountsNeverWrap) {
+    const std::string payload(64 - codec::RecordSize(6, 0), 'x');
+    MessageQueue queue;
+    ASSERT_EQ(queue.Open(folder, 16 * 1024), "");
+    for (int i = 0; i < 16; ++i)
+        queue.Append("t/line", payload, false);
+    ASSERT_EQ(SegmentBytes(folder), 1024u);
+    // 1 to 15 confirmed, then the connection drops: the 16th goes again.
+    SendAll(queue, 15);
+    queue.RewindUnsent();
+    const std::vector<std::uint64_t> again = SendAll(queue);
+    ASSERT_EQ(again.size(), 1u);
+    EXPECT_EQ(queue.Pending(), 0u);
+
+    // The last record of a full segment confirmed before the next segment exists: the next
+    // one still goes out, and the acknowledged segment leaves once it is begun.
+    queue.Append("t/line", payload, false);
+    EXPECT_EQ(SendAll(queue).size(), 1u);
+    EXPECT_EQ(queue.Pending(), 0u);
+    for (int round = 0; round < 50; ++round) {
+        for (int i = 0; i < 16; ++i)
+            queue.Append("t/line", payload, false);
+        SendAll(queue);
+    }
+    EXPECT_LE(SegmentBytes(folder), 2048u) << "acknowledged segments stay";
+
+    // A long outage past the bound: what is dropped was never acknowledged, and nothing
+    // wraps.
+    for (int i = 0; i < 2000; ++i)
+        queue.Append("t/line", payload, false);
+    EXPECT_LT(queue.Pending(), 2000u);
+    EXPECT_EQ(queue.Pending() + queue.Dropped(), 2000u);
+    const std::uint64_t pending = queue.Pending();
+    EXPECT_EQ(SendAll(queue).size(), pending);
+    EXPECT_EQ(queue.Pending(), 0u);
 }
 
 TEST_F(MessageQueueTest, TwoProgramsNeverShareAQueue) {

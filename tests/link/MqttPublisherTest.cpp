@@ -95,16 +95,29 @@ TEST(MqttPublisher, EachFailureHasItsOwnStatusAndTheMessagesAreQueued) {
              s.caFile = tlsBroker.OtherCaFile();
          },
          "certificate verify failed"},
+        {"host name not in the certificate",
+         [&](MqttSettings& s) {
+             s.host = "localhost";
+             s.port = tlsBroker.Port();
+             s.tls = true;
+             s.caFile = tlsBroker.CaFile();
+         },
+         "not made for the host name 'localhost'"},
+        {"plain client on a TLS port", [&](MqttSettings& s) { s.port = tlsBroker.Port(); },
+         "does this port want TLS?"},
         {"missing CA file",
          [&](MqttSettings& s) {
              s.tls = true;
              s.caFile = "/nonexistent/ca.crt";
          },
-         "cannot use the TLS files"},
+         std::string("cannot use the TLS file /nonexistent/ca.crt: ") + std::strerror(ENOENT)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        if (!tls && std::string(c.name) == "certificate of another CA") continue;
+        if (!tls && (std::string(c.name) == "certificate of another CA" ||
+                     std::string(c.name) == "host name not in the certificate" ||
+                     std::string(c.name) == "plain client on a TLS port"))
+            continue;
         QTemporaryDir dir;
         MqttSettings settings = SettingsFor(passwordBroker.Port(), dir);
         settings.user.clear();
@@ -163,13 +176,34 @@ TEST(MqttPublisher, PastTheBoundTheOldestAreDroppedAndTheRestSentAfterARestart) 
         10000));
     const std::vector<testing::ReceivedMessage> received = subscriber.Messages();
     // The newest arrive, in order, each with its number, up to the last one published.
+    const std::uint64_t base = *received.back().sequence - total + 1; // the number of line 1
     const std::uint64_t first = *received.front().sequence;
-    EXPECT_GT(first, 1u);
+    EXPECT_GT(first, base);
     for (std::size_t i = 0; i < received.size(); ++i) {
         ASSERT_TRUE(received[i].sequence);
         EXPECT_EQ(*received[i].sequence, first + i);
-        EXPECT_EQ(received[i].payload, "line " + std::to_string(first + i) + "\r\n");
+        EXPECT_EQ(received[i].payload, "line " + std::to_string(first + i - base + 1) + "\r\n");
     }
+}
+
+// Two outages: after a connection the back-off starts again from its first step.
+TEST(MqttPublisher, AfterAConnectionTheBackOffStartsAgainFromOneSecond) {
+    QTemporaryDir dir;
+    Broker broker({"", "", false, false});
+    MqttPublisher publisher;
+    publisher.Start(SettingsFor(broker.Port(), dir));
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            const MqttStatus s = publisher.Status();
+            return s.state == MqttState::Waiting && s.retryInSeconds >= 3;
+        },
+        10000))
+        << DescribeStatus(publisher.Status());
+    ASSERT_EQ(broker.Start(), "");
+    ASSERT_TRUE(WaitUntil([&] { return publisher.Status().state == MqttState::Connected; }, 10000));
+    broker.Stop();
+    ASSERT_TRUE(WaitUntil([&] { return publisher.Status().state == MqttState::Waiting; }, 10000));
+    EXPECT_LE(publisher.Status().retryInSeconds, 1) << DescribeStatus(publisher.Status());
 }
 
 TEST(ReconnectDelay, GrowsToTenSeconds) {

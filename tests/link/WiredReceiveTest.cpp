@@ -125,9 +125,9 @@ TEST_F(WiredReceiveTest, OnlyARunningUnitSendsSamplesAndEveryByteKeepsItConnecte
     Receive("047\r\n");
     EXPECT_EQ(frames.size(), 1u);
 
-    Program.DataSource = core::kSourceFile;
+    Program.DataSource = core::kSourceFile; // a file playing: the unit goes on being logged
     Receive("2047\r\n");
-    EXPECT_EQ(frames.size(), 1u);
+    EXPECT_EQ(frames.size(), 2u);
 }
 
 TEST_F(WiredReceiveTest, ALongLineWrapsInsideTheBuffer) {

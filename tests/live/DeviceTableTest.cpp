@@ -2,6 +2,7 @@
 
 #include "core/PanelRoles.h"
 #include "core/ProgramState.h"
+#include "live/PresenceTimer.h"
 #include "support/Fixtures.h"
 #include "ui/Controls.h"
 
@@ -144,9 +145,16 @@ TEST_F(DeviceTableTest, AUnitTakingAFreedSlotInheritsNothingOfTheUnitBefore) {
     EXPECT_EQ(ui::GetInt(Cell(mainpanel::OffsetArray, 0)), 0);
 }
 
-// A wired unit or board staff whose connection was restarted is heard again at its own address
-// and keeps the zero mode the user set; any other unit, or any other way of freeing the table
-// (a new unit kind, the other data source), starts clean.
+// A unit heard again at its own address keeps the zero mode the user set, whatever freed its
+// record: a wired unit or board staff whose connection was restarted, a radio unit the
+// presence timer let go while its adapter was away. Any other unit, or a table cleared for a
+// new unit kind, starts clean.
+void LetEveryUnitGo() {
+    for (int tick = 0; tick < 300; ++tick)
+        TickPresence();
+    ASSERT_EQ(OutputLine[0].address, 0u);
+}
+
 TEST_F(DeviceTableTest, AReconnectedWiredUnitKeepsItsZeroMode) {
     struct Case {
         const char* what;
@@ -160,6 +168,9 @@ TEST_F(DeviceTableTest, AReconnectedWiredUnitKeepsItsZeroMode) {
         {"switched off, offset kept", ClearAllOutputLinesKeepingZero, 0x02, 0, -0.25f},
         {"another unit after a lost connection", ClearAllOutputLinesKeepingZero, 0x05, 0, 0.0f},
         {"same unit after the tables were cleared", ClearAllOutputLines, 0x01, 0, 0.0f},
+        {"radio unit back after the presence timer let it go", LetEveryUnitGo, 0x01, 1, 1.5f},
+        {"switched off, back after the presence timer", LetEveryUnitGo, 0x02, 0, -0.25f},
+        {"another unit after the presence timer", LetEveryUnitGo, 0x05, 0, 0.0f},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -270,8 +270,15 @@ TEST_F(SettingsCallbacksTest, TheWheelAndStepKeysChangeNoFieldThatWritesToTheUni
     EXPECT_EQ(ui::GetInt(DataFormatRing), 1);
     EXPECT_EQ(Sent(), Texts{});
 
-    // The same wheel does step a field left as it was, so the events above did arrive.
+    // The same wheel does step a field left as it was once it has the focus (without it no
+    // field changes under the wheel), so the events above did arrive.
     ui::SetReal(CalibrateMetersField, 1.0);
+    wheel(meters);
+    EXPECT_DOUBLE_EQ(ui::GetReal(CalibrateMetersField), 1.0);
+    panel->show();
+    QApplication::setActiveWindow(panel.get());
+    meters->setFocus();
+    ASSERT_TRUE(WaitUntil([meters] { return meters->hasFocus(); }));
     wheel(meters);
     EXPECT_NEAR(ui::GetReal(CalibrateMetersField), 1.1, 1e-9);
 }

@@ -6,6 +6,7 @@
 // start. A locale that is missing on the machine fails the run instead of passing unseen.
 
 #include <QApplication>
+#include <QLocale>
 #include <gtest/gtest.h>
 
 #include <clocale>
@@ -44,6 +45,9 @@ int main(int argc, char** argv) {
     QApplication application(argc, argv);
     if (const char* locale = std::getenv("UNDARIX_TEST_LOCALE"); locale && *locale)
         if (!SelectTestLocale(locale)) return 1;
+    // The window's number format is the user's; a test that checks it chooses its own, and
+    // every other test reads the window's numbers with a point, whatever the run's locale.
+    QLocale::setDefault(QLocale::c());
     previousHandler = qInstallMessageHandler(FailOnProgramWarnings);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -201,6 +201,18 @@ void ReadBlockValues(const char* line, int count, float* values) {
 }
 
 float LoggedValue(float value) {
+    // Where the number fits its seven characters whole ("0X.XXXX", "XX.XXXX", "-X.XXXX"), the
+    // field reads back as its ten-thousandths, rounded as printing rounds them: that number is
+    // had without printing and reading, as it is for every sample the sea state is fed.
+    const double d = value;
+    if (std::isfinite(d) && std::fabs(d) < 1e9) {
+        const bool negative = std::signbit(d);
+        const long long scaled = std::llabs((long long)std::nearbyint(d * 1e4));
+        if (scaled < (negative ? 100000 : 1000000)) {
+            const double back = double(scaled) / 1e4;
+            return float(negative ? -back : back);
+        }
+    }
     char field[kFieldWidth];
     FormatValueField(value, field);
     return ReadValueField(field + 1);

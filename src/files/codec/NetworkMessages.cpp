@@ -53,6 +53,10 @@ std::string StatusTopic(std::string_view root) {
     return std::string(root) + "/status";
 }
 
+std::string LossTopic(std::string_view root) {
+    return StatusTopic(root) + "/loss";
+}
+
 std::string JsonString(std::string_view text) {
     std::string out = "\"";
     for (const char c : text) {

@@ -9,6 +9,7 @@
 //                              "received":"2026-01-05T10:00:00.123Z"}
 //   <root>/<device>/seastate  a sea-state record, as its maker writes it
 //   <root>/status             {"state":"online","kind":"Ravo Zerar XB","port":"/dev/ttyUSB0"}
+//   <root>/status/loss        {"seq":N,"lost":3,"first":120,"last":122,"cause":"queue full"}
 
 #include <cstdint>
 #include <span>
@@ -19,6 +20,8 @@ namespace undarix::files::codec {
 
 [[nodiscard]] std::string DeviceTopic(std::string_view root, int device, std::string_view what);
 [[nodiscard]] std::string StatusTopic(std::string_view root);
+// <root>/status/loss: the retained notice of lost messages (link/codec/LossNotice.h).
+[[nodiscard]] std::string LossTopic(std::string_view root);
 
 // A topic level made of `name`: the characters MQTT reserves ("/", "+", "#") and controls
 // become "_"; an empty name becomes "station".

@@ -6,7 +6,7 @@
 namespace undarix::link::codec {
 namespace {
 
-constexpr std::string_view kMagic = "UQM1";
+constexpr std::string_view kMagic = kRecordMagic;
 constexpr std::size_t kHeadSize = 8; // magic and body length
 constexpr std::size_t kFixedBody = 8 + 1 + 2;
 constexpr std::size_t kCrcSize = 4;
@@ -90,6 +90,16 @@ DecodedRecord DecodeRecord(std::string_view bytes) {
     record.message.topic = bodyBytes.substr(kFixedBody, topicLength);
     record.message.payload = bodyBytes.substr(kFixedBody + topicLength);
     return record;
+}
+
+std::size_t FindNextRecord(std::string_view bytes, std::size_t from) {
+    while (from < bytes.size()) {
+        const std::size_t at = bytes.find(kMagic, from);
+        if (at == std::string_view::npos) break;
+        if (DecodeRecord(bytes.substr(at)).status == RecordStatus::Complete) return at;
+        from = at + 1;
+    }
+    return bytes.size();
 }
 
 } // namespace undarix::link::codec

@@ -22,8 +22,9 @@
 namespace undarix::link::codec {
 
 inline constexpr std::size_t kRecordOverhead = 4 + 4 + 8 + 1 + 2 + 4;
-// Topics are short; a longer one is refused rather than stored.
-inline constexpr std::size_t kMaxTopicLength = 1024;
+inline constexpr std::string_view kRecordMagic = "UQM1";
+// MQTT's own limit of a topic; a longer one is refused rather than stored.
+inline constexpr std::size_t kMaxTopicLength = 65535;
 // Far above any line or JSON payload of the program; a larger length is damage.
 inline constexpr std::size_t kMaxPayloadLength = 1 << 20;
 
@@ -51,6 +52,10 @@ struct DecodedRecord {
 // Reads the record at the start of `bytes`. Incomplete: the buffer ends inside it (at the end
 // of a file: a write cut short). Damaged: the bytes are no record of this kind.
 [[nodiscard]] DecodedRecord DecodeRecord(std::string_view bytes);
+
+// The offset of the first complete record at or after `from`, by its magic, length and CRC;
+// the size of `bytes` when there is none. How a reader finds its way past damage.
+[[nodiscard]] std::size_t FindNextRecord(std::string_view bytes, std::size_t from);
 
 [[nodiscard]] std::uint32_t Crc32(std::string_view bytes);
 

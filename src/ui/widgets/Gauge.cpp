@@ -1,5 +1,7 @@
 #include "ui/widgets/Gauge.h"
 
+#include "ui/NumberText.h"
+
 #include <QPainter>
 
 #include <algorithm>
@@ -35,13 +37,16 @@ std::uint32_t Gauge::colorAt(double reading) const {
     return above_;
 }
 
+QString Gauge::text() const {
+    return QString("%1  %2 V").arg(caption_, RealText(value_, 2));
+}
+
 void Gauge::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    const QRect text = rect().adjusted(0, 0, 0, -22);
+    const QRect textArea = rect().adjusted(0, 0, 0, -22);
     const QRect bar = rect().adjusted(1, height() - 20, -1, -1);
     painter.setPen(palette().color(QPalette::WindowText));
-    painter.drawText(text, Qt::AlignLeft | Qt::AlignVCenter,
-                     QString("%1  %2 V").arg(caption_).arg(value_, 0, 'f', 2));
+    painter.drawText(textArea, Qt::AlignLeft | Qt::AlignVCenter, text());
     painter.setPen(QColor(0x80, 0x80, 0x80));
     painter.setBrush(palette().color(QPalette::Base));
     painter.drawRect(bar);
@@ -49,9 +54,9 @@ void Gauge::paintEvent(QPaintEvent*) {
     const double fraction = span > 0 ? std::clamp((value_ - minimum_) / span, 0.0, 1.0) : 0.0;
     QColor fill = QColor::fromRgb(colorAt(value_));
     if (!isEnabled()) fill = QColor(0xC0, 0xC0, 0xC0);
-    painter.fillRect(QRect(bar.left() + 1, bar.top() + 1, int((bar.width() - 1) * fraction),
-                           bar.height() - 1),
-                     fill);
+    painter.fillRect(
+        QRect(bar.left() + 1, bar.top() + 1, int((bar.width() - 1) * fraction), bar.height() - 1),
+        fill);
 }
 
 } // namespace undarix::ui

@@ -23,6 +23,8 @@ public:
     void setValue(double value);
     [[nodiscard]] QString caption() const { return caption_; }
     void setCaption(const QString& caption);
+    // What the meter writes above its bar: the caption and the reading in volts.
+    [[nodiscard]] QString text() const;
     void setRamp(double minimum, double maximum, std::vector<Stop> stops, std::uint32_t above);
     [[nodiscard]] double minimum() const { return minimum_; }
     [[nodiscard]] double maximum() const { return maximum_; }
