@@ -165,6 +165,7 @@ public:
     struct Behaviour {
         std::string silentAfter;          // stops answering after this command ("RS")
         std::map<char, std::string> lies; // general write key -> the value it echoes instead
+        std::string twice;                 // answers this command twice, the second late
     };
 
     explicit TableUnit(Behaviour behaviour) : behaviour_(std::move(behaviour)) {
@@ -317,7 +318,10 @@ private:
         const std::string reply = Answer(text);
         if (!behaviour_.silentAfter.empty() && text.rfind(behaviour_.silentAfter, 0) == 0)
             silent_ = true;
-        if (!reply.empty()) pty_.Write(ReceivedFrame(kAddress, reply));
+        if (reply.empty()) return;
+        pty_.Write(ReceivedFrame(kAddress, reply));
+        if (text.rfind(behaviour_.twice, 0) == 0 && !behaviour_.twice.empty())
+            lateAnswer_ = {std::chrono::steady_clock::now() + std::chrono::milliseconds(150), reply};
     }
 
     void Note(const std::string& what) {
@@ -333,6 +337,10 @@ private:
                                    std::string("\x00\x00\x00\x00\x00\x00\x33\x32", 8)));
                 Note("AT ID answered");
             }
+            if (lateAnswer_ && std::chrono::steady_clock::now() >= lateAnswer_->first) {
+                pty_.Write(ReceivedFrame(kAddress, lateAnswer_->second));
+                lateAnswer_.reset();
+            }
             wire_ += pty_.Read(20);
             for (const std::string& frame : Frames())
                 Serve(frame);
@@ -345,6 +353,7 @@ private:
     std::atomic<bool> stop_{false};
     bool silent_ = false;
     std::optional<std::chrono::steady_clock::time_point> atAnswerDue_;
+    std::optional<std::pair<std::chrono::steady_clock::time_point, std::string>> lateAnswer_;
     std::string wire_;
     std::map<std::string, std::string> store_;
     std::vector<double> points_{0.5, 1.0};
@@ -410,6 +419,13 @@ TEST_F(ConfigTest, AUnitEmulatedFromTheCommandTablesGetsEveryCommandAsTheTablesS
          2,
          "",
          "burst_interval takes a whole number from 0 to 255, not '300'"},
+        {"a reply that comes twice",
+         {"", {}, "RS"},
+         {"read", "--json"},
+         0,
+         R"("set1":{"staff_type":1,"staff_length":2.5,"calibration_table":[0.5,1,0,)",
+         "",
+         {}},
         {"the unit stops answering in the middle of the read",
          {"RS", {}},
          {"read", "--timeout", "2"},

@@ -1,6 +1,7 @@
 // What the session tells its listeners of the window's writes: the setting an acknowledge
 // confirmed and the value the unit took, or a refusal, whatever page control sent it.
 
+#include "FakeUnit.h"
 #include "SettingsFixture.h"
 #include "radiocfg/SettingsEvents.h"
 
@@ -69,6 +70,43 @@ TEST_F(SettingsEventsTest, EachAcknowledgeTellsTheSettingItConfirmedOrRefused) {
         const std::string json = core::codec::SettingsJson(radiocfg::KnownSettings());
         EXPECT_NE(json.find(c.json), std::string::npos) << json;
     }
+}
+
+// A reply that comes twice (late, after the next command went out) puts every later reply one
+// command behind; the read is complete only when the last command's own reply is in.
+TEST_F(SettingsEventsTest, TheReadIsCompleteWithTheLastCommandsOwnReply) {
+    std::vector<SettingsEvent> told;
+    radiocfg::AddSettingsListener([&told](const SettingsEvent& event) { told.push_back(event); });
+    FakeUnit unit;
+    core::Program.ConfigStatus = 0;
+    core::Program.TxWait = 0;
+    ui::SetU64(NetworkAddressField, kConfiguredUnit);
+    ui::Dispatch(NetworkAddressField, ui::Event::Commit);
+    std::string late; // the reply held back until the next command has gone out
+    bool duplicated = false;
+    for (int tick = 0; tick < 200; ++tick) {
+        Tick();
+        for (const SentFrame& frame : TakeSent()) {
+            if (frame.api != link::codec::kTransmitRequest) continue;
+            const std::string reply = unit.Answer(frame.text);
+            if (!late.empty()) Echo(late);
+            late.clear();
+            if (frame.text == "RL\r\n" && !duplicated) {
+                duplicated = true;
+                Echo(unit.Answer("RS\r\n"));
+            }
+            if (duplicated)
+                late = reply;
+            else
+                Echo(reply);
+        }
+        if (tick == 150 && !late.empty()) Echo(late);
+    }
+    ASSERT_TRUE(duplicated);
+    ASSERT_EQ(told.size(), 1u);
+    EXPECT_EQ(told[0].what, SettingsEvent::What::Read);
+    EXPECT_NE(told[0].settings.Find("set1.calibration_table"), nullptr)
+        << core::codec::SettingsJson(told[0].settings);
 }
 
 } // namespace
