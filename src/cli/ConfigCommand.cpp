@@ -10,6 +10,7 @@
 #include "core/ProgramState.h"
 #include "core/UnitKind.h"
 #include "link/PortSelection.h"
+#include "link/PortWatch.h"
 #include "live/DeviceTable.h"
 
 #include <QCommandLineParser>
@@ -59,6 +60,9 @@ They take:
 )";
 
 const char* const kConfigHelpTail = R"(
+SIGINT (Ctrl-C) or SIGTERM stops the command: the port is closed as the program closes it,
+so a wired unit or the Vazavevezeze is set running again.
+
 Exit status: 0 when every setting was read or confirmed, 1 when the port cannot be opened,
 the unit did not answer within the timeout, or a write was not confirmed (naming the first),
 2 usage error.
@@ -106,11 +110,19 @@ int RunList(HeadlessProgram&, const ConfigRequest& request, const Console& conso
     return kExitOk;
 }
 
+// The reason, and that the port went away if it did; nothing after a stop request, which
+// is told once the port is closed.
+int Failed(const Console& console, const QString& port, const QString& problem) {
+    if (StopRequests::Requested()) return kExitBadInput;
+    return BadInput(console, port,
+                    link::UnitPortAway() ? problem + " (the port went away)" : problem);
+}
+
 int RunRadio(const ConfigRequest& request, const Console& console) {
     RadioConfigSession session(request.port, request.timeoutMs);
     core::codec::SettingList settings;
     if (const QString problem = session.Read(request.target, settings); !problem.isEmpty())
-        return BadInput(console, request.port, problem);
+        return Failed(console, request.port, problem);
     if (request.action == Action::Read) {
         PrintSettings(settings, request.json, console);
         return kExitOk;
@@ -118,8 +130,8 @@ int RunRadio(const ConfigRequest& request, const Console& console) {
     for (const RadioSettingWrite& write : request.writes) {
         QString confirmed;
         if (const QString problem = session.Write(write, confirmed); !problem.isEmpty())
-            return BadInput(console, request.port,
-                            QString("%1 was not confirmed: %2").arg(write.name, problem));
+            return Failed(console, request.port,
+                          QString("%1 was not confirmed: %2").arg(write.name, problem));
         console.OutLine(write.name + "=" + confirmed);
     }
     // A calibration change is read back before the port closes.
@@ -131,7 +143,7 @@ int RunWired(const ConfigRequest& request, const Console& console) {
     WiredConfigSession session(request.timeoutMs);
     core::codec::SettingList settings;
     if (const QString problem = session.Read(settings); !problem.isEmpty())
-        return BadInput(console, request.port, problem);
+        return Failed(console, request.port, problem);
     if (request.action == Action::Read) {
         PrintSettings(settings, request.json, console);
         return kExitOk;
@@ -139,14 +151,15 @@ int RunWired(const ConfigRequest& request, const Console& console) {
     for (const WiredSettingWrite& write : request.wiredWrites) {
         QString confirmed;
         if (const QString problem = session.Write(write, confirmed); !problem.isEmpty())
-            return BadInput(console, request.port,
-                            QString("%1 was not confirmed: %2").arg(write.name, problem));
+            return Failed(console, request.port,
+                          QString("%1 was not confirmed: %2").arg(write.name, problem));
         console.OutLine(write.name + "=" + confirmed);
     }
     return kExitOk;
 }
 
 int RunConfig(const ConfigRequest& request, const Console& console) {
+    const StopRequests stopRequests;
     HeadlessProgram program(console);
     program.EchoStatus(false);
     if (const int status = OpenUnitPort(program, request.port, request.kind, console)) return status;
@@ -158,6 +171,10 @@ int RunConfig(const ConfigRequest& request, const Console& console) {
     else
         status = RunWired(request, console);
     link::CloseUnitPort();
+    if (StopRequests::Requested() && request.action != Action::List) {
+        console.ErrLine("undarix-cli config: stopped by a signal; the port is closed");
+        return kExitBadInput;
+    }
     return status;
 }
 
@@ -219,6 +236,10 @@ int Config(const QStringList& arguments, const Console& console) {
         request.listMs = int(seconds * 1000.0);
     }
     const bool radio = core::IsRadioKind(request.kind);
+    if (!radio && (parser.isSet("device") || parser.isSet("address")))
+        return UsageError(console, command,
+                          "a wired unit or the Vazavevezeze is the port's only unit: no --device "
+                          "or --address");
     if (request.action != Action::List && radio) {
         if (parser.isSet("device") == parser.isSet("address"))
             return UsageError(console, command, "one of --device N and --address HEX16 is required");

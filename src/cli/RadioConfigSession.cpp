@@ -65,7 +65,8 @@ QString RadioConfigSession::Read(const RadioTarget& target, core::codec::Setting
     (void)RunUntil([] { return !link::PanIdRequestPending(); }, kAdapterAnswerMs);
     if (target.device != 0) {
         if (!RunUntil([&target] { return Heard(target.device); }, timeoutMs_))
-            return QString("device %1 was not heard on %2 within %3 s")
+            return QString("device %1 was not heard on %2 within %3 s (a unit that sends "
+                           "seldom or sleeps can be chosen by --address)")
                 .arg(target.device)
                 .arg(port_, Seconds(timeoutMs_));
         ui::SetInt(DeviceNumberSelector, target.device);

@@ -13,6 +13,8 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#include <csignal>
+
 namespace undarix::cli {
 
 using core::Program;
@@ -42,6 +44,37 @@ int OpenUnitPort(HeadlessProgram& program, const QString& port, int kind, const 
     return kExitOk;
 }
 
+namespace {
+
+volatile std::sig_atomic_t stopRequested = 0;
+struct sigaction previousInt {};
+struct sigaction previousTerm {};
+
+extern "C" void OnStopRequest(int) {
+    stopRequested = 1;
+}
+
+} // namespace
+
+StopRequests::StopRequests() {
+    stopRequested = 0;
+    struct sigaction action {};
+    action.sa_handler = OnStopRequest;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    sigaction(SIGINT, &action, &previousInt);
+    sigaction(SIGTERM, &action, &previousTerm);
+}
+
+StopRequests::~StopRequests() {
+    sigaction(SIGINT, &previousInt, nullptr);
+    sigaction(SIGTERM, &previousTerm, nullptr);
+}
+
+bool StopRequests::Requested() {
+    return stopRequested != 0;
+}
+
 bool RunUntil(const std::function<bool()>& done, int timeoutMs) {
     if (done()) return true;
     QEventLoop loop;
@@ -50,7 +83,7 @@ bool RunUntil(const std::function<bool()>& done, int timeoutMs) {
     QElapsedTimer clock;
     clock.start();
     QObject::connect(&check, &QTimer::timeout, &loop, [&] {
-        if (done() || clock.elapsed() >= timeoutMs) loop.quit();
+        if (done() || clock.elapsed() >= timeoutMs || StopRequests::Requested()) loop.quit();
     });
     check.start();
     loop.exec();

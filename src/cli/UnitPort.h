@@ -8,6 +8,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 namespace undarix::cli {
@@ -22,7 +23,19 @@ extern const char* const kKindOptionHelp;
 // kExitBadInput when it cannot be opened.
 int OpenUnitPort(HeadlessProgram& program, const QString& port, int kind, const Console& console);
 
-// Runs the program's event loop until `done` holds or `timeoutMs` passed; returns `done()`.
+// Runs the program's event loop until `done` holds, `timeoutMs` passed or a stop was asked
+// for; returns `done()`.
 bool RunUntil(const std::function<bool()>& done, int timeoutMs);
+
+// While one lives, SIGINT and SIGTERM end the waits of RunUntil instead of the process, so
+// that the command closes the port as the program does (a wired unit is set running again).
+class StopRequests {
+public:
+    StopRequests();
+    ~StopRequests();
+    StopRequests(const StopRequests&) = delete;
+    StopRequests& operator=(const StopRequests&) = delete;
+    [[nodiscard]] static bool Requested();
+};
 
 } // namespace undarix::cli

@@ -85,10 +85,14 @@ void NoteReadReply(std::string_view reply) {
         state.reading = true;
         return;
     }
-    // The reply to the last command of the sequence comes once the session is idle.
+    // The reply to the last command of the sequence comes once the session is idle: the
+    // reply to that very command, not a late second answer to an earlier one.
     const int last = codec::ReadSequenceLength(Program.UnitType, Program.Version12CalPts);
     if (Program.ConfigStatus != kIdle || !state.reading || last == 0 || Program.ConfigType < last)
         return;
+    const codec::CommandLine lastCommand = codec::ReadSequenceCommand(
+        Program.UnitType, last, Program.Version12CalPts, Program.ConfigCurrentMode);
+    if (reply.size() < 3 || reply.substr(1, 2) != lastCommand.View().substr(0, 2)) return;
     state.reading = false;
     Identify(state.known);
     Tell({SettingsEvent::What::Read, Program.ConfigDeviceAddr, state.known, {}, {}});
