@@ -276,3 +276,4 @@ TEST_F(ControlsTest, TheBusyCursorNestsAndIsGoneWithTheLastOne) {
 
 } // namespace
 } // namespace undarix::testing
+
