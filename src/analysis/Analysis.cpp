@@ -43,11 +43,11 @@ void FillSelectors() {
     FillRing(roles::ScalingSelect, {{"Linear", kLinearScaling}, {"dB", kDecibelScaling}},
              kLinearScaling);
     FillRing(roles::DisplayUnitSelect,
-             {{"Power (M^2 rms)", kPowerRms},
-              {"Amplitude (M rms)", kAmplitudeRms},
-              {"Amplitude (M peak)", kAmplitudePeak},
-              {"PSD (M^2/Hz)", kPowerSpectralDensity},
-              {"ASD (M rms/sqrt(Hz))", kAmplitudeSpectralDensity}},
+             {{"Power (m\u00B2 rms)", kPowerRms},
+              {"Amplitude (m rms)", kAmplitudeRms},
+              {"Amplitude (m peak)", kAmplitudePeak},
+              {"PSD (m\u00B2/Hz)", kPowerSpectralDensity},
+              {"ASD (m rms/\u221AHz)", kAmplitudeSpectralDensity}},
              kPowerSpectralDensity);
 }
 

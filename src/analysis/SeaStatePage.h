@@ -6,6 +6,8 @@
 
 #include "analysis/codec/SeaStateRecord.h"
 
+#include <QString>
+
 #include <cstdint>
 
 namespace undarix::analysis {
@@ -27,6 +29,7 @@ inline constexpr SeaStateColumn kSeaStateColumns[] = {
     {"device", "Device", nullptr},
     {"address", "Address", nullptr},
     {"flag", "Quality", "flag"},
+    {"why", "Why", "flag"}, // the page's own column: the checks that flagged the record
     {"hm0_m", "Hm0 (m)", nullptr},
     {"tp_s", "Tp (s)", nullptr},
     {"tm01_s", "Tm01 (s)", nullptr},
@@ -59,5 +62,12 @@ void BindSeaStatePage();
 void ShowSeaStateRecord(const codec::SeaStateRecord& record);
 // Redraws the plot from the records kept (after a unit was ticked or unticked).
 void RedrawSeaStatePlot();
+// The samples of the record in `slot` were just fed: the unit's interval under way, its
+// samples so far and when its record is due, for the page to show before the first record.
+void NoteSeaStateGathering(int slot);
+// What the page says of the intervals under way, one line per unit.
+[[nodiscard]] QString SeaStateGatheringText();
+// Why a record was flagged, in words ("62 % of the samples present"); empty when it passed.
+[[nodiscard]] QString SeaStateFlagReason(const codec::QcResult& qc);
 
 } // namespace undarix::analysis

@@ -10,6 +10,8 @@ namespace undarix::analysis::seastate {
 inline constexpr ui::Role Table = "seaStateTable";
 inline constexpr ui::Role Plot = "seaStatePlot";
 inline constexpr ui::Role UnitList = "seaStateUnits"; // checked units are plotted
+// Per unit, the interval under way: samples so far, when its record is due.
+inline constexpr ui::Role Gathering = "seaStateGathering";
 inline constexpr ui::Role Splitter = "seaStateSplitter";
 
 // Settings.

@@ -2,6 +2,7 @@
 
 #include "analysis/SeaState.h"
 #include "analysis/SeaStateRoles.h"
+#include "core/EditHint.h"
 #include "core/ProgramState.h"
 #include "core/UnitKind.h"
 #include "live/DeviceTable.h"
@@ -41,9 +42,21 @@ void SettingsChanged(ui::Event event) {
     const codec::SeaStateSettings after = WithStaffLimits(SeaStateSettingsFromControls());
     SeaState.accumulator.SetSettings(after);
     if (after.intervalMinutes != before.intervalMinutes)
-        ui::ShowStatus(QString("Sea state: %1-minute intervals from the next whole interval on; "
-                               "the intervals under way were let go")
-                           .arg(after.intervalMinutes));
+        // The accumulator drops the intervals under way and opens the new length's interval
+        // that holds the next sample: that first record covers only the rest of its interval.
+        ui::ShowStatus(QString("Sea state: %1-minute intervals from now on. The %2-minute "
+                               "intervals under way were dropped without a record; each unit's "
+                               "first %1-minute record starts now, part-way, and counts the "
+                               "samples before as missing")
+                           .arg(after.intervalMinutes)
+                           .arg(before.intervalMinutes));
+}
+
+// A number being typed says what Enter will do, as every field of the window does.
+void NumberSettingChanged(ui::Event event) {
+    if (event == ui::Event::KeyPress) return core::ShowEditHint(core::kEnterAppliesToSeaState);
+    if (event == ui::Event::LostFocus || event == ui::Event::Commit) core::HideEditHint();
+    SettingsChanged(event);
 }
 
 void RangeSwitched(ui::Event event) {
@@ -149,9 +162,10 @@ void RefreshStaffLimits() {
 
 void BindSeaStateSettings() {
     FillIntervalRing();
-    for (ui::Role role : {IntervalRing, TideFilterSwitch, SpikeDeviations, FlatSeconds, MinPresent,
-                          RangeLow, RangeHigh, ShiftLimit})
+    for (ui::Role role : {IntervalRing, TideFilterSwitch})
         ui::OnEvent(role, SettingsChanged);
+    for (ui::Role role : {SpikeDeviations, FlatSeconds, MinPresent, RangeLow, RangeHigh, ShiftLimit})
+        ui::OnEvent(role, NumberSettingChanged);
     ui::OnEvent(RangeSwitch, RangeSwitched);
     ui::OnCommit(DefaultsButton, RestoreDefaults);
     BindHelp();

@@ -202,6 +202,12 @@ void StartAnalysis(ui::Event event) {
     if (ui::GetInt(roles::AnalyzeButton) != 0 && Analysis.SelectedUnit != 0) {
         const ui::BusyCursor busy; // 55,296 points with the tide filter take a moment
         RunAnalysis();
+    } else if (ui::GetInt(roles::AnalyzeButton) != 0) {
+        ui::ShowStatus(Analysis.AnalyzeCtr < 0
+                           ? QString("Choose the trace to analyse in Trace first.")
+                           : QString("Trace %1 shows no unit: choose one on the Chart page, or "
+                                     "another trace.")
+                                 .arg(Analysis.AnalyzeCtr + 1));
     }
     ui::SetInt(roles::AnalyzeButton, 0);
     ui::SetButtonMark(roles::AnalyzeButton, 0);

@@ -4,6 +4,7 @@
 #include "app/NumberLocale.h"
 #include "app/PanelGeometry.h"
 #include "app/Shortcuts.h"
+#include "app/TypingHint.h"
 #include "app/Wiring.h"
 #include "core/FrameBuffers.h"
 #include "core/Hooks.h"
@@ -79,6 +80,7 @@ std::unique_ptr<MainWindow> LoadMainPanel(const StartOptions& options) {
     WireWindowHelpers();
     Initialize();
     BindShortcuts(*panel);
+    ShowTypingHintInEveryNumberField();
     panel->onClose = panelCB;
     return panel;
 }

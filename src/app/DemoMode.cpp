@@ -5,6 +5,7 @@
 #include "core/ProgramState.h"
 #include "link/PortSelection.h"
 #include "link/SerialPort.h"
+#include "live/DeviceTable.h"
 #include "sim/Simulator.h"
 #include "ui/ControlRegistry.h"
 #include "ui/Controls.h"
@@ -71,6 +72,7 @@ bool StartDemo() {
     const QString path = QString::fromStdString(simulator->SlavePath());
     Demo() = std::move(simulator);
     OpenSimulatedPort(*Demo(), kDemoPortLabel);
+    live::RefreshEmptyTableHint(); // at once, not at the hint's next check: a port is open
     StartPlottingTheDemo();
     ui::ShowStatus(QString("Demo mode: simulated units on %1").arg(path));
     return true;

@@ -56,6 +56,14 @@ MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
     form.mainTabs->addTab(Scrollable(configPage_), tr("Configuration"));
     form.mainTabs->addTab(Scrollable(seaStatePage_), tr("Sea State"));
     AddEditHint(form.statusbar);
+    // On a screen smaller than the panel's least size (a 1024 x 600 netbook) the window
+    // still fits: the panel scrolls instead of being cut at the screen's edge.
+    auto* panelScroll = new QScrollArea;
+    panelScroll->setObjectName("mainPanelScroll");
+    panelScroll->setWidgetResizable(true);
+    panelScroll->setFrameShape(QFrame::NoFrame);
+    panelScroll->setWidget(takeCentralWidget());
+    setCentralWidget(panelScroll);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -37,8 +37,9 @@ QString ShortStatus(const link::MqttStatus& status) {
     case link::MqttState::Off: return {};
     case link::MqttState::Connecting: return "MQTT: connecting";
     case link::MqttState::Connected:
-        return status.queued > 500 ? QString("MQTT: sending %1 queued").arg(status.queued)
-                                   : QString("MQTT: connected");
+        return status.queued >= std::uint64_t(kQueueShownFrom)
+                   ? QString("MQTT: connected, sending %1 queued").arg(status.queued)
+                   : QString("MQTT: connected");
     case link::MqttState::Waiting: return QString("MQTT: queueing %1").arg(status.queued);
     case link::MqttState::Failed: return "MQTT: no queue";
     }
@@ -54,6 +55,10 @@ std::uint32_t LedColor(const link::MqttStatus& status) {
 }
 
 } // namespace
+
+QString NetworkShortStatus(const link::MqttStatus& status) {
+    return ShortStatus(status);
+}
 
 files::NetworkOutputSettings LoadNetworkOutputSettings() {
     QSettings store = Store();

@@ -24,6 +24,10 @@ void StartSavedNetworkOutput();
 // The indicator: LED and short text beside the output port, the whole status as its help
 // and on the status bar when it changes.
 void ShowNetworkStatus(const link::MqttStatus& status);
+// The indicator's short text. Connected with a backlog says how many messages still wait, so
+// that the drain after the broker came back is seen; a few in flight are no backlog.
+[[nodiscard]] QString NetworkShortStatus(const link::MqttStatus& status);
+inline constexpr int kQueueShownFrom = 20;
 
 // Menu callback of Options > Network Output...
 void NetworkOutputMenu();

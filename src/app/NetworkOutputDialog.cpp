@@ -2,6 +2,7 @@
 
 #include "ui_NetworkOutputDialog.h"
 
+#include <QDir>
 #include <QFileDialog>
 
 namespace undarix::app {
@@ -30,6 +31,9 @@ NetworkOutputDialog::NetworkOutputDialog(QWidget* parent)
         "ROOT/status.");
     form_->queueFolderEdit->setToolTip(
         "Messages the broker cannot take yet wait here, also across a restart of the program.");
+    form_->queueFolderEdit->setPlaceholderText(
+        QString("Empty: beside the data files while they are saved, else %1")
+            .arg(QDir::toNativeSeparators(files::WindowQueuePath(QDir::homePath()))));
     ShowTlsFields();
 }
 

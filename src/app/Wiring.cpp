@@ -2,6 +2,7 @@
 
 #include "analysis/Analysis.h"
 #include "analysis/SeaState.h"
+#include "analysis/SeaStatePage.h"
 #include "analysis/codec/SeaStateFormat.h"
 #include "app/DemoMode.h"
 #include "app/FactoryMode.h"
@@ -73,7 +74,10 @@ void WireSubsystems() {
     hooks.StopPlotting = chart::StopPlotting;
     analysis::BindAnalysis();
     analysis::BindSeaState();
-    hooks.SeaStateSamples = analysis::FeedSeaState;
+    hooks.SeaStateSamples = [](int slot) {
+        analysis::FeedSeaState(slot);
+        analysis::NoteSeaStateGathering(slot); // what the Sea State page shows under way
+    };
     analysis::ConnectSeaStateRecords([](const analysis::codec::SeaStateRecord& record) {
         files::PublishSeaState(record.deviceNumber, analysis::codec::SeaStateJsonLine(record));
     });

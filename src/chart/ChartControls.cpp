@@ -83,9 +83,9 @@ void TraceDeviceNumSelect(int trace, ui::Event event) {
 const QString kSourceHelp = QStringLiteral(
     "Select where the data shown in the table and plotted on the chart come from.\n\n"
     "Serial Port: live data from the units of the selected Unit Type on the open unit port.\n\n"
-    "File: a data file saved earlier with this program, or a flash-card file converted with the "
-    "TALQConvert program. Open it from the Menu Bar: File / Open File, then press the Start "
-    "Plotting button.\n\n"
+    "File: a data file or an API frame file saved earlier with this program (undarix-cli convert "
+    "makes a data file of an API frame file). Open it from the Menu Bar: File / Open File to "
+    "Plot, then press the Start Plotting button.\n\n"
     "Switching the source empties the table of units and the chart, and stops plotting.");
 
 const QString kStopWhenFullHelp = QStringLiteral(

@@ -1,7 +1,10 @@
 #include "chart/ChartExport.h"
 
+#include "chart/ChartFifo.h"
 #include "chart/ChartGraph.h"
 #include "chart/PlotPageRoles.h"
+#include "chart/TraceLayer.h"
+#include "chart/TracePlotting.h"
 #include "ui/Controls.h"
 #include "ui/ExportToFile.h"
 #include "ui/Popups.h"
@@ -30,7 +33,52 @@ bool WriteSvg(QCustomPlot& plot, const QString& path, QSize size) {
     return painter.end();
 }
 
+// What a chart on paper must say by itself: when it starts, and which line is which unit. The
+// window shows both beside the graph; the file gets them on the graph for as long as it is
+// written.
+class LabelsForTheFile {
+public:
+    explicit LabelsForTheFile(QCustomPlot& plot) : plot_(plot) {
+        const QString start = ui::GetText(roles::StartTimeText);
+        const QString heading =
+            start == kNoStartTime
+                ? QString("Undarix chart: no data plotted yet")
+                : QString("Undarix chart, start %1 (the units' clock)").arg(start);
+        plot.plotLayout()->insertRow(0);
+        title_ = new QCPTextElement(&plot, heading, QFont(plot.font().family(), 10, QFont::Bold));
+        plot.plotLayout()->addElement(0, 0, title_);
+
+        for (int t = 0; t < kTraceCount; ++t) {
+            if (ChartFifo[t].deviceNumber == 0) continue;
+            QCPGraph* entry = plot.addGraph(); // no data: only its legend line is drawn
+            entry->setPen(QPen(TraceColor(t), 2));
+            entry->setName(
+                QString("Trace %1: device %2").arg(t + 1).arg(ChartFifo[t].deviceNumber));
+            entries_ << entry;
+        }
+        legendWasVisible_ = plot.legend->visible();
+        plot.legend->setVisible(!entries_.isEmpty());
+        plot.axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignTop | Qt::AlignRight);
+    }
+
+    ~LabelsForTheFile() {
+        for (QCPGraph* entry : entries_)
+            plot_.removeGraph(entry);
+        plot_.legend->setVisible(legendWasVisible_);
+        plot_.plotLayout()->remove(title_);
+        plot_.plotLayout()->simplify();
+        plot_.replot(QCustomPlot::rpQueuedReplot);
+    }
+
+private:
+    QCustomPlot& plot_;
+    QCPTextElement* title_ = nullptr;
+    QList<QCPGraph*> entries_;
+    bool legendWasVisible_ = false;
+};
+
 bool WriteFile(QCustomPlot& plot, const QString& path, const QString& format) {
+    const LabelsForTheFile labels(plot);
     const QSize size = ShownSize(plot);
     if (format == "png") return plot.savePng(path, size.width(), size.height(), 1.0, -1);
     if (format == "pdf")

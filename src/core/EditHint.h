@@ -15,6 +15,7 @@ inline constexpr const char* kEnterAppliesToChart = "apply it to the chart";
 inline constexpr const char* kEnterPutsUnitOnTrace = "plot that device on the trace";
 inline constexpr const char* kEnterChoosesTrace = "choose the trace to analyse";
 inline constexpr const char* kEnterJumpsInFile = "jump to that kilobyte of the file";
+inline constexpr const char* kEnterAppliesToSeaState = "apply it to the sea-state records";
 
 void ShowEditHint(const char* whatEnterDoes);
 void HideEditHint();

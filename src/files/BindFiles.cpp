@@ -27,9 +27,9 @@ void BindFiles() {
     ui::OnEvent(mainpanel::PlaybackPosition, FileKbPosition);
     ui::OnEvent(mainpanel::PlaybackFileName, NameOfOpenFileToPlot);
     ui::SetHelp(mainpanel::PlaybackFileName, "OPEN FILE FROM THIS COMPUTER",
-                "To Open a file to plot on the Chart, select from\nthe Menu Bar: File / Open "
-                "File.\nThen set the Plot Source switch on the Chart page to File and press "
-                "the\nStart Plotting button.");
+                "To open a file to plot on the Chart, select from the Menu Bar: File / Open "
+                "File to Plot. Then set Data source on the Chart page to File and press the "
+                "Start Plotting button.");
     ui::SetHelp(mainpanel::PlaybackSpeed, "PLAYBACK SPEED",
                 "Kilobytes of the open file read per second while the chart plays it.\n"
                 "A negative speed steps backwards through the file; 0 pauses.");

@@ -35,9 +35,8 @@ const WriteReport kDataFileReport{mainpanel::LoggingIndicator, kLoggingColor, "d
 constexpr int kOneContinuousFile = 99;
 
 const char* const kIntervalPrompt =
-    "Enter the Save New File Interval in Days. (1 to 98) Enter 99 for\none continuous file. The "
-    "Save File Interval is the time in days\nfrom the start of one File to the start of the next "
-    "File";
+    "Start a new data file every how many days? Enter 1 to 98 (days from the start of one file "
+    "to the start of the next), or 99 for one continuous file.";
 
 const char* const kReplaceQuestion = "The file already exist\n Do you want to replace it?";
 
@@ -148,7 +147,14 @@ void SaveOutputDataToFile() {
     const std::optional<QString> reply = ui::PromptPopup("SAVE FILE INTERVAL", kIntervalPrompt, 2);
     const QByteArray typed = reply.value_or(QString()).left(2).toLatin1();
     data.SaveFileInterval = int(codec::ParseLeadingInt(typed.constData(), typed.size()));
-    if (data.SaveFileInterval <= 0) return;
+    if (data.SaveFileInterval <= 0) {
+        // Cancel is an answer; Enter on an empty or wrong entry would otherwise look like one.
+        if (reply)
+            ui::ShowStatus(QString("Nothing is being saved: \"%1\" is no interval. Enter 1 to 98 "
+                                   "days, or 99 for one continuous file.")
+                               .arg(reply->trimmed()));
+        return;
+    }
 
     const ui::FileSelection selection =
         ui::FileSelectPopup({"Save Output Data To:", "*.csv", "*.txt;*.*", true});

@@ -40,10 +40,11 @@ constexpr int kInside = 2;
 constexpr int kServing = 3;
 
 const char* const kFlashCardText =
-    "The open Deve Zuravi or Deve Zuravi III Flash Card file must be \nConverted to a Davav60 "
-    "type file to be used with this program\n\nClose the open file and use the TALQConvert "
-    "Program to create a\nDavav60 file type. The TALQConvert Program is supplied with the "
-    "Deve Zuravi units and can be obtained from your instrument supplier.";
+    "The open file is a Deve Zuravi or Deve Zuravi III flash-card file, which this program does "
+    "not play back as it is: it must first be converted to a Davav60 data file with the "
+    "converter for those units from your instrument supplier.\n\n"
+    "Close the open file. Capture files (.api) are made into data files with "
+    "undarix-cli convert INPUT.api OUTPUT.csv.";
 
 // Both kinds of file that play, together first; each alone; anything.
 const char* const kPlayableFiles = "Data and API frame files (*.csv *.CSV *.api)";
@@ -227,6 +228,10 @@ void ReadFileTimer() {
         ui::ShowStatus(QString("Reading %1 failed: %2").arg(file.fileName(), file.errorString()));
     if (count <= 0) {
         StopPlotting(); // the file stays open: the position can be moved back
+        if (count == 0 && Files.playback.served != 0)
+            ui::ShowStatus(QString("End of %1 reached: plotting stopped. Set Position back (or "
+                                   "open another file) and press Start Plotting to play again.")
+                               .arg(QFileInfo(Files.playback.OpenFileName).fileName()));
         SayWhenNothingWasRead();
         return;
     }
@@ -346,13 +351,16 @@ void HelpOpenFile2Plot() {
     ui::MessagePopup(
         "OPEN FILE FROM THIS COMPUTER",
         "To open a file to plot on the Chart, select from the Menu Bar: File / Open File to "
-        "Plot.\nTwo kinds of file can be played back: data files saved with Save Output Data "
-        "(*.csv)\nand API frame files saved with Save API Frame Data (*.api).\n\n"
-        "The Plot Source switch on the Chart page must be set to File; then press the Start "
-        "Plotting\nbutton. Speed sets the kilobytes read per second (negative values step "
-        "backwards),\nPosition jumps to a kilobyte of the file.\n\n"
-        "Deve Zuravi and Deve Zuravi III Flash Card files must first be converted to a Davav60\n"
-        "file with the TALQConvert program.");
+        "Plot. Two kinds of file can be played back: data files saved with Save Output Data "
+        "(*.csv) and API frame files saved with Save API Frame Data (*.api).\n\n"
+        "Set Data source on the Chart page to File, then press the Start Plotting button. "
+        "Speed sets the kilobytes read per second (negative values step backwards); Position "
+        "jumps to a kilobyte of the file.\n\n"
+        "To turn an API frame file into a data file, or to check a data file line by line, run "
+        "undarix-cli convert INPUT OUTPUT.csv in a terminal.\n\n"
+        "Deve Zuravi and Deve Zuravi III flash-card files are not played back: convert them to "
+        "a Davav60 data file first, with the converter for those units from your instrument "
+        "supplier.");
 }
 
 } // namespace undarix::files

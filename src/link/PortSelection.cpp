@@ -21,7 +21,7 @@ using namespace core;
 
 int FillPortList(ui::Role selector) {
     ui::ClearList(selector);
-    ui::InsertListItem(selector, "Select COM? port", 0);
+    ui::InsertListItem(selector, "Select a serial port", 0);
     for (const PortDescription& port : ListSerialPorts())
         ui::InsertListItem(selector, port.label, port.number);
     return 0;

@@ -154,7 +154,9 @@ void SaveSerialNumber(ui::Event event) {
 }
 
 void SelSampleRate(ui::Event event) {
-    if (event != ui::Event::Commit || !Radio()) return;
+    if (!Radio()) return;
+    if (MarkEdit(SampleRateField, event, ui::kBlack) || event != ui::Event::Commit) return;
+    EndEdit(SampleRateField, ui::kBlack);
     ui::SetDimmed(SampleRateField, true);
     int rate = ui::GetInt(SampleRateField);
     if (ui::GetInt(DataFormatRing) == kOneSampleFormat && rate > kOneSampleRateLimit) {

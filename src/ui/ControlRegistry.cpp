@@ -17,6 +17,7 @@
 #include <QHelpEvent>
 #include <QLineEdit>
 #include <QSpinBox>
+#include <QTabBar>
 #include <QTableWidget>
 #include <QToolTip>
 #include <QWidget>
@@ -123,7 +124,8 @@ QStringList RegisterTree(QObject* root) {
     for (QObject* object : objects) {
         if (!object->isWidgetType() && !qobject_cast<QAction*>(object)) continue;
         const QString name = object->objectName();
-        if (IsQtInternal(name)) continue;
+        // A tab bar names its own scroll buttons, the same in every tab widget.
+        if (IsQtInternal(name) || qobject_cast<QTabBar*>(object->parent())) continue;
         auto [it, inserted] = TheRegistry().entries.try_emplace(name.toStdString());
         if (!inserted && it->second.object && it->second.object != object) duplicates << name;
         it->second.object = object;

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QRegularExpression>
+#include <QSettings>
 
 #include <cstdio>
 
@@ -21,6 +22,21 @@ QWidget* DialogParent() {
 
 bool HaveWindows() {
     return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
+}
+
+// The folder of the file chosen last, where the next file dialog opens, in this run and the
+// next (a log and its exports usually sit together); the working folder the first time.
+QSettings FolderStore() {
+    return QSettings(QSettings::IniFormat, QSettings::UserScope, "Undarix", "undarix");
+}
+
+QString LastFileFolder() {
+    const QString folder = FolderStore().value("files/lastFolder").toString();
+    return QFileInfo(folder).isDir() ? folder : QString();
+}
+
+void RememberFileFolder(const QString& path) {
+    FolderStore().setValue("files/lastFolder", QFileInfo(path).absolutePath());
 }
 
 class QtPopupDriver : public PopupDriver {
@@ -57,11 +73,12 @@ public:
         QString chosen;
         const QString path =
             request.forSaving
-                ? QFileDialog::getSaveFileName(DialogParent(), request.title, QString(), filter,
-                                               &chosen, QFileDialog::DontConfirmOverwrite)
-                : QFileDialog::getOpenFileName(DialogParent(), request.title, QString(), filter,
-                                               &chosen);
+                ? QFileDialog::getSaveFileName(DialogParent(), request.title, LastFileFolder(),
+                                               filter, &chosen, QFileDialog::DontConfirmOverwrite)
+                : QFileDialog::getOpenFileName(DialogParent(), request.title, LastFileFolder(),
+                                               filter, &chosen);
         if (path.isEmpty()) return {};
+        RememberFileFolder(path);
         return {QFileInfo::exists(path) ? FileSelection::Status::ExistingFile
                                         : FileSelection::Status::NewFile,
                 path, chosen};

@@ -334,8 +334,10 @@ TEST_F(AnalysisRunTest, NothingIsAnalysedWithoutATraceARateOrSamples) {
     for (const Case& c : cases) {
         ui::SetText(roles::SignifWaveHeight, "-");
         ui::SetInt(roles::CursorSwitch, 0);
+        ui::ShowStatus(QString());
         c.setUp(*this);
         Analyze();
+        EXPECT_FALSE(ui::LastStatus().isEmpty()) << c.what << ": nothing said";
         EXPECT_EQ(ui::GetText(roles::SignifWaveHeight), "-") << c.what;
         EXPECT_EQ(ui::GetInt(roles::AnalyzeButton), 0) << c.what;
         EXPECT_EQ(ui::GetButtonMark(roles::AnalyzeButton), 0u) << c.what;

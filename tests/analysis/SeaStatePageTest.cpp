@@ -21,10 +21,12 @@
 #include "support/Fixtures.h"
 #include "ui/Callbacks.h"
 #include "ui/Controls.h"
+#include "ui/StatusMessage.h"
 #include "ui/Timers.h"
 
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QListWidget>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -157,7 +159,22 @@ TEST_F(SeaStatePageTest, UnitsOnThePortGiveRowsNewestFirstWithTheirFlagsInColour
     ASSERT_EQ(units->count(), 2);
     EXPECT_TRUE(units->item(0)->text().startsWith("Device 3"));
     auto* plot = ui::Widget<QCustomPlot>(seastate::Plot);
-    EXPECT_EQ(plot->graphCount(), 4);
+    // Hm0 and Tp of each; unit 5's failed interval is a cross of its own, not on its lines.
+    EXPECT_EQ(plot->graphCount(), 5);
+    EXPECT_TRUE(std::isnan(plot->graph(2)->data()->begin()->value));
+    EXPECT_EQ(plot->graph(4)->dataCount(), 1);
+    EXPECT_EQ(plot->graph(4)->lineStyle(), QCPGraph::lsNone);
+    // Why it failed is in the row, next to the flag.
+    EXPECT_TRUE(Cell(0, "Why").contains("of the samples present")) << Cell(0, "Why").toStdString();
+    EXPECT_TRUE(Cell(0, "Why").contains("(fail)"));
+    EXPECT_EQ(Cell(1, "Why"), "");
+    // Room above the highest Hm0; the legend lies outside the graph's area.
+    EXPECT_GE(plot->yAxis->range().upper, 1.4142 * 1.2);
+    plot->setViewport(QRect(0, 0, 600, 300)); // as if shown at that size
+    plot->replot();
+    EXPECT_TRUE(plot->legend->visible());
+    EXPECT_GT(plot->axisRect()->rect().width(), 400);
+    EXPECT_FALSE(plot->axisRect()->rect().intersects(plot->legend->outerRect()));
     units->item(1)->setCheckState(Qt::Unchecked);
     EXPECT_EQ(plot->graphCount(), 2);
     EXPECT_EQ(plot->graph(0)->dataCount(), 1);
@@ -227,6 +244,46 @@ TEST_F(SeaStatePageTest, WhileLoggingRecordsGoBesideTheDataFileAndRotateWithIt) 
     ASSERT_EQ(b.size(), 3);
     EXPECT_TRUE(b[1].startsWith("3,0013A20040A1B2C3,2026-12-07T12:30:00,"));
     EXPECT_EQ(QDir(dir.path()).entryList({"*-seastate.csv"}).size(), 2);
+}
+
+// Before the first record: the plot says why it is empty, and beside it each unit heard shows
+// its interval under way. A new interval length says what it does with the intervals under
+// way: dropped, and the new first record part-way.
+TEST_F(SeaStatePageTest, BeforeTheFirstRecordThePageSaysWhatIsGathered) {
+    auto* gathering = ui::Widget<QLabel>(seastate::Gathering);
+    ASSERT_NE(gathering, nullptr);
+    EXPECT_TRUE(gathering->text().startsWith("No unit heard")) << gathering->text().toStdString();
+    auto* plot = ui::Widget<QCustomPlot>(seastate::Plot);
+    auto* note = plot->findChild<QCPItemText*>("noRecordYet");
+    ASSERT_NE(note, nullptr);
+    EXPECT_TRUE(note->visible());
+    EXPECT_FALSE(plot->xAxis->tickLabels()); // no "01.01. 00:00" six times
+    EXPECT_FALSE(plot->legend->visible());
+    plot->setViewport(QRect(0, 0, 600, 300)); // as if shown at that size
+    plot->replot();
+    EXPECT_GT(plot->axisRect()->rect().width(), 400); // the note has the graph's room
+
+    Blocks(kUnitA, 3, 0, 400, 0.5);
+    Blocks(kUnitB, 5, 0, 8, 0.5);
+    const QString text = analysis::SeaStateGatheringText();
+    EXPECT_TRUE(text.contains("Gathering 30-min intervals")) << text.toStdString();
+    EXPECT_TRUE(text.contains("Device 3: 6400 of 28800 samples since 12:00; record due 12:30"))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains("Device 5: 128 of 28800 samples")) << text.toStdString();
+    EXPECT_EQ(gathering->text().toStdString(), text.toStdString());
+
+    ui::SetInt(seastate::IntervalRing, 10);
+    ui::Dispatch(seastate::IntervalRing, ui::Event::Commit);
+    const QString said = ui::LastStatus();
+    EXPECT_TRUE(said.contains("dropped without a record")) << said.toStdString();
+    EXPECT_TRUE(said.contains("part-way")) << said.toStdString();
+    EXPECT_FALSE(said.contains("next whole interval"));
+    // And so it goes: the next samples open the 10-minute interval they fall in.
+    Blocks(kUnitA, 3, 400, 4, 0.5);
+    EXPECT_TRUE(analysis::SeaStateGatheringText().contains(
+        "Device 3: 64 of 9600 samples since 12:00; record due 12:10"))
+        << analysis::SeaStateGatheringText().toStdString();
+    EXPECT_TRUE(note->visible());
 }
 
 TEST_F(SeaStatePageTest, TheSettingsGroupSetsTheQualityControl) {

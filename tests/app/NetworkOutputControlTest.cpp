@@ -135,6 +135,30 @@ TEST_F(NetworkOutputControlTest, SettingsThatCannotWorkAreRefusedWithAReason) {
     EXPECT_EQ(Program.NetworkOutputOn, 0);
 }
 
+// After the broker came back, hundreds of queued messages drain for minutes: the indicator
+// counts them down instead of saying only "connected".
+TEST(NetworkShortStatus, ConnectedWithABacklogCountsIt) {
+    struct Case {
+        link::MqttState state;
+        std::uint64_t queued;
+        const char* shown;
+    };
+    const Case cases[] = {
+        {link::MqttState::Connected, 0, "MQTT: connected"},
+        {link::MqttState::Connected, 5, "MQTT: connected"}, // a few in flight
+        {link::MqttState::Connected, 20, "MQTT: connected, sending 20 queued"},
+        {link::MqttState::Connected, 480, "MQTT: connected, sending 480 queued"},
+        {link::MqttState::Waiting, 480, "MQTT: queueing 480"},
+        {link::MqttState::Connecting, 480, "MQTT: connecting"},
+    };
+    for (const Case& c : cases) {
+        link::MqttStatus status;
+        status.state = c.state;
+        status.queued = c.queued;
+        EXPECT_EQ(app::NetworkShortStatus(status).toStdString(), c.shown) << c.queued;
+    }
+}
+
 TEST_F(NetworkOutputControlTest, TheIndicatorShowsTheConnectionAndTheQueue) {
     Broker broker({"station", "s3cret", false, false});
     ASSERT_EQ(broker.Start(), "");

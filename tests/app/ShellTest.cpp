@@ -85,9 +85,9 @@ TEST_F(ShellTest, StartsWithTheInitialValues) {
     EXPECT_EQ(Program.DataSource, kSourceSerialPort);
     EXPECT_EQ(Program.NewChart, 1);
     EXPECT_EQ(ui::GetInt(mainpanel::BroadcastPowerRing), 0);
-    EXPECT_EQ(ui::GetListLabel(mainpanel::ComPortList, 0), "Select COM? port");
+    EXPECT_EQ(ui::GetListLabel(mainpanel::ComPortList, 0), "Select a serial port");
     EXPECT_EQ(ui::GetListValue(mainpanel::ComPortList, 0), 0);
-    EXPECT_EQ(ui::GetListLabel(mainpanel::OutputPortList, 0), "Select COM? port");
+    EXPECT_EQ(ui::GetListLabel(mainpanel::OutputPortList, 0), "Select a serial port");
     for (ui::Role t :
          {timer::DeviceDisplay, timer::Config, timer::WiredConnect, timer::WiredConfig})
         EXPECT_FALSE(ui::IsTimerEnabled(t)) << t;

@@ -8,6 +8,7 @@
 #include "core/ProgramState.h"
 #include "support/Fixtures.h"
 #include "ui/Callbacks.h"
+#include "ui/ControlRegistry.h"
 #include "ui/Controls.h"
 
 #include <QAbstractSpinBox>
@@ -16,6 +17,7 @@
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QFile>
+#include <QFocusEvent>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPrinter>
@@ -186,6 +188,28 @@ TEST_F(ShortcutsTest, SpaceStartsAndStopsPlottingOnTheChartPage) {
     Tabs()->setCurrentWidget(panel->PlotPage());
     EXPECT_TRUE(WaitUntil(
         [] { return QApplication::focusWidget() == ui::FindWidget(chart::roles::Graph); }));
+}
+
+// Every field typed into (a spin box) shows the edit hint, "press Enter to ...", at the first
+// key, on every page.
+TEST_F(ShortcutsTest, EveryNumberFieldShowsTheEditHintWhileTyped) {
+    QStringList silent;
+    int fields = 0;
+    for (QWidget* page : {static_cast<QWidget*>(panel.get()), panel->PlotPage(),
+                          panel->AnalysisPage(), panel->ConfigPage(), panel->SeaStatePage()}) {
+        for (auto* field : page->findChildren<QAbstractSpinBox*>()) {
+            if (!ui::IsRegistered(field->objectName().toStdString())) continue;
+            ++fields;
+            ui::SetVisible(mainpanel::EditHint, false);
+            field->setEnabled(true);
+            QTest::keyClick(field, Qt::Key_5);
+            if (!ui::IsVisible(mainpanel::EditHint)) silent << field->objectName();
+            QFocusEvent out(QEvent::FocusOut);
+            QApplication::sendEvent(field, &out);
+        }
+    }
+    EXPECT_GE(fields, 30);
+    EXPECT_TRUE(silent.isEmpty()) << silent.join(", ").toStdString();
 }
 
 // Every spin box and list of the window, on every page: the wheel over it changes nothing

@@ -95,6 +95,22 @@ TEST_F(WindowLayoutTest, TheAnalysisPageFitsALaptopScreenAndGrowsOnADesktop) {
 
 // The hint sits in the status bar: showing it moves neither the table nor the tabs, and it
 // says what Enter will do with the field being typed into.
+// A 1024 x 600 screen: the window fits it, and the panel keeps its least size and scrolls
+// rather than cutting the table's columns.
+TEST_F(WindowLayoutTest, OnASmallScreenThePanelScrollsInsteadOfBeingCut) {
+    EXPECT_LE(panel->minimumSizeHint().width(), 1024);
+    EXPECT_LE(panel->minimumSizeHint().height(), 600);
+    panel->resize(1024, 600);
+    panel->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(panel.get()));
+    EXPECT_EQ(panel->size(), QSize(1024, 600));
+    auto* scroll = panel->findChild<QScrollArea*>("mainPanelScroll");
+    ASSERT_NE(scroll, nullptr);
+    QWidget* content = scroll->widget();
+    EXPECT_GE(content->width(), content->minimumSizeHint().width()); // no column squeezed
+    EXPECT_GT(scroll->horizontalScrollBar()->maximum() + scroll->verticalScrollBar()->maximum(), 0);
+}
+
 TEST_F(WindowLayoutTest, TheEditHintMovesNothingAndSaysWhatEnterDoes) {
     ShowOnScreen(1366, 768);
     QWidget* tabs = ui::FindWidget(mainpanel::MainTabs);

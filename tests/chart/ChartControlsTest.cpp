@@ -226,7 +226,8 @@ TEST_F(ChartControlsTest, HelpPopUpsHaveTheirTitlesAndStartPlottingOnlyForTheFir
               "This is the range from the minimum to maximun value that the chart will display.\n");
     EXPECT_EQ(ui::HelpOf(roles::YAxisOffset)->text,
               "This is the minimum value in meters that the chart will display.\n");
-    EXPECT_TRUE(ui::HelpOf(roles::PlotSourceSelect)->text.contains("TALQConvert"));
+    EXPECT_TRUE(ui::HelpOf(roles::PlotSourceSelect)->text.contains("undarix-cli convert"));
+    EXPECT_FALSE(ui::HelpOf(roles::PlotSourceSelect)->text.contains("TALQConvert"));
 
     for (int unitType = 0; unitType < 8; ++unitType) {
         Program.UnitType = unitType;

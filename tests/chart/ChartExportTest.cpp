@@ -3,6 +3,7 @@
 
 #include "chart/ChartExport.h"
 #include "chart/PacketFeed.h"
+#include "chart/PlotPageRoles.h"
 #include "core/PanelRoles.h"
 #include "core/ProgramState.h"
 #include "support/Fixtures.h"
@@ -13,6 +14,7 @@
 #include <QImage>
 #include <QSvgRenderer>
 #include <QTemporaryDir>
+#include <qcustomplot.h>
 
 namespace undarix::testing {
 namespace {
@@ -91,6 +93,23 @@ TEST_F(ChartExportTest, EachFormatIsAFileItsProgramsOpen) {
             EXPECT_TRUE(bytes.trimmed().endsWith("%%EOF"));
         }
     }
+}
+
+// A chart on paper says when it starts and which line is which unit; the window's graph is
+// left as it was.
+TEST_F(ChartExportTest, TheFileNamesTheStartTimeAndTheUnitOfEachLine) {
+    const QString start = ui::GetText(chart::roles::StartTimeText);
+    ASSERT_TRUE(start.startsWith("2026-")) << start.toStdString();
+    Export("legend.svg");
+    const QByteArray svg = Read(dir.filePath("legend.svg"));
+    EXPECT_TRUE(svg.contains(("start " + start).toUtf8())) << start.toStdString();
+    EXPECT_TRUE(svg.contains("Trace 1: device 7"));
+    EXPECT_FALSE(svg.contains("Trace 2:"));
+
+    auto* plot = ui::Widget<QCustomPlot>(chart::roles::Graph);
+    EXPECT_EQ(plot->graphCount(), 0);
+    EXPECT_FALSE(plot->legend->visible());
+    EXPECT_EQ(plot->plotLayout()->elementCount(), 1);
 }
 
 TEST_F(ChartExportTest, AnUnknownExtensionOrAnUnwritableFileIsSaid) {

@@ -263,13 +263,21 @@ TEST_F(DataFileTest, StartAndStopSwitchMenuItemsIndicatorAndFlag) {
     EXPECT_FALSE(ui::IsTimerEnabled(timer::FileInterval));
 }
 
-TEST_F(DataFileTest, AnIntervalThatIsNoPositiveNumberCancelsSilently) {
+// Cancel cancels silently; Enter on an empty or wrong entry saves nothing and says why.
+TEST_F(DataFileTest, AnIntervalThatIsNoPositiveNumberSavesNothing) {
     for (std::optional<QString> reply :
          {std::optional<QString>(), std::optional<QString>(""), std::optional<QString>("x"),
           std::optional<QString>("0"), std::optional<QString>("-5")}) {
+        ui::ShowStatus("before");
         popups->ExpectPrompt("SAVE FILE INTERVAL", reply);
         ui::Dispatch(menu::SaveOutputData, ui::Event::Commit);
         EXPECT_EQ(Program.OutputDataFileOpen, 0);
+        if (!reply) {
+            EXPECT_EQ(ui::LastStatus(), "before");
+        } else {
+            EXPECT_TRUE(ui::LastStatus().startsWith("Nothing is being saved"))
+                << reply->toStdString();
+        }
     }
     popups->ExpectPrompt("SAVE FILE INTERVAL", "7");
     popups->ExpectFile("Save Output Data To:", {});

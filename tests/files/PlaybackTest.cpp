@@ -252,6 +252,8 @@ TEST_F(PlaybackTest, TheEndOfTheFileStopsPlottingAndKeepsTheFileOpen) {
     EXPECT_EQ(PlayToEnd(), 2);
     EXPECT_EQ(Program.PlottingRunning, 0);
     EXPECT_EQ(stops, 1);
+    EXPECT_TRUE(ui::LastStatus().startsWith("End of short.csv reached"))
+        << ui::LastStatus().toStdString();
     EXPECT_EQ(Program.FileOpen, 1);
     EXPECT_FALSE(ui::IsDimmed(menu::CloseFile));
     // Starting again reads nothing more until the position is moved back.

@@ -37,7 +37,7 @@ TEST_F(SerialPortTest, PortListStartsWithTheNoPortItemAndListsExtraPaths) {
     link::GetComPortList();
     const int n = ui::GetListCount(mainpanel::ComPortList);
     ASSERT_GE(n, 3);
-    EXPECT_EQ(ui::GetListLabel(mainpanel::ComPortList, 0), "Select COM? port");
+    EXPECT_EQ(ui::GetListLabel(mainpanel::ComPortList, 0), "Select a serial port");
     EXPECT_EQ(ui::GetListValue(mainpanel::ComPortList, 0), 0);
     EXPECT_EQ(ui::GetListLabel(mainpanel::ComPortList, n - 2), "/dev/pts/ttyA");
     EXPECT_EQ(ui::GetListLabel(mainpanel::ComPortList, n - 1), "Simulated units");

@@ -75,7 +75,7 @@ TEST_F(OutputStreamTest, StopClosesThePortAndListsThePortsAgain) {
     EXPECT_EQ(delays, std::vector<double>{0.5});
     EXPECT_FALSE(ui::IsDimmed(mainpanel::OutputPortList));
     EXPECT_FALSE(ui::IsVisible(mainpanel::StopOutputPortButton));
-    EXPECT_EQ(ui::GetListLabel(mainpanel::OutputPortList, 0), "Select COM? port");
+    EXPECT_EQ(ui::GetListLabel(mainpanel::OutputPortList, 0), "Select a serial port");
     Decoded(0x42, "C001,D9,12:00:01", 0.0f);
     EXPECT_EQ(pty.Read(50), "");
 }

@@ -18,7 +18,10 @@ using namespace core;
 class DemoModeTest : public PanelTest {};
 
 TEST_F(DemoModeTest, SimulatedUnitsAreListedSelectedAndOpen) {
+    ASSERT_TRUE(ui::IsVisible(mainpanel::EmptyTableHint));
     ASSERT_TRUE(app::StartDemo());
+    // The hint to start with --demo is gone with the demo's first moment.
+    EXPECT_FALSE(ui::IsVisible(mainpanel::EmptyTableHint));
     const QString path = app::DemoPortPath();
     ASSERT_FALSE(path.isEmpty());
     const int port = link::PortNumberForPath(path);

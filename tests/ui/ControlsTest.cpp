@@ -308,3 +308,4 @@ TEST_F(ControlsTest, TheBusyCursorNestsAndIsGoneWithTheLastOne) {
 
 } // namespace
 } // namespace undarix::testing
+
