@@ -32,7 +32,8 @@ namespace {
 
 const char* const kSeaStateHelpStart =
     R"(Usage: undarix-cli seastate INPUT... [--interval MIN] [--device N] [--tide]
-                            [--qc-spike SD] [--qc-flat SECONDS] [--qc-min-present PERCENT]
+                            [--keep-level] [--band LOW:HIGH]
+                            [--qc-spike SPREADS] [--qc-flat SECONDS] [--qc-min-present PERCENT]
                             [--qc-range MIN:MAX] [--qc-shift METERS] [--json]
 
 The sea state per interval: one record per unit for each interval, with the quality control
@@ -57,12 +58,14 @@ const char* const kSeaStateHelpEnd =
     R"(  --json                one JSON object per line instead of CSV with a header line
 
 Each record: device, address, start (YYYY-MM-DDThh:mm:ss, the unit's clock), interval,
-rate, tide filter, the overall flag, samples expected, present and missing, the longest
-gap, out of range, flat, spikes replaced, the mean shift (each test with its flag: pass,
-suspect or fail), the mean level, Hm0, Tp, Tm01, Tm02, Tm-1,0, H1/3, T1/3, Hmax, Tmax,
-Tz, the number of waves, the spectral bandwidth, df, the segments averaged and the degrees
-of freedom. A value that cannot be had is empty (null in JSON). Numbers use a decimal point
-whatever the locale.
+rate, tide filter, whether the slow level was taken off, the overall flag, samples expected,
+present and missing, the longest gap, out of range, flat, spikes replaced, the mean shift
+(each test with its flag: pass, suspect or fail), the mean level and its change over the
+interval, the seconds analysed, the wave band, Hm0, Tp, Tm01, Tm02, Tm-1,0, H1/3, T1/3,
+Hmax, Tmax, Tz, the number of waves, the spectral bandwidth, df, the segments averaged, the
+degrees of freedom, and why a record has no wave parameters (less than 256 s of good
+samples, or fewer than 20 waves). A value that cannot be had is empty (null in JSON).
+Numbers use a decimal point whatever the locale.
 
 Progress (inputs over 10 MB) and a summary go to standard error.
 

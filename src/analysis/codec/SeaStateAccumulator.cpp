@@ -31,14 +31,17 @@ SeaStateAccumulator::Unit& SeaStateAccumulator::UnitFor(std::uint64_t address, i
     Unit& unit = units_[address];
     unit.device = device;
     if (unit.rate != rate) {
-        // The interval goes on at the new rate, the samples at the old one let go.
+        // What came at the old rate is a record of its own; the samples at the new rate
+        // start a series of their own, even in the same interval.
+        if (unit.open) {
+            Close(address, unit);
+            unit.hasInterval = false;
+        }
         unit.rate = rate;
         unit.nextIndex = -1;
         if (unit.hasInterval) {
-            const std::int64_t length = IntervalSeconds() * rate;
             unit.firstIndex = unit.start * rate;
-            unit.endIndex = unit.firstIndex + length;
-            if (unit.open) unit.values.assign(std::size_t(length), NAN);
+            unit.endIndex = unit.firstIndex + IntervalSeconds() * rate;
         }
     }
     return unit;

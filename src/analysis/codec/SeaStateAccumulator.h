@@ -13,8 +13,9 @@
 // taken as its continuation; after a gap it is placed a whole number of blocks on when that
 // also fits the second (the lost packets), else at its stamp.
 //
-// A rate change inside an interval starts that interval's series again at the new rate: the
-// samples at the old rate are let go and count as missing. Samples of an interval already
+// A rate change closes what came at the old rate as its own record (a change at an interval's
+// edge leaves the interval before whole); the samples at the new rate make a record of their
+// own, one for the same interval when the change fell inside it. Samples of an interval already
 // closed are dropped; a clock set back by more than an interval starts the unit afresh.
 
 #include "analysis/codec/SeaStateAnalysis.h"
