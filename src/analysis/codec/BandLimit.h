@@ -11,10 +11,12 @@
 // by its fit instead, SlowLevel.h.)
 
 #include "analysis/codec/AnalysisStatus.h"
+#include "analysis/codec/SlowLevel.h"
 
 namespace undarix::analysis::codec {
 
-// Takes everything above `topHz` off `count` samples at `rate` Hz, in place.
-int LimitAbove(double* samples, int count, double rate, double topHz);
+// Takes everything above `topHz` off `count` samples at `rate` Hz, in place, and the slow
+// `level` with it (one pass over the series fewer than taking it off first).
+int LimitAbove(double* samples, int count, double rate, double topHz, const SlowLevel& level);
 
 } // namespace undarix::analysis::codec

@@ -6,24 +6,11 @@
 namespace undarix::analysis::codec {
 namespace {
 
-// Counts the missing samples and copies the values to the series.
-void CountGaps(const float* values, int n, QcResult& result, double* series) {
-    int run = 0;
-    for (int i = 0; i < n; ++i) {
-        series[i] = values[i];
-        if (std::isnan(values[i])) {
-            result.longestGap = std::max(result.longestGap, ++run);
-        } else {
-            run = 0;
-            ++result.present;
-        }
-    }
-    result.missing = n - result.present;
-}
-
-// Runs of equal values with no gap between them.
-void CountFlatRuns(const float* values, int n, int runLength, QcResult& result) {
-    int run = 0;
+// Counts the missing samples and the runs of equal values with no gap between them, and
+// copies the values to the series: one pass.
+void CountGapsAndFlatRuns(const float* values, int n, int runLength, QcResult& result,
+                          double* series) {
+    int gap = 0, run = 0;
     auto endRun = [&] {
         if (run >= runLength) {
             result.flatSamples += run;
@@ -31,10 +18,16 @@ void CountFlatRuns(const float* values, int n, int runLength, QcResult& result) 
         }
     };
     for (int i = 0; i < n; ++i) {
+        series[i] = values[i];
         if (std::isnan(values[i])) {
+            result.longestGap = std::max(result.longestGap, ++gap);
             endRun();
             run = 0;
-        } else if (run > 0 && values[i] == values[i - 1]) {
+            continue;
+        }
+        gap = 0;
+        ++result.present;
+        if (run > 0 && values[i] == values[i - 1]) {
             ++run;
         } else {
             endRun();
@@ -42,6 +35,7 @@ void CountFlatRuns(const float* values, int n, int runLength, QcResult& result) 
         }
     }
     endRun();
+    result.missing = n - result.present;
 }
 
 int RemoveOutOfRange(double* series, int n, double low, double high) {
@@ -162,10 +156,9 @@ QcResult RunQualityControl(const float* values, int expected, int rate, const Qc
     QcResult result;
     const int n = std::max(0, expected);
     result.expected = n;
-    CountGaps(values, n, result, series);
     const int runLength = std::max({2, settings.flatLeastSamples,
                                     int(std::lround(settings.flatSeconds * rate))});
-    CountFlatRuns(values, n, runLength, result);
+    CountGapsAndFlatRuns(values, n, runLength, result, series);
 
     if (std::isfinite(settings.rangeLow) || std::isfinite(settings.rangeHigh))
         result.outOfRange = RemoveOutOfRange(series, n, settings.rangeLow, settings.rangeHigh);

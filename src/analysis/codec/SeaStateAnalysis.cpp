@@ -52,7 +52,7 @@ SeaStateRecord AnalyzeInterval(const float* values, int expected, int rate,
     }
     double* series = work.series.data();
     record.analysedSeconds = double(n) / rate;
-    const SlowLevel level = TakeOffSlowLevel(series, n, settings.removeSlowLevel);
+    const SlowLevel level = FitSlowLevel(series, n, settings.removeSlowLevel);
     record.levelKnown = true;
     record.mean = level.mean;
     record.levelChange = level.change;
@@ -62,9 +62,17 @@ SeaStateRecord AnalyzeInterval(const float* values, int expected, int rate,
         return record;
     }
 
-    if (settings.tideFilter &&
-        Bssl_HPF(series, n, double(rate), kTideCutoffHz, kTideFilterOrder, series) != kAnalysisOk)
-        return record;
+    // The averaged spectrum takes a straight line off each segment: the level may stay on for
+    // it, and comes off with what lies above the band, unless the tide filter wants it off
+    // first.
+    SlowLevel left = level;
+    if (settings.tideFilter) {
+        TakeOffSlowLevel(series, n, level);
+        left = SlowLevel{};
+        if (Bssl_HPF(series, n, double(rate), kTideCutoffHz, kTideFilterOrder, series) !=
+            kAnalysisOk)
+            return record;
+    }
     const WelchResult welch =
         WelchPowerSpectrum(series, n, segmentLength, 1.0 / rate, work.window, work.segment.data(),
                            work.segmentPower.data(), work.spectrum.data());
@@ -73,7 +81,7 @@ SeaStateRecord AnalyzeInterval(const float* values, int expected, int rate,
                                          settings.bandLowHz, settings.bandHighHz);
     record.bandLow = band.low;
     record.bandHigh = band.high;
-    if (LimitAbove(series, n, double(rate), band.high) != kAnalysisOk) return record;
+    if (LimitAbove(series, n, double(rate), band.high, left) != kAnalysisOk) return record;
     record.waves = ZeroDownCrossingWaves(series, n, 0.0, work.scratch.data(), n / 2 + 1,
                                          1.0 / rate);
     if (record.waves.waves < kLeastRecordWaves) {

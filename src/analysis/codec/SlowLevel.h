@@ -11,10 +11,20 @@ namespace undarix::analysis::codec {
 struct SlowLevel {
     double mean = 0.0;   // the mean level over the interval (m)
     double change = 0.0; // the fitted level at the last sample minus that at the first (m)
+    // The parabola a0 + a1 t + a2 (t^2 - c), t = i - middle.
+    double a0 = 0.0, a1 = 0.0, a2 = 0.0, middle = 0.0, c = 0.0;
+
+    [[nodiscard]] double At(int i) const {
+        const double t = i - middle;
+        return a0 + a1 * t + a2 * (t * t - c);
+    }
 };
 
-// Fits the parabola to `count` evenly spaced samples and takes it off them in place when
-// `remove`; otherwise takes off the mean only. Either way reports the fitted level.
-SlowLevel TakeOffSlowLevel(double* samples, int count, bool remove);
+// Fits the parabola to `count` evenly spaced samples; `parabola` false fits the mean only
+// (the level is then taken as flat, its change still reported).
+[[nodiscard]] SlowLevel FitSlowLevel(const double* samples, int count, bool parabola);
+
+// Takes the fitted level off the samples in place.
+void TakeOffSlowLevel(double* samples, int count, const SlowLevel& level);
 
 } // namespace undarix::analysis::codec
