@@ -43,7 +43,8 @@ page gives them for the same bytes.
   INPUT is any number of data files (.csv) and capture files (.api), given in time order (a
   month of daily files: site000.csv site001.csv ...); an interval that runs over the end of
   one file goes on in the next. Files of any length are read in fixed memory: one interval
-  per unit is held at a time.
+  per unit is held at a time, for at most 64 units; the samples of any further unit are
+  skipped, and those units counted and named on standard error.
 
   Intervals are aligned to whole multiples of their length from midnight of the units'
   clocks. Each sample is placed by its unit's time stamp and rate; a record whose interval
@@ -216,6 +217,23 @@ private:
                              .arg(totals_.samples)
                              .arg(totals_.records)
                              .arg(totals_.units.size()));
+        if (const int skipped = accumulator_.SkippedUnits(); skipped != 0) {
+            QStringList names;
+            for (const acodec::SkippedUnit& unit : accumulator_.SkippedNamed())
+                names << QString("device %1 (%2)")
+                             .arg(unit.device)
+                             .arg(QString::number(qulonglong(unit.address), 16)
+                                      .toUpper()
+                                      .rightJustified(16, '0'));
+            console_.ErrLine(
+                QString("  %1%2 unit(s) beyond the first %3 were skipped, %4 samples unread: %5%6")
+                    .arg(skipped >= acodec::kMostSkippedCounted ? "at least " : "")
+                    .arg(skipped)
+                    .arg(acodec::kMostUnits)
+                    .arg(accumulator_.SkippedSamples())
+                    .arg(names.join(", "))
+                    .arg(skipped > names.size() ? ", ..." : ""));
+        }
         if (dataFeed_.SkippedLines() != 0)
             console_.ErrLine(QString("  %1 line(s) of the data files were not data lines and "
                                      "were skipped")

@@ -409,6 +409,25 @@ TEST(SeaStateIntervals, UnitsAreKeptApartAndMemoryStaysAtOneIntervalEach) {
         EXPECT_EQ(r.deviceNumber, int(r.address));
 }
 
+TEST(SeaStateIntervals, AtMost64UnitsAreHeldTheRestAreCountedAndNamed) {
+    SeaStateAccumulator accumulator;
+    int records = 0;
+    accumulator.SetSink([&](const SeaStateRecord&) { ++records; });
+    const float block[32] = {};
+    for (int second = 0; second < 3; ++second)
+        for (std::uint64_t unit = 1; unit <= 999; ++unit)
+            accumulator.AddBlock(unit, int(unit), At(1, 0, 0) + second, 32, block, 32);
+    EXPECT_EQ(accumulator.Units(), kMostUnits);
+    EXPECT_EQ(accumulator.HeldSamples(), std::size_t(kMostUnits) * 1800 * 32);
+    EXPECT_EQ(accumulator.SkippedUnits(), 999 - kMostUnits);
+    EXPECT_EQ(accumulator.SkippedSamples(), std::uint64_t(999 - kMostUnits) * 3 * 32);
+    ASSERT_EQ(accumulator.SkippedNamed().size(), std::size_t(kMostSkippedNamed));
+    EXPECT_EQ(accumulator.SkippedNamed()[0].device, kMostUnits + 1);
+    EXPECT_EQ(accumulator.SkippedNamed()[0].samples, 3u * 32);
+    accumulator.Flush();
+    EXPECT_EQ(records, kMostUnits);
+}
+
 TEST(SeaStateIntervals, ANewIntervalLengthStartsAfreshAndAClockSetBackStartsOver) {
     Feeder feed;
     feed.Blocks(At(7, 12, 0), 600.0, 4, Sine(0.3, 8.0));

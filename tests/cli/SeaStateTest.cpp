@@ -210,6 +210,20 @@ TEST_F(SeaStateTest, OptionsChooseTheUnitTheIntervalTheFilterAndTheLimits) {
     }
 }
 
+TEST_F(SeaStateTest, UnitsBeyondTheFirst64AreSkippedAndNamed) {
+    std::vector<int> devices(70);
+    for (int i = 0; i < 70; ++i)
+        devices[std::size_t(i)] = i + 1;
+    WriteFile(Path("many.csv"), ILines(devices, 0, 16));
+    const CliRun run = Run({Path("many.csv")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(Lines(run.out).size(), 65u); // the header and 64 records
+    EXPECT_NE(run.err.find("6 unit(s) beyond the first 64 were skipped, 768 samples unread: "
+                           "device 65 (0000000000000041), device 66"),
+              std::string::npos)
+        << run.err;
+}
+
 TEST_F(SeaStateTest, UsageErrorsAndBadInputAreToldWithTheirExitStatus) {
     WriteFile(Path("site.csv"), ILines({1}, 0, 64));
     WriteFile(Path("header.csv"), "Date,Time\r\nnothing here\r\n");

@@ -17,6 +17,11 @@
 // edge leaves the interval before whole); the samples at the new rate make a record of their
 // own, one for the same interval when the change fell inside it. Samples of an interval already
 // closed are dropped; a clock set back by more than an interval starts the unit afresh.
+//
+// At most kMostUnits units are followed in one run, so that an input naming many device
+// numbers (a damaged or hostile file) cannot take the memory of one interval for each; the
+// further units and their samples are counted, and the first kMostSkippedNamed of them
+// named, for the caller to report.
 
 #include "analysis/codec/SeaStateAnalysis.h"
 #include "analysis/codec/SeaStateRecord.h"
@@ -24,9 +29,22 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <set>
 #include <vector>
 
 namespace undarix::analysis::codec {
+
+inline constexpr int kMostUnits = 64;
+inline constexpr int kMostSkippedNamed = 64;
+inline constexpr int kMostSkippedCounted = 65536; // beyond it: "at least"
+
+
+// A unit beyond the first kMostUnits: its samples were not analysed.
+struct SkippedUnit {
+    std::uint64_t address = 0;
+    int device = 0;
+    std::uint64_t samples = 0;
+};
 
 class SeaStateAccumulator {
 public:
@@ -57,6 +75,11 @@ public:
     void Clear();
 
     [[nodiscard]] int Units() const { return int(units_.size()); }
+    // Units beyond kMostUnits: how many (at least, from kMostSkippedCounted on), their
+    // samples, and the first of them by name.
+    [[nodiscard]] int SkippedUnits() const { return int(skippedSeen_.size()); }
+    [[nodiscard]] std::uint64_t SkippedSamples() const { return skippedSamples_; }
+    [[nodiscard]] const std::vector<SkippedUnit>& SkippedNamed() const { return skipped_; }
     [[nodiscard]] bool HasOpenInterval(std::uint64_t address) const;
     // Samples the units' buffers hold room for: the memory the accumulator takes.
     [[nodiscard]] std::size_t HeldSamples() const;
@@ -75,7 +98,9 @@ private:
         std::vector<float> values; // NaN where no sample came
     };
 
-    Unit& UnitFor(std::uint64_t address, int device, int rate);
+    // Null for a unit beyond kMostUnits (its samples are counted).
+    Unit* UnitFor(std::uint64_t address, int device, int rate, int samples);
+    void Skip(std::uint64_t address, int device, int samples);
     [[nodiscard]] std::int64_t BlockPosition(const Unit& unit, std::int64_t stamped,
                                              int rate) const;
     // Falls in the unit's interval closed last, or in the one before the open interval.
@@ -89,6 +114,9 @@ private:
     SeaStateSettings settings_;
     RecordSink sink_;
     std::map<std::uint64_t, Unit> units_;
+    std::vector<SkippedUnit> skipped_;
+    std::set<std::uint64_t> skippedSeen_;
+    std::uint64_t skippedSamples_ = 0;
     SeaStateWorkspace work_;
 };
 
