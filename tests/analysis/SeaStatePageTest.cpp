@@ -244,6 +244,18 @@ TEST_F(SeaStatePageTest, TheSettingsGroupSetsTheQualityControl) {
     EXPECT_EQ(settings().intervalMinutes, 10);
     EXPECT_FALSE(analysis::SeaState.accumulator.HasOpenInterval(kUnitA));
 
+    EXPECT_EQ(ui::GetInt(seastate::LevelSwitch), 1);
+    EXPECT_DOUBLE_EQ(ui::GetReal(seastate::BandLow), 0.04);
+    EXPECT_DOUBLE_EQ(ui::GetReal(seastate::BandHigh), 0.0); // auto
+    ui::SetInt(seastate::LevelSwitch, 0);
+    ui::Dispatch(seastate::LevelSwitch, ui::Event::Commit);
+    ui::SetReal(seastate::BandLow, 0.05);
+    ui::Dispatch(seastate::BandLow, ui::Event::Commit);
+    ui::SetReal(seastate::BandHigh, 0.8);
+    ui::Dispatch(seastate::BandHigh, ui::Event::Commit);
+    EXPECT_FALSE(settings().removeSlowLevel);
+    EXPECT_DOUBLE_EQ(settings().bandLowHz, 0.05);
+    EXPECT_DOUBLE_EQ(settings().bandHighHz, 0.8);
     ui::SetReal(seastate::SpikeDeviations, 5.5);
     ui::Dispatch(seastate::SpikeDeviations, ui::Event::Commit);
     ui::SetInt(seastate::TideFilterSwitch, 1);
@@ -260,6 +272,8 @@ TEST_F(SeaStatePageTest, TheSettingsGroupSetsTheQualityControl) {
     EXPECT_EQ(settings().intervalMinutes, 30);
     EXPECT_DOUBLE_EQ(settings().qc.spikeDeviations, 6.0);
     EXPECT_FALSE(settings().tideFilter);
+    EXPECT_TRUE(settings().removeSlowLevel);
+    EXPECT_DOUBLE_EQ(settings().bandHighHz, 0.0);
     EXPECT_TRUE(std::isinf(settings().qc.rangeHigh));
     EXPECT_EQ(ui::GetInt(seastate::IntervalRing), 30);
 }
