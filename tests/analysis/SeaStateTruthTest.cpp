@@ -185,5 +185,34 @@ TEST(SeaStateTruth, DefaultsGiveTheTruthOfEachKindOfSeries) {
     }
 }
 
+TEST(SeaStateTruth, TpLiesBetweenBinsAndTooLittleDataGivesNoWaveParametersAndSaysWhy) {
+    struct Case {
+        double period;  // a swell of 0.5 m amplitude ...
+        double seconds; // ... for this long from the interval's start, at 8 Hz
+        const char* because; // empty: wave parameters are given
+    };
+    const Case cases[] = {
+        {256.0 / 35.5, kSeconds, ""}, // half way between two bins of 1/256 Hz
+        {256.0 / 20.3, kSeconds, ""},
+        {256.0 / 60.25, kSeconds, ""},
+        {8.0, 200.0, "200 s of good samples; at least 256 s are needed"},
+        {20.0, 300.0, "14 waves in the band; at least 20 are needed"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.period);
+        std::vector<float> values(std::size_t(kSeconds * 8), NAN);
+        for (int i = 0; i < int(c.seconds * 8); ++i)
+            values[std::size_t(i)] = float(1.0 + 0.5 * std::sin(2 * kPi * i / 8.0 / c.period));
+        const SeaStateRecord r = OneRecord(values, 8);
+        EXPECT_EQ(std::string(r.analysed ? "" : r.reason), c.because);
+        EXPECT_EQ(r.analysed, *c.because == 0);
+        EXPECT_TRUE(r.levelKnown);
+        EXPECT_NEAR(r.mean, 1.0, 0.05);
+        if (r.analysed) EXPECT_NEAR(r.periods.tp, c.period, 0.003 * c.period);
+        const std::string line = SeaStateCsvLine(r);
+        EXPECT_EQ(line.substr(line.rfind(',') + 1), c.because);
+    }
+}
+
 } // namespace
 } // namespace undarix::analysis::codec
