@@ -426,6 +426,11 @@ TEST(SeaStateIntervals, AtMost64UnitsAreHeldTheRestAreCountedAndNamed) {
     EXPECT_EQ(accumulator.SkippedNamed()[0].samples, 3u * 32);
     accumulator.Flush();
     EXPECT_EQ(records, kMostUnits);
+    // Their intervals closed, the first units give their places to new ones.
+    accumulator.AddBlock(5000, 200, At(1, 0, 10), 32, block, 32);
+    EXPECT_EQ(accumulator.Units(), kMostUnits);
+    EXPECT_EQ(accumulator.SkippedUnits(), 999 - kMostUnits);
+    EXPECT_TRUE(accumulator.HasOpenInterval(5000));
 }
 
 TEST(SeaStateIntervals, ANewIntervalLengthStartsAfreshAndAClockSetBackStartsOver) {

@@ -43,8 +43,15 @@ SeaStateAccumulator::Unit* SeaStateAccumulator::UnitFor(std::uint64_t address, i
     auto found = units_.find(address);
     if (found == units_.end()) {
         if (int(units_.size()) >= kMostUnits) {
-            Skip(address, device, samples);
-            return nullptr;
+            // A unit whose interval is closed makes room (a live session hears units come
+            // and go); only when every one holds an open interval is the new unit skipped.
+            const auto idle = std::find_if(units_.begin(), units_.end(),
+                                           [](const auto& entry) { return !entry.second.open; });
+            if (idle == units_.end()) {
+                Skip(address, device, samples);
+                return nullptr;
+            }
+            units_.erase(idle);
         }
         found = units_.emplace(address, Unit{}).first;
     }

@@ -18,8 +18,9 @@
 // own, one for the same interval when the change fell inside it. Samples of an interval already
 // closed are dropped; a clock set back by more than an interval starts the unit afresh.
 //
-// At most kMostUnits units are followed in one run, so that an input naming many device
-// numbers (a damaged or hostile file) cannot take the memory of one interval for each; the
+// At most kMostUnits units are followed at a time, so that an input naming many device
+// numbers (a damaged or hostile file) cannot take the memory of one interval for each. A unit
+// whose interval is closed gives its place to a new one; when all hold an open interval, the
 // further units and their samples are counted, and the first kMostSkippedNamed of them
 // named, for the caller to report.
 

@@ -70,18 +70,27 @@ SeaStateRecord AnalyzeInterval(const float* values, int expected, int rate,
         TakeOffSlowLevel(series, n, level);
         left = SlowLevel{};
         if (Bssl_HPF(series, n, double(rate), kTideCutoffHz, kTideFilterOrder, series) !=
-            kAnalysisOk)
+            kAnalysisOk) {
+            SetReason(record, "the tide filter could not run at %.0f Hz", rate, 0);
             return record;
+        }
     }
     const WelchResult welch =
         WelchPowerSpectrum(series, n, segmentLength, 1.0 / rate, work.window, work.segment.data(),
                            work.segmentPower.data(), work.spectrum.data());
-    if (welch.status != kAnalysisOk) return record;
+    if (welch.status != kAnalysisOk) {
+        SetReason(record, "the spectrum could not be computed (code %.0f)", welch.status, 0);
+        return record;
+    }
     const WaveBand band = ChooseWaveBand(work.spectrum.data(), welch.bins, welch.df, rate,
                                          settings.bandLowHz, settings.bandHighHz);
     record.bandLow = band.low;
     record.bandHigh = band.high;
-    if (LimitAbove(series, n, double(rate), band.high, left) != kAnalysisOk) return record;
+    if (const int status = LimitAbove(series, n, double(rate), band.high, left);
+        status != kAnalysisOk) {
+        SetReason(record, "the waves could not be limited to the band (code %.0f)", status, 0);
+        return record;
+    }
     record.waves = ZeroDownCrossingWaves(series, n, 0.0, work.scratch.data(), n / 2 + 1,
                                          1.0 / rate);
     if (record.waves.waves < kLeastRecordWaves) {
