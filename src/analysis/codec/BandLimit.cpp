@@ -82,10 +82,17 @@ int LimitAbove(double* samples, int count, double rate, double topHz, const Slow
     const std::lock_guard lock(plans.mutex);
     const int length = QuickLength(count);
     if (!plans.For(length)) return kOutOfMemory;
+    // The level and the line together are one parabola in i: a + b i + c i^2.
     const double first = samples[0] - level.At(0);
     const double step = (samples[count - 1] - level.At(count - 1) - first) / (count - 1);
-    for (int i = 0; i < count; ++i)
-        plans.real[i] = float(samples[i] - level.At(i) - (first + step * i));
+    const double m = level.middle;
+    const double a = level.a0 - level.a1 * m + level.a2 * (m * m - level.c) + first;
+    const double b = level.a1 - 2.0 * level.a2 * m + step;
+    const double c = level.a2;
+    for (int i = 0; i < count; ++i) {
+        const double x = i;
+        plans.real[i] = float(samples[i] - (a + x * (b + x * c)));
+    }
     std::fill(plans.real + count, plans.real + length, 0.0f);
     fftwf_execute(plans.forward);
     const int top = std::max(0, int(std::min(double(length / 2 + 1),
