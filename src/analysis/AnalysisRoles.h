@@ -28,6 +28,8 @@ inline constexpr ui::Role MeanPeriodTm02 = "meanPeriodTm02";
 inline constexpr ui::Role WaveCount = "waveCount";
 inline constexpr ui::Role WaveHeightThird = "waveHeightThird";
 inline constexpr ui::Role WaveHeightMax = "waveHeightMax";
+inline constexpr ui::Role Analysed = "analyzeAnalysed";         // "21 samples, 0.7 s"
+inline constexpr ui::Role ShortWarning = "analyzeShortWarning"; // empty when long enough
 
 // The five spectrum graphs, item i for the range up to kGraphRangesHz[i].
 inline constexpr ui::Role SpectrumGraph = "SpectrumGraph";

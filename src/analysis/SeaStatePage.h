@@ -41,9 +41,14 @@ inline constexpr SeaStateColumn kSeaStateColumns[] = {
     {"tmax_s", "Tmax (s)", nullptr},
     {"tz_s", "Tz (s)", nullptr},
     {"waves", "Waves", nullptr},
+    {"no_waves_because", "No waves because", nullptr},
     {"mean_m", "Mean level (m)", nullptr},
+    {"level_change_m", "Level change (m)", nullptr},
     {"bandwidth", "Bandwidth", nullptr},
     {"dof", "Degrees of freedom", nullptr},
+    {"analysed_s", "Analysed (s)", nullptr},
+    {"band_low_hz", "Band from (Hz)", nullptr},
+    {"band_high_hz", "Band to (Hz)", nullptr},
     {"rate_hz", "Rate (Hz)", nullptr},
     {"expected", "Expected", nullptr},
     {"present", "Present", nullptr},
@@ -54,6 +59,7 @@ inline constexpr SeaStateColumn kSeaStateColumns[] = {
     {"out_of_range", "Out of range", "range_flag"},
     {"mean_shift_m", "Mean shift (m)", "shift_flag"},
     {"tide_filter", "Tide filter", nullptr},
+    {"level_removed", "Slow level off", nullptr},
 };
 
 void BindSeaStatePage();

@@ -17,6 +17,9 @@ inline constexpr ui::Role Splitter = "seaStateSplitter";
 // Settings.
 inline constexpr ui::Role IntervalRing = "seaStateInterval"; // minutes: 10, 20, 30, 60
 inline constexpr ui::Role TideFilterSwitch = "seaStateTideFilter";
+inline constexpr ui::Role LevelSwitch = "seaStateRemoveLevel"; // the slow level is taken off
+inline constexpr ui::Role BandLow = "seaStateBandLow";         // Hz
+inline constexpr ui::Role BandHigh = "seaStateBandHigh";       // Hz; 0: follows the sea
 inline constexpr ui::Role SpikeDeviations = "seaStateSpikeDeviations";
 inline constexpr ui::Role FlatSeconds = "seaStateFlatSeconds";
 inline constexpr ui::Role MinPresent = "seaStateMinPresent"; // percent

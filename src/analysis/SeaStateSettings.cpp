@@ -80,14 +80,27 @@ void BindHelp() {
     ui::SetHelp(TideFilterSwitch, "TIDE FILTER",
                 "If on, the 0.01 Hz (100 s) 5th-order high-pass filter of the analysis page\n"
                 "runs over each interval before Hm0, the waves and the spectrum.");
+    ui::SetHelp(LevelSwitch, "SLOW LEVEL",
+                "If on (the default), the slow water level (tide, surge, drift: a parabola\n"
+                "fitted over the interval) is taken off before every statistic; the record\n"
+                "gives the level and how far it changed. Off, only the mean is taken off.");
+    ui::SetHelp(BandLow, "WAVE BAND",
+                "The moments, Tp, Hm0 and the waves are taken over the frequencies from this\n"
+                "one (default 0.04 Hz, 25 s: below it are tides, seiches and drift) to the\n"
+                "top of the band.");
+    ui::SetHelp(BandHigh, "WAVE BAND",
+                "The top of the wave band. Auto: 1 Hz, or 4 times the peak frequency for a\n"
+                "sea above 0.25 Hz, at most the Nyquist frequency; instrument noise above\n"
+                "it makes neither periods nor waves.");
     ui::SetHelp(SpikeDeviations, "SPIKES",
-                "Samples more than this many standard deviations from the interval's mean\n"
-                "are replaced by a straight line between their neighbours; the test is\n"
-                "repeated until none is left. Up to 0.1 % of the samples pass, up to 1 %\n"
-                "are suspect, more fail.");
+                "Samples further from the median of the 7 samples around them than this many\n"
+                "times the typical step between neighbouring samples are replaced by a\n"
+                "straight line between their neighbours. A smooth crest, however high, is\n"
+                "kept. Up to 0.1 % of the samples pass, up to 1 % are suspect, more fail.");
     ui::SetHelp(FlatSeconds, "FLAT LINE",
-                "This many seconds of identical values in a row are a flat line (a stuck\n"
-                "sensor): suspect, and fail above 10 % of the samples.");
+                "This many seconds of identical values in a row, and at least 10 samples,\n"
+                "are a flat line (a stuck sensor): suspect, and fail above 10 % of the\n"
+                "samples.");
     ui::SetHelp(MinPresent, "GAPS",
                 "Missing samples, found from the time stamps and the rate, make a record\n"
                 "suspect; fewer present than this share of the expected samples fail it.");
@@ -107,6 +120,9 @@ codec::SeaStateSettings SeaStateSettingsFromControls() {
     const int minutes = ui::GetInt(IntervalRing);
     settings.intervalMinutes = codec::IsValidIntervalMinutes(minutes) ? minutes : 30;
     settings.tideFilter = ui::GetInt(TideFilterSwitch) != 0;
+    settings.removeSlowLevel = ui::GetInt(LevelSwitch) != 0;
+    settings.bandLowHz = ui::GetReal(BandLow);
+    settings.bandHighHz = ui::GetReal(BandHigh);
     settings.qc.spikeDeviations = ui::GetReal(SpikeDeviations);
     settings.qc.flatSeconds = ui::GetReal(FlatSeconds);
     settings.qc.minPresentPercent = ui::GetReal(MinPresent);
@@ -121,6 +137,9 @@ codec::SeaStateSettings SeaStateSettingsFromControls() {
 void ShowSeaStateSettings(const codec::SeaStateSettings& settings) {
     ui::SetInt(IntervalRing, settings.intervalMinutes);
     ui::SetInt(TideFilterSwitch, settings.tideFilter ? 1 : 0);
+    ui::SetInt(LevelSwitch, settings.removeSlowLevel ? 1 : 0);
+    ui::SetReal(BandLow, settings.bandLowHz);
+    ui::SetReal(BandHigh, settings.bandHighHz);
     ui::SetReal(SpikeDeviations, settings.qc.spikeDeviations);
     ui::SetReal(FlatSeconds, settings.qc.flatSeconds);
     ui::SetReal(MinPresent, settings.qc.minPresentPercent);
@@ -162,9 +181,10 @@ void RefreshStaffLimits() {
 
 void BindSeaStateSettings() {
     FillIntervalRing();
-    for (ui::Role role : {IntervalRing, TideFilterSwitch})
+    for (ui::Role role : {IntervalRing, TideFilterSwitch, LevelSwitch})
         ui::OnEvent(role, SettingsChanged);
-    for (ui::Role role : {SpikeDeviations, FlatSeconds, MinPresent, RangeLow, RangeHigh, ShiftLimit})
+    for (ui::Role role : {SpikeDeviations, FlatSeconds, MinPresent, RangeLow, RangeHigh, ShiftLimit,
+                          BandLow, BandHigh})
         ui::OnEvent(role, NumberSettingChanged);
     ui::OnEvent(RangeSwitch, RangeSwitched);
     ui::OnCommit(DefaultsButton, RestoreDefaults);

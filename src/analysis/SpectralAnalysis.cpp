@@ -3,6 +3,7 @@
 #include "analysis/AnalysisRoles.h"
 #include "analysis/AnalysisState.h"
 #include "analysis/SpectrumGraphs.h"
+#include "analysis/codec/AnalysedStretch.h"
 #include "analysis/codec/SeriesAnalysis.h"
 #include "chart/ChartFifo.h"
 #include "chart/PlotPageRoles.h"
@@ -127,6 +128,8 @@ void RunAnalysis() {
     const PointRange range = AnalysisRange(t, betweenCursors, ui::GetReal(chart::roles::LeftXAxis),
                                            ui::GetReal(chart::roles::RightXAxis));
     const int n = codec::PackSamples(trace.values, range.start, range.end, trace.analysisWork);
+    ui::SetText(roles::Analysed, QString());
+    ui::SetText(roles::ShortWarning, QString());
     if (n == 0) {
         ui::ShowStatus(QString("Trace %1 holds no samples in the chosen stretch.").arg(t + 1));
         return;
@@ -142,6 +145,11 @@ void RunAnalysis() {
         trace.analysisWork, n, options, Analysis.PowerSpectrum, Analysis.ConvertedSpectrum);
     ui::SetReal(roles::Mean, result.mean);
     ShowResults(result);
+    // Beside the figures, how much they rest on: just after the chart starts over a run
+    // sees a few seconds only.
+    ui::SetText(roles::Analysed, QString::fromStdString(codec::AnalysedText(n, rate)));
+    ui::SetText(roles::ShortWarning,
+                QString::fromStdString(codec::ShortStretchWarning(n, rate, result.waves)));
 
     ClearSpectrum();
     if (result.status != codec::kAnalysisOk) {

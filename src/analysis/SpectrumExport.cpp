@@ -1,6 +1,7 @@
 #include "analysis/SpectrumExport.h"
 
 #include "analysis/AnalysisState.h"
+#include "analysis/codec/AnalysedStretch.h"
 #include "analysis/codec/SpectrumCsv.h"
 #include "ui/ExportToFile.h"
 #include "ui/Popups.h"
@@ -27,11 +28,13 @@ std::string Optional(const char* name, bool available, double value) {
 
 std::vector<std::string> Comments(const ShownSpectrum& shown) {
     const codec::SeriesResult& r = shown.result;
-    return {
+    const std::string warning = codec::ShortStretchWarning(r.count, shown.sampleRate, r.waves);
+    std::vector<std::string> comments = {
         "Undarix spectrum",
         "Trace " + std::to_string(shown.trace + 1) + ", device " + std::to_string(shown.device) +
             ", " + std::to_string(shown.sampleRate) + " Hz",
         "Samples analysed: " + std::to_string(r.count) + ", " + shown.stretch.toStdString(),
+        "Analysed: " + codec::AnalysedText(r.count, shown.sampleRate),
         "Options: " + shown.options.toStdString(),
         Line("Mean (m)", r.mean),
         Line("Hm0 (m)", r.hm0),
@@ -43,6 +46,8 @@ std::vector<std::string> Comments(const ShownSpectrum& shown) {
         Optional("Hmax (m)", r.waves.available, r.waves.hmax),
         Line("df (Hz)", r.df),
     };
+    if (!warning.empty()) comments.insert(comments.begin() + 4, "Warning: " + warning);
+    return comments;
 }
 
 } // namespace

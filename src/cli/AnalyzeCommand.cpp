@@ -3,6 +3,7 @@
 #include "analysis/Analysis.h"
 #include "analysis/AnalysisState.h"
 #include "analysis/SpectralAnalysis.h"
+#include "analysis/codec/AnalysedStretch.h"
 #include "analysis/codec/SeriesAnalysis.h"
 #include "chart/ChartFifo.h"
 #include "chart/PlotPageRoles.h"
@@ -58,8 +59,10 @@ Options:
 
 Prints the mean level (m), Hm0 = 4 standard deviations (m), the peak period Tp and the mean
 periods Tm01 and Tm02 (s), the number of zero down-crossing waves, H1/3 and Hmax (m), the
-number of samples analysed n and the spectrum's bin width df (Hz). A value that cannot be
-had (fewer than two down-crossings, a flat level) is shown as "-" (null in JSON).
+number of samples analysed n with the seconds they span, and the spectrum's bin width df
+(Hz). A value that cannot be had (fewer than two down-crossings, a flat level) is shown as
+"-" (null in JSON). A stretch under 2 minutes or with fewer than 20 waves is too short to
+mean a wave height: a "note" line says so (JSON: "warning"; null when long enough).
 
 Exit status: 0 success, 1 bad input (unreadable, no samples of the unit in the stretch),
 2 usage error.
@@ -177,6 +180,9 @@ void PrintJson(const Request& request, int rate, const acodec::SeriesResult& res
     object["device"] = request.device;
     object["sampleRate"] = rate;
     object["n"] = result.count;
+    object["seconds"] = rate > 0 ? double(result.count) / rate : 0.0;
+    const std::string warning = acodec::ShortStretchWarning(result.count, rate, result.waves);
+    object["warning"] = warning.empty() ? QJsonValue() : QJsonValue(QString::fromStdString(warning));
     object["df"] = result.df;
     object["mean"] = result.mean;
     object["hm0"] = result.hm0;
@@ -208,7 +214,7 @@ void PrintText(const Request& request, int rate, const acodec::SeriesResult& res
     };
     line("device", QString::number(request.device));
     line("rate", QString("%1 Hz").arg(rate));
-    line("n", QString::number(result.count));
+    line("n", QString::fromStdString(acodec::AnalysedText(result.count, rate)));
     line("df", result.spectrumCount > 0 ? QString("%1 Hz").arg(result.df, 0, 'g', 6) : "-");
     line("mean", Text(true, result.mean, 4, "m"));
     line("Hm0", Text(true, result.hm0, 4, "m"));
@@ -218,6 +224,8 @@ void PrintText(const Request& request, int rate, const acodec::SeriesResult& res
     line("waves", waves.available ? QString::number(waves.waves) : QString("-"));
     line("H1/3", Text(waves.available, waves.h13, 4, "m"));
     line("Hmax", Text(waves.available, waves.hmax, 4, "m"));
+    const std::string warning = acodec::ShortStretchWarning(result.count, rate, waves);
+    if (!warning.empty()) line("note", QString::fromStdString(warning));
 }
 
 int RunAnalysis(const Request& request, const Console& console) {

@@ -32,7 +32,8 @@ namespace {
 
 const char* const kSeaStateHelpStart =
     R"(Usage: undarix-cli seastate INPUT... [--interval MIN] [--device N] [--tide]
-                            [--qc-spike SD] [--qc-flat SECONDS] [--qc-min-present PERCENT]
+                            [--keep-level] [--band LOW:HIGH]
+                            [--qc-spike SPREADS] [--qc-flat SECONDS] [--qc-min-present PERCENT]
                             [--qc-range MIN:MAX] [--qc-shift METERS] [--json]
 
 The sea state per interval: one record per unit for each interval, with the quality control
@@ -42,7 +43,8 @@ page gives them for the same bytes.
   INPUT is any number of data files (.csv) and capture files (.api), given in time order (a
   month of daily files: site000.csv site001.csv ...); an interval that runs over the end of
   one file goes on in the next. Files of any length are read in fixed memory: one interval
-  per unit is held at a time.
+  per unit is held at a time, for at most 64 units; the samples of any further unit are
+  skipped, and those units counted and named on standard error.
 
   Intervals are aligned to whole multiples of their length from midnight of the units'
   clocks. Each sample is placed by its unit's time stamp and rate; a record whose interval
@@ -57,12 +59,14 @@ const char* const kSeaStateHelpEnd =
     R"(  --json                one JSON object per line instead of CSV with a header line
 
 Each record: device, address, start (YYYY-MM-DDThh:mm:ss, the unit's clock), interval,
-rate, tide filter, the overall flag, samples expected, present and missing, the longest
-gap, out of range, flat, spikes replaced, the mean shift (each test with its flag: pass,
-suspect or fail), the mean level, Hm0, Tp, Tm01, Tm02, Tm-1,0, H1/3, T1/3, Hmax, Tmax,
-Tz, the number of waves, the spectral bandwidth, df, the segments averaged and the degrees
-of freedom. A value that cannot be had is empty (null in JSON). Numbers use a decimal point
-whatever the locale.
+rate, tide filter, whether the slow level was taken off, the overall flag, samples expected,
+present and missing, the longest gap, out of range, flat, spikes replaced, the mean shift
+(each test with its flag: pass, suspect or fail), the mean level and its change over the
+interval, the seconds analysed, the wave band, Hm0, Tp, Tm01, Tm02, Tm-1,0, H1/3, T1/3,
+Hmax, Tmax, Tz, the number of waves, the spectral bandwidth, df, the segments averaged, the
+degrees of freedom, and why a record has no wave parameters (less than 256 s of good
+samples, or fewer than 20 waves). A value that cannot be had is empty (null in JSON).
+Numbers use a decimal point whatever the locale.
 
 Progress (inputs over 10 MB) and a summary go to standard error.
 
@@ -213,6 +217,23 @@ private:
                              .arg(totals_.samples)
                              .arg(totals_.records)
                              .arg(totals_.units.size()));
+        if (const int skipped = accumulator_.SkippedUnits(); skipped != 0) {
+            QStringList names;
+            for (const acodec::SkippedUnit& unit : accumulator_.SkippedNamed())
+                names << QString("device %1 (%2)")
+                             .arg(unit.device)
+                             .arg(QString::number(qulonglong(unit.address), 16)
+                                      .toUpper()
+                                      .rightJustified(16, '0'));
+            console_.ErrLine(
+                QString("  %1%2 unit(s) beyond the first %3 were skipped, %4 samples unread: %5%6")
+                    .arg(skipped >= acodec::kMostSkippedCounted ? "at least " : "")
+                    .arg(skipped)
+                    .arg(acodec::kMostUnits)
+                    .arg(accumulator_.SkippedSamples())
+                    .arg(names.join(", "))
+                    .arg(skipped > names.size() ? ", ..." : ""));
+        }
         if (dataFeed_.SkippedLines() != 0)
             console_.ErrLine(QString("  %1 line(s) of the data files were not data lines and "
                                      "were skipped")

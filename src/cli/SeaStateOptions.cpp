@@ -10,9 +10,16 @@ namespace undarix::cli {
 const char* const kSeaStateOptionsHelp =
     R"(  --tide                the tide filter (5th-order Bessel high-pass at 0.01 Hz) before the
                         statistics
-  --qc-spike SD         spikes: samples more than SD standard deviations from the mean
-                        (default 4), replaced, the test repeated until none is left
-  --qc-flat SECONDS     flat line: this many seconds of identical values (default 2)
+  --keep-level          keep the slow level (tide, surge, drift): only the mean is taken off
+                        before the statistics (default: a parabola fitted over the interval
+                        is taken off; the record gives the level and its change either way)
+  --band LOW:HIGH       the wave band in Hz for the moments, Tp and (HIGH) the waves
+                        (default 0.04:auto; auto is 1 Hz, or 4 x the peak frequency of a
+                        sea above 0.25 Hz, at most the Nyquist frequency)
+  --qc-spike SPREADS    spikes: samples further than SPREADS times the typical step between
+                        neighbours from the median of the 7 around them (default 6), replaced
+  --qc-flat SECONDS     flat line: this many seconds of identical values, and at least 10
+                        samples (default 2)
   --qc-min-present PERCENT
                         a record with fewer samples present fails (default 90)
   --qc-range MIN:MAX    values outside MIN..MAX meters are taken out (default: no limits)
@@ -38,7 +45,9 @@ std::optional<double> Number(const QString& text) {
 QList<QCommandLineOption> SeaStateOptions(const QString& intervalOption) {
     return {{intervalOption, "sea-state interval length", "MIN"},
             {"tide", "tide filter"},
-            {"qc-spike", "spike limit", "SD"},
+            {"keep-level", "keep the slow level"},
+            {"band", "wave band", "LOW:HIGH"},
+            {"qc-spike", "spike limit", "SPREADS"},
             {"qc-flat", "flat line", "SECONDS"},
             {"qc-min-present", "least share present", "PERCENT"},
             {"qc-range", "range", "MIN:MAX"},
@@ -57,6 +66,21 @@ std::optional<int> ReadSeaStateOptions(const QCommandLineParser& parser, const Q
                                   .arg(intervalOption, parser.value(intervalOption)));
     }
     settings.tideFilter = parser.isSet("tide");
+    settings.removeSlowLevel = !parser.isSet("keep-level");
+    if (parser.isSet("band")) {
+        const QStringList edges = parser.value("band").split(':');
+        const auto low = edges.size() == 2 ? Number(edges[0]) : std::nullopt;
+        const bool automatic = edges.size() == 2 && edges[1].trimmed() == "auto";
+        const auto high = automatic ? std::optional(0.0)
+                                    : (edges.size() == 2 ? Number(edges[1]) : std::nullopt);
+        if (!low || !high || *low <= 0.0 || (!automatic && *high <= *low))
+            return UsageError(console, command,
+                              QString("--band wants LOW:HIGH in Hz, LOW above 0 and below HIGH "
+                                      "(or HIGH auto), not '%1'")
+                                  .arg(parser.value("band")));
+        settings.bandLowHz = *low;
+        settings.bandHighHz = *high;
+    }
     acodec::QcSettings& qc = settings.qc;
     const struct {
         const char* option;

@@ -4,6 +4,7 @@
 #include "analysis/AnalysisRoles.h"
 #include "analysis/AnalysisState.h"
 #include "analysis/SpectralAnalysis.h"
+#include "analysis/SpectrumExport.h"
 #include "analysis/SpectrumGraphs.h"
 #include "analysis/codec/SeriesAnalysis.h"
 #include "chart/ChartFifo.h"
@@ -14,6 +15,8 @@
 #include "ui/Controls.h"
 #include "ui/StatusMessage.h"
 
+#include <QFile>
+#include <QTemporaryDir>
 #include <qcustomplot.h>
 
 #include <cmath>
@@ -136,6 +139,44 @@ TEST_F(AnalysisRunTest, CursorsTakeWholeSecondsInEitherOrderAndAreHeldInsideTheT
         Analyze();
         EXPECT_DOUBLE_EQ(ui::GetReal(roles::Mean), (c.first + c.end - 1) / 2.0)
             << c.left << " " << c.right;
+    }
+}
+
+TEST_F(AnalysisRunTest, TheStretchAnalysedStandsBesideTheFiguresWithAWarningWhenShort) {
+    struct Case {
+        int rate, count;
+        double period;
+        const char* analysed;
+        const char* warning; // empty: none
+    };
+    const Case cases[] = {
+        {32, 21, 8.0, "21 samples, 0.7 s", "Too short for a wave height: 0.7 s and no whole wave"},
+        {8, 2048, 8.0, "2048 samples, 256.0 s", ""},
+        {1, 100, 4.0, "100 samples, 100.0 s", "Too short for a wave height: 100.0 s and 24 waves"},
+        {4, 600, 16.0, "600 samples, 150.0 s", "Too short for a wave height: 150.0 s and 8 waves"},
+    };
+    QTemporaryDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.analysed);
+        FillTrace(0, 5, c.rate, c.count, [&](int i) {
+            return 2.0 + 0.5 * std::sin(2 * kPi * i / (c.rate * c.period));
+        });
+        Select(1);
+        ui::SetInt(roles::CursorSwitch, 0);
+        Analyze();
+        EXPECT_EQ(ui::GetText(roles::Analysed).toStdString(), c.analysed);
+        const std::string warning = ui::GetText(roles::ShortWarning).toStdString();
+        EXPECT_EQ(warning.rfind(c.warning, 0), 0u) << warning;
+        EXPECT_EQ(warning.empty(), *c.warning == 0) << warning;
+        EXPECT_GT(Hm0(), 0.0); // the figures stay as computed
+
+        const QString path = dir.filePath("spectrum.csv");
+        ASSERT_TRUE(ExportSpectrumTo(path).isEmpty());
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const std::string csv = file.readAll().toStdString();
+        EXPECT_NE(csv.find(std::string("# Analysed: ") + c.analysed + "\r\n"), std::string::npos);
+        EXPECT_EQ(csv.find("# Warning: " + warning + "\r\n") != std::string::npos, !warning.empty());
     }
 }
 

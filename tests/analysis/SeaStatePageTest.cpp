@@ -239,7 +239,7 @@ TEST_F(SeaStatePageTest, WhileLoggingRecordsGoBesideTheDataFileAndRotateWithIt) 
     const QList<QByteArray> a = lines(first), b = lines(dir.filePath("site001-seastate.csv"));
     ASSERT_EQ(a.size(), 3); // header, one record, and after the last line end nothing
     EXPECT_EQ(a[0].trimmed().toStdString(), analysis::codec::SeaStateCsvHeader());
-    EXPECT_TRUE(a[1].startsWith("3,0013A20040A1B2C3,2026-12-07T12:00:00,30,16,0,pass,"));
+    EXPECT_TRUE(a[1].startsWith("3,0013A20040A1B2C3,2026-12-07T12:00:00,30,16,0,1,pass,"));
     EXPECT_TRUE(a[1].endsWith("\r"));
     ASSERT_EQ(b.size(), 3);
     EXPECT_TRUE(b[1].startsWith("3,0013A20040A1B2C3,2026-12-07T12:30:00,"));
@@ -289,7 +289,7 @@ TEST_F(SeaStatePageTest, BeforeTheFirstRecordThePageSaysWhatIsGathered) {
 TEST_F(SeaStatePageTest, TheSettingsGroupSetsTheQualityControl) {
     EXPECT_EQ(ui::GetInt(seastate::IntervalRing), 30);
     EXPECT_EQ(ui::GetListCount(seastate::IntervalRing), 4);
-    EXPECT_DOUBLE_EQ(ui::GetReal(seastate::SpikeDeviations), 4.0);
+    EXPECT_DOUBLE_EQ(ui::GetReal(seastate::SpikeDeviations), 6.0);
     EXPECT_DOUBLE_EQ(ui::GetReal(seastate::FlatSeconds), 2.0);
     EXPECT_DOUBLE_EQ(ui::GetReal(seastate::MinPresent), 90.0);
     EXPECT_DOUBLE_EQ(ui::GetReal(seastate::ShiftLimit), 0.5);
@@ -303,6 +303,18 @@ TEST_F(SeaStatePageTest, TheSettingsGroupSetsTheQualityControl) {
     EXPECT_EQ(settings().intervalMinutes, 10);
     EXPECT_FALSE(analysis::SeaState.accumulator.HasOpenInterval(kUnitA));
 
+    EXPECT_EQ(ui::GetInt(seastate::LevelSwitch), 1);
+    EXPECT_DOUBLE_EQ(ui::GetReal(seastate::BandLow), 0.04);
+    EXPECT_DOUBLE_EQ(ui::GetReal(seastate::BandHigh), 0.0); // auto
+    ui::SetInt(seastate::LevelSwitch, 0);
+    ui::Dispatch(seastate::LevelSwitch, ui::Event::Commit);
+    ui::SetReal(seastate::BandLow, 0.05);
+    ui::Dispatch(seastate::BandLow, ui::Event::Commit);
+    ui::SetReal(seastate::BandHigh, 0.8);
+    ui::Dispatch(seastate::BandHigh, ui::Event::Commit);
+    EXPECT_FALSE(settings().removeSlowLevel);
+    EXPECT_DOUBLE_EQ(settings().bandLowHz, 0.05);
+    EXPECT_DOUBLE_EQ(settings().bandHighHz, 0.8);
     ui::SetReal(seastate::SpikeDeviations, 5.5);
     ui::Dispatch(seastate::SpikeDeviations, ui::Event::Commit);
     ui::SetInt(seastate::TideFilterSwitch, 1);
@@ -317,8 +329,10 @@ TEST_F(SeaStatePageTest, TheSettingsGroupSetsTheQualityControl) {
 
     ui::Dispatch(seastate::DefaultsButton, ui::Event::Commit);
     EXPECT_EQ(settings().intervalMinutes, 30);
-    EXPECT_DOUBLE_EQ(settings().qc.spikeDeviations, 4.0);
+    EXPECT_DOUBLE_EQ(settings().qc.spikeDeviations, 6.0);
     EXPECT_FALSE(settings().tideFilter);
+    EXPECT_TRUE(settings().removeSlowLevel);
+    EXPECT_DOUBLE_EQ(settings().bandHighHz, 0.0);
     EXPECT_TRUE(std::isinf(settings().qc.rangeHigh));
     EXPECT_EQ(ui::GetInt(seastate::IntervalRing), 30);
 }

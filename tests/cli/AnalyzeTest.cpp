@@ -130,7 +130,16 @@ TEST_F(AnalyzeTest, TheStretchAndTheMissingPointsAreTakenAsThePanelTakesThem) {
         }
         ASSERT_EQ(run.status, 0) << run.err;
         EXPECT_EQ(Field("\n" + run.out, "n"), c.n) << c.options.join(' ').toStdString();
+        // Under 2 minutes: said beside the figures.
+        EXPECT_EQ(run.out.find("\nnote   Too short for a wave height: ") != std::string::npos,
+                  c.n < 4 * 120)
+            << run.out;
     }
+    const CliRun json =
+        RunInProcess({"analyze", Path("gap.csv"), "--device", "9", "--to", "30", "--json"});
+    const QJsonObject object = QJsonDocument::fromJson(QByteArray::fromStdString(json.out)).object();
+    EXPECT_DOUBLE_EQ(object["seconds"].toDouble(), 30.0);
+    EXPECT_TRUE(object["warning"].toString().startsWith("Too short for a wave height: 30.0 s"));
 }
 
 TEST_F(AnalyzeTest, AtMost55296PointsFromTheUnitsFirstRecordAreTaken) {

@@ -60,7 +60,9 @@ TEST_F(SeaStateTest, DataFilesGiveOneRecordPerUnitAndIntervalWithTheirWaves) {
     ASSERT_EQ(run.status, 0) << run.err;
     const std::vector<std::string> lines = Lines(run.out);
     ASSERT_EQ(lines.size(), 5u) << run.out;
-    EXPECT_EQ(lines[0].rfind("device,address,start,interval_min,rate_hz,tide_filter,flag,", 0), 0u);
+    EXPECT_EQ(
+        lines[0].rfind("device,address,start,interval_min,rate_hz,tide_filter,level_removed,flag,", 0),
+        0u);
     struct Expected {
         int device;
         const char* start;
@@ -193,7 +195,10 @@ TEST_F(SeaStateTest, OptionsChooseTheUnitTheIntervalTheFilterAndTheLimits) {
         {{"--qc-range=-1:5"}, 2, "range_flag", "pass"},
         {{"--qc-shift", "0.0001"}, 2, "shift_flag", "suspect"},
         {{"--qc-min-present", "100"}, 2, "gap_flag", "fail"}, // 20 of the interval's 30 minutes
-        {{"--qc-spike", "1.2"}, 2, "spike_flag", "fail"},
+        {{"--qc-spike", "1.2"}, 2, "spike_flag", "pass"}, // a smooth sine has no spike at all
+        {{"--keep-level"}, 2, "level_removed", "0"},
+        {{"--band", "0.05:0.5"}, 2, "band_high_hz", "0.500"},
+        {{"--band", "0.1:auto"}, 2, "band_low_hz", "0.100"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.options.join(' ').toStdString());
@@ -203,6 +208,20 @@ TEST_F(SeaStateTest, OptionsChooseTheUnitTheIntervalTheFilterAndTheLimits) {
         ASSERT_EQ(int(lines.size()), c.records + 1) << run.out;
         EXPECT_EQ(Fields(lines[0], lines[1])[c.field], c.value) << lines[1];
     }
+}
+
+TEST_F(SeaStateTest, UnitsBeyondTheFirst64AreSkippedAndNamed) {
+    std::vector<int> devices(70);
+    for (int i = 0; i < 70; ++i)
+        devices[std::size_t(i)] = i + 1;
+    WriteFile(Path("many.csv"), ILines(devices, 0, 16));
+    const CliRun run = Run({Path("many.csv")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(Lines(run.out).size(), 65u); // the header and 64 records
+    EXPECT_NE(run.err.find("6 unit(s) beyond the first 64 were skipped, 768 samples unread: "
+                           "device 65 (0000000000000041), device 66"),
+              std::string::npos)
+        << run.err;
 }
 
 TEST_F(SeaStateTest, UsageErrorsAndBadInputAreToldWithTheirExitStatus) {
@@ -221,6 +240,7 @@ TEST_F(SeaStateTest, UsageErrorsAndBadInputAreToldWithTheirExitStatus) {
         {{Path("site.csv"), "--device", "0"}, 2, "--device wants a number from 1 to 255"},
         {{Path("site.csv"), "--qc-range", "3:1"}, 2, "--qc-range wants MIN:MAX"},
         {{Path("site.csv"), "--qc-spike", "4,5"}, 2, "--qc-spike wants a number"},
+        {{Path("site.csv"), "--band", "0.5:0.1"}, 2, "--band wants LOW:HIGH"},
         {{Path("site.csv"), "--bogus"}, 2, "Unknown option"},
         {{Path("notes.txt")}, 1, "neither a capture file"},
         {{Path("missing.csv")}, 1, "no such file"},

@@ -14,6 +14,7 @@ enum AnalysisStatus : int {
     kUnknownSpectrumType = -5,
     kUnknownScaling = -6,
     kUnknownDisplayUnit = -7,
+    kOutOfMemory = -8, // a transform's buffers could not be had
 };
 
 } // namespace undarix::analysis::codec

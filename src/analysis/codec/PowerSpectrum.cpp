@@ -95,6 +95,10 @@ int AutoPowerSpectrum(const double* samples, int count, double sampleInterval, d
     return kAnalysisOk;
 }
 
+std::mutex& FftwPlannerMutex() {
+    return Cache().mutex;
+}
+
 long long FftPlansMade() {
     PlanCache& cache = Cache();
     const std::lock_guard lock(cache.mutex);

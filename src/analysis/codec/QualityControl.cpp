@@ -6,22 +6,11 @@
 namespace undarix::analysis::codec {
 namespace {
 
-void CountGaps(const float* values, int n, QcResult& result) {
-    int run = 0;
-    for (int i = 0; i < n; ++i) {
-        if (std::isnan(values[i])) {
-            result.longestGap = std::max(result.longestGap, ++run);
-        } else {
-            run = 0;
-            ++result.present;
-        }
-    }
-    result.missing = n - result.present;
-}
-
-// Runs of equal values with no gap between them.
-void CountFlatRuns(const float* values, int n, int runLength, QcResult& result) {
-    int run = 0;
+// Counts the missing samples and the runs of equal values with no gap between them, and
+// copies the values to the series: one pass.
+void CountGapsAndFlatRuns(const float* values, int n, int runLength, QcResult& result,
+                          double* series) {
+    int gap = 0, run = 0;
     auto endRun = [&] {
         if (run >= runLength) {
             result.flatSamples += run;
@@ -29,10 +18,16 @@ void CountFlatRuns(const float* values, int n, int runLength, QcResult& result) 
         }
     };
     for (int i = 0; i < n; ++i) {
+        series[i] = values[i];
         if (std::isnan(values[i])) {
+            result.longestGap = std::max(result.longestGap, ++gap);
             endRun();
             run = 0;
-        } else if (run > 0 && values[i] == values[i - 1]) {
+            continue;
+        }
+        gap = 0;
+        ++result.present;
+        if (run > 0 && values[i] == values[i - 1]) {
             ++run;
         } else {
             endRun();
@@ -40,6 +35,7 @@ void CountFlatRuns(const float* values, int n, int runLength, QcResult& result) 
         }
     }
     endRun();
+    result.missing = n - result.present;
 }
 
 int RemoveOutOfRange(double* series, int n, double low, double high) {
@@ -52,38 +48,56 @@ int RemoveOutOfRange(double* series, int n, double low, double high) {
     return removed;
 }
 
-// Mean and population standard deviation of the good samples; false with none.
-bool GoodMoments(const double* series, int n, double& mean, double& deviation) {
-    double sum = 0.0;
+// The median size of the steps between neighbouring good samples, as the standard deviation
+// of normal steps (median / 0.6745); at least kSpikeScaleFloor. A few thousand steps spread
+// over the interval tell it as well as all of them.
+double StepScale(const double* series, int n, double* scratch) {
+    const int stride = std::max(1, n / 4096);
     int count = 0;
-    for (int i = 0; i < n; ++i)
-        if (!std::isnan(series[i])) {
-            sum += series[i];
-            ++count;
-        }
-    if (count == 0) return false;
-    mean = sum / count;
-    double squares = 0.0;
-    for (int i = 0; i < n; ++i)
-        if (!std::isnan(series[i])) squares += (series[i] - mean) * (series[i] - mean);
-    deviation = std::sqrt(squares / count);
+    for (int i = 0; i + 1 < n; i += stride) {
+        const double step = std::abs(series[i + 1] - series[i]);
+        if (!std::isnan(step)) scratch[count++] = step;
+    }
+    if (count == 0) return kSpikeScaleFloor;
+    std::nth_element(scratch, scratch + count / 2, scratch + count);
+    return std::max(kSpikeScaleFloor, scratch[count / 2] / 0.6745);
+}
+
+// The median of the good samples of series[from .. from + kSpikeWindow); false with fewer
+// than 4 of them (too few to outvote a spike).
+bool WindowMedian(const double* series, int from, double& median) {
+    double values[kSpikeWindow];
+    int count = 0;
+    for (int j = from; j < from + kSpikeWindow; ++j)
+        if (!std::isnan(series[j])) values[count++] = series[j];
+    if (count < 4) return false;
+    std::nth_element(values, values + count / 2, values + count);
+    median = values[count / 2];
+    if (count % 2 == 0) median = (median + *std::max_element(values, values + count / 2)) / 2;
     return true;
 }
 
-int RemoveSpikes(double* series, int n, double deviations) {
+// Takes out the samples further than `deviations` step scales from the median of their
+// window. A sample that far from the median is that far from at least half the good samples
+// of its window, so from all but two of the others at most: from one of any three of them.
+// Only where one of three neighbours is that far (or missing) is the median needed.
+int RemoveSpikes(double* series, int n, double deviations, double* scratch) {
+    constexpr int half = kSpikeWindow / 2;
+    if (n < kSpikeWindow) return 0;
+    const double limit = deviations * StepScale(series, n, scratch);
+    auto near = [&](int i, int j) { return std::abs(series[i] - series[j]) <= limit; };
     int removed = 0;
-    for (int pass = 0; pass < kMaxSpikePasses; ++pass) {
-        double mean = 0.0, deviation = 0.0;
-        if (!GoodMoments(series, n, mean, deviation) || !(deviation > 0.0)) break;
-        const double limit = deviations * deviation;
-        int found = 0;
-        for (int i = 0; i < n; ++i)
-            if (std::abs(series[i] - mean) > limit) {
-                series[i] = NAN;
-                ++found;
-            }
-        removed += found;
-        if (found == 0) break;
+    for (int i = 0; i < n; ++i) {
+        const bool edge = i < half || i >= n - half;
+        if (!edge && near(i, i - 1) && near(i, i + 1) && near(i, i + 2)) continue;
+        if (std::isnan(series[i])) continue;
+        const int from = std::clamp(i - half, 0, n - kSpikeWindow);
+        double median = 0.0;
+        if (!WindowMedian(series, from, median)) continue;
+        if (std::abs(series[i] - median) > limit) {
+            series[i] = NAN;
+            ++removed;
+        }
     }
     return removed;
 }
@@ -138,23 +152,23 @@ const char* QcFlagName(int flag) {
 }
 
 QcResult RunQualityControl(const float* values, int expected, int rate, const QcSettings& settings,
-                           double* series) {
+                           double* series, double* scratch) {
     QcResult result;
     const int n = std::max(0, expected);
     result.expected = n;
-    CountGaps(values, n, result);
-    const int runLength = std::max(2, int(std::lround(settings.flatSeconds * rate)));
-    CountFlatRuns(values, n, runLength, result);
+    const int runLength = std::max({2, settings.flatLeastSamples,
+                                    int(std::lround(settings.flatSeconds * rate))});
+    CountGapsAndFlatRuns(values, n, runLength, result, series);
 
-    for (int i = 0; i < n; ++i)
-        series[i] = values[i];
-    result.outOfRange = RemoveOutOfRange(series, n, settings.rangeLow, settings.rangeHigh);
-    result.spikes = RemoveSpikes(series, n, settings.spikeDeviations);
+    if (std::isfinite(settings.rangeLow) || std::isfinite(settings.rangeHigh))
+        result.outOfRange = RemoveOutOfRange(series, n, settings.rangeLow, settings.rangeHigh);
+    result.spikes = RemoveSpikes(series, n, settings.spikeDeviations, scratch);
     bool firstAny = false, secondAny = false;
     const double firstHalf = HalfMean(series, 0, n / 2, firstAny);
     const double secondHalf = HalfMean(series, n / 2, n, secondAny);
     if (firstAny && secondAny) result.meanShift = secondHalf - firstHalf;
-    result.length = FillAndTrim(series, n);
+    const bool whole = result.missing == 0 && result.outOfRange == 0 && result.spikes == 0;
+    result.length = whole ? n : FillAndTrim(series, n);
 
     const double present = result.present;
     if (present < settings.minPresentPercent / 100.0 * n)

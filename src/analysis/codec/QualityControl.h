@@ -8,12 +8,19 @@
 //               fail below the least share present (90 %)
 //   range       samples outside the limits (the staff, or the user's): suspect when any, fail
 //               above 10 % of those present; they are taken out like gaps
-//   flat line   runs of at least N identical values in a row (N = 2 s worth): suspect when
-//               any, fail above 10 % of the samples present
-//   spikes      samples more than M standard deviations (M = 4) from the mean, the test
-//               repeated on what is left until none is found; they are taken out. Pass up to
-//               0.1 % of the samples present (a real sea has the odd high crest), suspect up
-//               to 1 %, fail above
+//   flat line   runs of identical values in a row as long as 2 s and at least 10 samples:
+//               suspect when any, fail above 10 % of the samples present. The least count
+//               keeps slow rates honest: calm water at 1 Hz in whole millimeters repeats a
+//               value by chance two or three times (a run of 10 comes up by chance about
+//               once in 10^9 half hours), while a stuck sensor is still caught in 10 s
+//   spikes      samples that stand out from their neighbours: more than M (6) times the
+//               spread of the sample-to-sample steps from the median of the 7 samples around
+//               them. The spread is the median size of the steps over the interval (a robust
+//               scale that the spikes themselves hardly move), at least 1 mm, the resolution
+//               of the data files. A spike is a short departure (up to 3 samples in a row),
+//               so a smooth crest of any height, its neighbours rising and falling with it,
+//               is kept whole. They are taken out. Pass up to 0.1 % of the samples present,
+//               suspect up to 1 %, fail above
 //   mean shift  the means of the two halves differing by more than a limit (0.5 m): suspect
 //
 // What was taken out, and every gap, is then filled by straight lines between the good
@@ -31,8 +38,9 @@ enum QcFlag : int { kQcPass = 0, kQcSuspect = 1, kQcFail = 2 };
 
 struct QcSettings {
     double minPresentPercent = 90.0; // gaps fail below this share of the expected samples
-    double spikeDeviations = 4.0;    // M
-    double flatSeconds = 2.0;        // N = this many seconds of samples (at least 2 samples)
+    double spikeDeviations = 6.0;    // M
+    double flatSeconds = 2.0;        // a flat run lasts this many seconds ...
+    int flatLeastSamples = 10;       // ... and holds at least this many samples
     // Limits in meters; an infinite limit is no limit. The staff's own limits, where known,
     // come in here too.
     double rangeLow = -std::numeric_limits<double>::infinity();
@@ -45,7 +53,10 @@ inline constexpr double kFailShareOutOfRange = 0.10;
 inline constexpr double kFailShareFlat = 0.10;
 inline constexpr double kPassShareSpikes = 0.001;
 inline constexpr double kFailShareSpikes = 0.01;
-inline constexpr int kMaxSpikePasses = 20;
+// The samples a spike is judged against: itself and 3 on either side.
+inline constexpr int kSpikeWindow = 7;
+// The least spread of the steps a spike is measured in (m): the data files' resolution.
+inline constexpr double kSpikeScaleFloor = 0.001;
 
 struct QcResult {
     int expected = 0;    // samples the interval should hold at the rate
@@ -68,8 +79,9 @@ struct QcResult {
 };
 
 // Tests `expected` samples at `rate` Hz (`values`, NaN where none came) and writes the cleaned
-// series to `series` (room for `expected` doubles).
+// series to `series` (room for `expected` doubles); `scratch` holds `expected` doubles.
 [[nodiscard]] QcResult RunQualityControl(const float* values, int expected, int rate,
-                                         const QcSettings& settings, double* series);
+                                         const QcSettings& settings, double* series,
+                                         double* scratch);
 
 } // namespace undarix::analysis::codec

@@ -26,22 +26,52 @@ std::int64_t SeaStateAccumulator::IntervalSeconds() const {
     return std::int64_t(std::max(1, settings_.intervalMinutes)) * 60;
 }
 
-SeaStateAccumulator::Unit& SeaStateAccumulator::UnitFor(std::uint64_t address, int device,
-                                                        int rate) {
-    Unit& unit = units_[address];
+void SeaStateAccumulator::Skip(std::uint64_t address, int device, int samples) {
+    skippedSamples_ += std::uint64_t(samples);
+    if (int(skippedSeen_.size()) < kMostSkippedCounted) skippedSeen_.insert(address);
+    for (SkippedUnit& skipped : skipped_)
+        if (skipped.address == address) {
+            skipped.samples += std::uint64_t(samples);
+            return;
+        }
+    if (int(skipped_.size()) < kMostSkippedNamed)
+        skipped_.push_back({address, device, std::uint64_t(samples)});
+}
+
+SeaStateAccumulator::Unit* SeaStateAccumulator::UnitFor(std::uint64_t address, int device,
+                                                        int rate, int samples) {
+    auto found = units_.find(address);
+    if (found == units_.end()) {
+        if (int(units_.size()) >= kMostUnits) {
+            // A unit whose interval is closed makes room (a live session hears units come
+            // and go); only when every one holds an open interval is the new unit skipped.
+            const auto idle = std::find_if(units_.begin(), units_.end(),
+                                           [](const auto& entry) { return !entry.second.open; });
+            if (idle == units_.end()) {
+                Skip(address, device, samples);
+                return nullptr;
+            }
+            units_.erase(idle);
+        }
+        found = units_.emplace(address, Unit{}).first;
+    }
+    Unit& unit = found->second;
     unit.device = device;
     if (unit.rate != rate) {
-        // The interval goes on at the new rate, the samples at the old one let go.
+        // What came at the old rate is a record of its own; the samples at the new rate
+        // start a series of their own, even in the same interval.
+        if (unit.open) {
+            Close(address, unit);
+            unit.hasInterval = false;
+        }
         unit.rate = rate;
         unit.nextIndex = -1;
         if (unit.hasInterval) {
-            const std::int64_t length = IntervalSeconds() * rate;
             unit.firstIndex = unit.start * rate;
-            unit.endIndex = unit.firstIndex + length;
-            if (unit.open) unit.values.assign(std::size_t(length), NAN);
+            unit.endIndex = unit.firstIndex + IntervalSeconds() * rate;
         }
     }
-    return unit;
+    return &unit;
 }
 
 std::int64_t SeaStateAccumulator::BlockPosition(const Unit& unit, std::int64_t stamped,
@@ -60,7 +90,9 @@ std::int64_t SeaStateAccumulator::BlockPosition(const Unit& unit, std::int64_t s
 void SeaStateAccumulator::AddBlock(std::uint64_t address, int device, std::int64_t stamp, int rate,
                                    const float* values, int count) {
     if (rate < 1 || count < 1) return;
-    Unit& unit = UnitFor(address, device, rate);
+    Unit* found = UnitFor(address, device, rate, count);
+    if (!found) return;
+    Unit& unit = *found;
     const std::int64_t index = BlockPosition(unit, stamp * rate, rate);
     Place(address, unit, index, values, count);
     unit.nextIndex = index + count;
@@ -70,8 +102,9 @@ void SeaStateAccumulator::AddBlock(std::uint64_t address, int device, std::int64
 void SeaStateAccumulator::AddSample(std::uint64_t address, int device, std::int64_t stamp, int rate,
                                     std::int64_t index, float value) {
     if (rate < 1) return;
-    Unit& unit = UnitFor(address, device, rate);
-    Place(address, unit, stamp * rate + index, &value, 1);
+    Unit* unit = UnitFor(address, device, rate, 1);
+    if (!unit) return;
+    Place(address, *unit, stamp * rate + index, &value, 1);
 }
 
 void SeaStateAccumulator::Open(Unit& unit, std::int64_t index) {
@@ -128,6 +161,9 @@ void SeaStateAccumulator::Flush() {
 
 void SeaStateAccumulator::Clear() {
     units_.clear();
+    skipped_.clear();
+    skippedSeen_.clear();
+    skippedSamples_ = 0;
 }
 
 bool SeaStateAccumulator::HasOpenInterval(std::uint64_t address) const {

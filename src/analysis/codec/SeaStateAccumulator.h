@@ -13,9 +13,16 @@
 // taken as its continuation; after a gap it is placed a whole number of blocks on when that
 // also fits the second (the lost packets), else at its stamp.
 //
-// A rate change inside an interval starts that interval's series again at the new rate: the
-// samples at the old rate are let go and count as missing. Samples of an interval already
+// A rate change closes what came at the old rate as its own record (a change at an interval's
+// edge leaves the interval before whole); the samples at the new rate make a record of their
+// own, one for the same interval when the change fell inside it. Samples of an interval already
 // closed are dropped; a clock set back by more than an interval starts the unit afresh.
+//
+// At most kMostUnits units are followed at a time, so that an input naming many device
+// numbers (a damaged or hostile file) cannot take the memory of one interval for each. A unit
+// whose interval is closed gives its place to a new one; when all hold an open interval, the
+// further units and their samples are counted, and the first kMostSkippedNamed of them
+// named, for the caller to report.
 
 #include "analysis/codec/SeaStateAnalysis.h"
 #include "analysis/codec/SeaStateRecord.h"
@@ -23,9 +30,22 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <set>
 #include <vector>
 
 namespace undarix::analysis::codec {
+
+inline constexpr int kMostUnits = 64;
+inline constexpr int kMostSkippedNamed = 64;
+inline constexpr int kMostSkippedCounted = 65536; // beyond it: "at least"
+
+
+// A unit beyond the first kMostUnits: its samples were not analysed.
+struct SkippedUnit {
+    std::uint64_t address = 0;
+    int device = 0;
+    std::uint64_t samples = 0;
+};
 
 class SeaStateAccumulator {
 public:
@@ -56,6 +76,11 @@ public:
     void Clear();
 
     [[nodiscard]] int Units() const { return int(units_.size()); }
+    // Units beyond kMostUnits: how many (at least, from kMostSkippedCounted on), their
+    // samples, and the first of them by name.
+    [[nodiscard]] int SkippedUnits() const { return int(skippedSeen_.size()); }
+    [[nodiscard]] std::uint64_t SkippedSamples() const { return skippedSamples_; }
+    [[nodiscard]] const std::vector<SkippedUnit>& SkippedNamed() const { return skipped_; }
     [[nodiscard]] bool HasOpenInterval(std::uint64_t address) const;
     // Samples the units' buffers hold room for: the memory the accumulator takes.
     [[nodiscard]] std::size_t HeldSamples() const;
@@ -74,7 +99,9 @@ private:
         std::vector<float> values; // NaN where no sample came
     };
 
-    Unit& UnitFor(std::uint64_t address, int device, int rate);
+    // Null for a unit beyond kMostUnits (its samples are counted).
+    Unit* UnitFor(std::uint64_t address, int device, int rate, int samples);
+    void Skip(std::uint64_t address, int device, int samples);
     [[nodiscard]] std::int64_t BlockPosition(const Unit& unit, std::int64_t stamped,
                                              int rate) const;
     // Falls in the unit's interval closed last, or in the one before the open interval.
@@ -88,6 +115,9 @@ private:
     SeaStateSettings settings_;
     RecordSink sink_;
     std::map<std::uint64_t, Unit> units_;
+    std::vector<SkippedUnit> skipped_;
+    std::set<std::uint64_t> skippedSeen_;
+    std::uint64_t skippedSamples_ = 0;
     SeaStateWorkspace work_;
 };
 

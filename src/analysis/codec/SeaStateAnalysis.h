@@ -1,12 +1,17 @@
 #pragma once
 
 // One closed interval of one unit turned into its record: the quality control of the raw
-// samples, then, on the cleaned series, the statistics every wave analysis of the program
-// gives (mean level, Hm0 after the optional tide filter, zero down-crossing waves) and the
-// periods of a spectrum averaged over overlapping segments.
+// samples; the slow level of the cleaned series taken off (SlowLevel.h), then the optional tide
+// filter; the spectrum averaged over overlapping segments, and from it the wave band
+// (WaveBand.h), its moments and Tp; the series rid of what lies above the band (BandLimit.h),
+// and from it Hm0 (4 x its standard deviation: exact for a wave group, which the averaged
+// spectrum weighs by where its segments fall) and the zero down-crossing waves. Too short a
+// series, or too few waves, gives the level, the counts and the flags, no wave parameters,
+// and why.
 
 #include "analysis/codec/QualityControl.h"
 #include "analysis/codec/SeaStateRecord.h"
+#include "analysis/codec/WaveBand.h"
 #include "analysis/codec/WelchSpectrum.h"
 
 #include <vector>
@@ -16,6 +21,10 @@ namespace undarix::analysis::codec {
 struct SeaStateSettings {
     int intervalMinutes = 30; // 10, 20, 30 or 60
     bool tideFilter = false;
+    bool removeSlowLevel = true; // off: only the mean is taken off before the statistics
+    // The wave band the moments, Tp and the waves are taken over (WaveBand.h).
+    double bandLowHz = kDefaultBandLowHz;
+    double bandHighHz = 0.0; // 0: follows the sea
     QcSettings qc;
 };
 
@@ -24,8 +33,11 @@ struct SeaStateSettings {
 
 // The length of the averaged segments: 256 s, so that df = 1/256 Hz whatever the rate.
 inline constexpr int kSegmentSeconds = 256;
-// Fewer good samples than this give no statistics.
-inline constexpr int kFewestAnalysedSamples = 16;
+// A record gives wave parameters only from this much good series: one whole spectral segment
+// (so every record's spectrum has the same resolution) ...
+inline constexpr double kLeastRecordSeconds = kSegmentSeconds;
+// ... holding this many waves in the band (fewer make Hs uncertain by more than about 15 %).
+inline constexpr double kLeastRecordWaves = 20;
 
 // Working arrays of the analysis, grown to the largest interval met and then reused.
 struct SeaStateWorkspace {

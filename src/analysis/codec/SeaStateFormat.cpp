@@ -64,6 +64,7 @@ std::vector<Field> Fields(const SeaStateRecord& r) {
         {"interval_min", (long long)r.intervalMinutes},
         {"rate_hz", (long long)r.sampleRate},
         {"tide_filter", r.tideFilter},
+        {"level_removed", r.levelRemoved},
         {"flag", std::string(QcFlagName(q.flag)), true},
         {"expected", (long long)q.expected},
         {"present", (long long)q.present},
@@ -79,7 +80,11 @@ std::vector<Field> Fields(const SeaStateRecord& r) {
         {"spike_flag", std::string(QcFlagName(q.spikeFlag)), true},
         {"mean_shift_m", Meters(true, q.meanShift)},
         {"shift_flag", std::string(QcFlagName(q.shiftFlag)), true},
-        {"mean_m", Meters(r.analysed, r.mean)},
+        {"mean_m", Meters(r.levelKnown, r.mean)},
+        {"level_change_m", Meters(r.levelKnown, r.levelChange)},
+        {"analysed_s", Real{r.levelKnown ? std::optional(r.analysedSeconds) : std::nullopt, 1}},
+        {"band_low_hz", Real{r.bandHigh > 0.0 ? std::optional(r.bandLow) : std::nullopt, 3}},
+        {"band_high_hz", Real{r.bandHigh > 0.0 ? std::optional(r.bandHigh) : std::nullopt, 3}},
         {"hm0_m", Meters(r.analysed, r.hm0)},
         {"tp_s", Seconds(periods, p.tp)},
         {"tm01_s", Seconds(periods, p.tm01)},
@@ -95,6 +100,7 @@ std::vector<Field> Fields(const SeaStateRecord& r) {
         {"df_hz", Real{r.analysed ? std::optional(r.df) : std::nullopt, 6}},
         {"segments", (long long)r.segments},
         {"dof", Real{r.analysed ? std::optional(r.degreesOfFreedom) : std::nullopt, 1}},
+        {"no_waves_because", std::string(r.analysed ? "" : r.reason), true},
     };
 }
 

@@ -17,10 +17,18 @@ struct SeaStateRecord {
     int intervalMinutes = 0;
     int sampleRate = 0;      // Hz
     bool tideFilter = false; // the statistics were taken after the tide filter
+    bool levelRemoved = false; // ... and after the slow level was taken off
     QcResult qc;
 
-    bool analysed = false;   // false when too little passed the checks for any statistics
-    double mean = 0.0;       // mean level of the cleaned series (m)
+    bool levelKnown = false;  // false when no sample passed the checks
+    double mean = 0.0;        // mean level of the cleaned series (m)
+    double levelChange = 0.0; // how far the slow level rose over the interval (m)
+
+    double analysedSeconds = 0.0; // the length of the cleaned series
+    double bandLow = 0.0;         // Hz: the wave band of the periods, Hm0 and the waves
+    double bandHigh = 0.0;
+    bool analysed = false; // false when too little passed the checks for any statistics ...
+    char reason[64] = {};  // ... and why
     double hm0 = 0.0;        // 4 x the standard deviation (after the tide filter when on)
     SpectralPeriods periods; // Tp, Tm01, Tm02, Tm-1,0 and the bandwidth, from the spectrum
     ZeroCrossingWaves waves; // H1/3, T1/3, Hmax, Tmax, Tz and the number of waves

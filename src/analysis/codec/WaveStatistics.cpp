@@ -50,6 +50,7 @@ SpectralPeriods SpectralWavePeriods(const double* power, int count, double df) {
     periods.tm01 = m0 / m1;
     periods.tm02 = std::sqrt(m0 / m2);
     periods.tmm10 = mMinus1 / m0;
+    periods.m0 = m0;
     // Rounding can take a single line's ratio a hair below 1.
     periods.bandwidth = std::sqrt(std::max(0.0, m0 * m2 / (m1 * m1) - 1.0));
     return periods;

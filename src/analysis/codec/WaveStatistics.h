@@ -12,6 +12,7 @@ struct SpectralPeriods {
     double tm02 = 0.0;      // sqrt(m0 / m2) (s)
     double tmm10 = 0.0;     // energy period Tm-1,0 = m-1 / m0 (s)
     double bandwidth = 0.0; // spectral width sqrt(m0 m2 / m1^2 - 1), 0 for a single line
+    double m0 = 0.0;        // the variance the moments are taken over (m^2)
 };
 
 // From an unwindowed power spectrum of `count` bins at step `df`; the moments are taken over

@@ -8,21 +8,23 @@
 namespace undarix::analysis::codec {
 namespace {
 
-// Takes the least-squares straight line off the points in place: a tide or drift inside a
-// segment would otherwise leak into its lowest bins.
-void RemoveTrend(double* x, int n) {
+// Copies the points into `x` without their least-squares straight line (a tide or drift
+// inside a segment would otherwise leak into its lowest bins), weighted by the window: the
+// sums are taken as the points are copied, the line and the window in one pass after.
+void DetrendedAndWindowed(const double* points, int n, const double* weights, double* x) {
     const double middle = (n - 1) / 2.0;
     double sum = 0.0, weighted = 0.0, squares = 0.0;
     for (int i = 0; i < n; ++i) {
         const double t = i - middle;
-        sum += x[i];
-        weighted += t * x[i];
+        x[i] = points[i];
+        sum += points[i];
+        weighted += t * points[i];
         squares += t * t;
     }
     const double mean = sum / n;
     const double slope = squares > 0.0 ? weighted / squares : 0.0;
     for (int i = 0; i < n; ++i)
-        x[i] -= mean + slope * (i - middle);
+        x[i] = (x[i] - (mean + slope * (i - middle))) * weights[i];
 }
 
 // 2K / (1 + 2 (K - 1) / K rho^2) for the correlation rho of the window with itself shifted by
@@ -76,10 +78,7 @@ WelchResult WelchPowerSpectrum(const double* samples, int count, int segmentLeng
     std::fill_n(averaged, bins, 0.0);
     int segments = 0;
     for (int start = 0; start + length <= count; start += hop) {
-        std::copy_n(samples + start, length, work);
-        RemoveTrend(work, length);
-        for (int i = 0; i < length; ++i)
-            work[i] *= window.weights[std::size_t(i)];
+        DetrendedAndWindowed(samples + start, length, window.weights.data(), work);
         result.status = AutoPowerSpectrum(work, length, sampleInterval, segmentPower, &result.df);
         if (result.status != kAnalysisOk) return result;
         for (int k = 0; k < bins; ++k)
