@@ -14,6 +14,7 @@
 #include "files/CaptureFile.h"
 #include "files/DataFile.h"
 #include "files/FileState.h"
+#include "files/NativePath.h"
 #include "files/codec/DataFileName.h"
 #include "link/PortSelection.h"
 #include "link/PortWatch.h"
@@ -237,7 +238,7 @@ int OpenUnitPort(HeadlessProgram& program, const LogRequest& request, const Cons
 // no existing file holds.
 int StartDataFile(const LogRequest& request, const Console& console) {
     namespace names = files::codec;
-    const std::string numbered = names::NumberedDataFileName(request.csv.toStdString());
+    const std::string numbered = names::NumberedDataFileName(files::NativePath(request.csv));
     if (numbered.size() > names::kMaxPathLength)
         return BadInput(
             console, request.csv,
@@ -245,13 +246,13 @@ int StartDataFile(const LogRequest& request, const Console& console) {
     int number = 0;
     while (
         number <= names::kLastFileNumber &&
-        QFileInfo::exists(QString::fromStdString(names::DataFileNameWithNumber(numbered, number))))
+        files::PathExists(files::PathFromNative(names::DataFileNameWithNumber(numbered, number))))
         ++number;
     if (number > names::kLastFileNumber)
         return BadInput(console, request.csv,
                         QString("every file number of the series up to %1 exists already")
                             .arg(names::kLastFileNumber));
-    const QString name = QString::fromStdString(names::DataFileNameWithNumber(numbered, number));
+    const QString name = files::PathFromNative(names::DataFileNameWithNumber(numbered, number));
 
     files::DataFileState& data = files::Files.data;
     if (!data.SaveOutputDataHandle.Open(name, files::RecordFile::Mode::Replace))
@@ -268,7 +269,7 @@ int StartDataFile(const LogRequest& request, const Console& console) {
 }
 
 int StartCapture(const LogRequest& request, const Console& console, bool& existed) {
-    existed = QFileInfo::exists(request.capture);
+    existed = files::PathExists(request.capture);
     if (!files::StartCaptureFile(request.capture, files::RecordFile::Mode::Append))
         return BadInput(console, request.capture,
                         "cannot be written: " +
@@ -284,8 +285,8 @@ void AbandonFiles(bool captureExisted) {
     const bool captureOpen = Program.APIFrameDataFileOpen != 0;
     files::CloseDataFileNow();
     files::CloseCaptureFileNow();
-    if (dataOpen) QFile::remove(data);
-    if (captureOpen && !captureExisted) QFile::remove(capture);
+    if (dataOpen) ::unlink(files::NativePath(data).c_str());
+    if (captureOpen && !captureExisted) ::unlink(files::NativePath(capture).c_str());
 }
 
 // The bytes the capture file has grown by (since it was made again, if it was removed).

@@ -5,15 +5,16 @@
 #include "core/UnitKind.h"
 #include "files/FileState.h"
 #include "files/FileSupport.h"
+#include "files/NativePath.h"
 #include "ui/Controls.h"
 #include "ui/Popups.h"
 #include "ui/StatusMessage.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 
 #include <algorithm>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace undarix::files {
 namespace {
@@ -56,8 +57,13 @@ void TakeBackFrameInProgress(CaptureFileState& capture) {
 // power cut or a kill); -1 when the file ends between frames. Escaped frames never carry a
 // raw start delimiter inside, so the last one in the file begins the last frame.
 std::int64_t TornFrameAtEnd(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return -1;
+    QFile file;
+    const int descriptor = ::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0) return -1;
+    if (!file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(descriptor);
+        return -1;
+    }
     const qint64 tail = std::min<qint64>(file.size(), qint64(link::codec::kMaxEncodedFrame));
     file.seek(file.size() - tail);
     const QByteArray bytes = file.read(tail);
@@ -206,7 +212,7 @@ void CheckCaptureFileStillThere() {
         }
         (void)file.Close();
     }
-    (void)QDir().mkpath(QFileInfo(name).absolutePath());
+    (void)MakeFolderOf(name);
     if (!file.Open(name, RecordFile::Mode::Append)) {
         if (!capture.remakeFailing)
             ui::ShowStatus(QString("The capture file %1 cannot be made again (%2); the frames "
