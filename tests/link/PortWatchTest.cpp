@@ -11,10 +11,14 @@
 #include "link/SerialPort.h"
 #include "link/codec/ApiFrame.h"
 #include "support/Fixtures.h"
+#include "support/Pty.h"
 #include "ui/Callbacks.h"
 #include "ui/Controls.h"
 #include "ui/StatusMessage.h"
 #include "ui/Timers.h"
+
+#include <QFile>
+#include <QTemporaryDir>
 
 namespace undarix::testing {
 namespace {
@@ -110,6 +114,45 @@ TEST_F(PortWatchTest, AFrameCutShortByTheGapDoesNotSwallowTheFirstFrameAfterIt) 
     ui::TickTimer(timer::PortWatch);
     link::MemoryPortReceive(port, frame + frame);
     EXPECT_EQ(served, 2);
+}
+
+// A port whose path is removed, or made to name another device, while the device itself
+// goes on without a read error (a pseudo-terminal whose other side stays open): only the
+// watch's own check of the path can notice it.
+TEST_F(PortWatchTest, APathRemovedOrRePointedIsNoticedWithoutAReadError) {
+    struct Case {
+        const char* what;
+        bool rePoint; // else removed
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"path removed", false, "the device has disappeared"},
+        {"path now names another device", true, "its path now names another device"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QTemporaryDir dir;
+        Pty unit, other;
+        const QString path = dir.filePath("adapter");
+        ASSERT_TRUE(QFile::link(unit.SlavePath(), path));
+        Program.UnitType = RavoZerarXB;
+        link::AddExtraPortPath(path);
+        link::GetComPortList();
+        const int port = link::PortNumberForPath(path);
+        ui::SetInt(mainpanel::ComPortList, port);
+        ui::Dispatch(mainpanel::ComPortList, ui::Event::Commit);
+        ASSERT_EQ(Program.OpenComPortNum, port);
+        ui::TickTimer(timer::PortWatch);
+        ASSERT_FALSE(link::UnitPortAway());
+
+        ASSERT_TRUE(QFile::remove(path));
+        if (c.rePoint) ASSERT_TRUE(QFile::link(other.SlavePath(), path));
+        ui::TickTimer(timer::PortWatch);
+        EXPECT_TRUE(link::UnitPortAway());
+        EXPECT_EQ(link::UnitPortWatch.reason, c.reason);
+        EXPECT_EQ(ui::GetLedColor(mainpanel::PortOpenLed), link::kPortLedLost);
+        link::CloseUnitPort();
+    }
 }
 
 TEST(GapText, SaysTheGapInTheUnitsThatSuitIt) {
