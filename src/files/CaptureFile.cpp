@@ -90,6 +90,22 @@ void TakeOffTornEnd(CaptureFileState& capture) {
                        .arg(capture.SaveAPIFrameDataFileName));
 }
 
+// An existing file is continued only if it is a capture: it begins with a frame (perhaps one a
+// killed run cut short), or has a whole frame among its first bytes. A data file or anything else given by mistake is refused, not cut or appended to.
+bool LooksLikeCapture(const QString& path) {
+    const int descriptor = ::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0) return true; // a new file, or one the open will say more about
+    std::uint8_t head[4 * link::codec::kMaxEncodedFrame];
+    const long count = ::read(descriptor, head, sizeof head);
+    ::close(descriptor);
+    if (count <= 0 || head[0] == link::codec::kStartDelimiter) return true; // empty, or a frame
+    Assembler frames;
+    std::uint8_t data[link::codec::kMaxFrameData + 1];
+    for (long i = 0; i < count; ++i)
+        if (frames.Feed(head[i], data) == Assembler::Result::Complete) return true;
+    return false;
+}
+
 void StartFollowing(CaptureFileState& capture) {
     capture.frames.Reset();
     capture.frameStart = capture.SaveAPIFrameDataHandle.Size();
@@ -128,6 +144,9 @@ void SaveAPIDataToFile() {
 
 bool StartCaptureFile(const QString& path, RecordFile::Mode mode) {
     CaptureFileState& capture = Files.capture;
+    if (mode == RecordFile::Mode::Append && !LooksLikeCapture(path))
+        return capture.SaveAPIFrameDataHandle.Refuse(
+            "it is not a capture file (no API frame at its start); give a new name");
     if (!capture.SaveAPIFrameDataHandle.Open(path, mode)) return false;
     capture.SaveAPIFrameDataFileName = path;
     if (mode == RecordFile::Mode::Append) TakeOffTornEnd(capture);
@@ -165,6 +184,7 @@ void CaptureByte(std::uint8_t byte) {
     if (!Program.APIFrameDataFileOpen || !core::IsRadioKind(Program.UnitType)) return;
     CaptureFileState& capture = Files.capture;
     RecordFile& file = capture.SaveAPIFrameDataHandle;
+    const std::uint64_t framesBefore = capture.framesInFile;
     const bool beginsFrame = FollowFrames(capture, byte);
     // After a failed write the file takes up again only where a frame begins.
     if (capture.skipToNextFrame) {
@@ -174,9 +194,13 @@ void CaptureByte(std::uint8_t byte) {
     const char c = char(byte);
     if (file.Append(&c, 1)) {
         ++capture.bytesWritten;
-        NoteWriteWorked(file, capture.health, kCaptureReport);
+        // Works again only once a whole frame is in: a few bytes that fit on a disk that is
+        // still full are no recovery.
+        if (capture.framesInFile != framesBefore)
+            NoteWriteWorked(file, capture.health, kCaptureReport);
         return;
     }
+    capture.framesInFile = framesBefore;
     // The frame this byte belonged to cannot be whole in the file: its first bytes go too.
     const bool inFrame = InsideFrame(capture) || beginsFrame;
     if (InsideFrame(capture) && capture.frameStart < file.Size())
