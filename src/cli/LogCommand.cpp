@@ -36,6 +36,7 @@
 #include <fcntl.h>
 #include <map>
 #include <string_view>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -248,6 +249,14 @@ int StartDataFile(const LogRequest& request, const Console& console) {
         number <= names::kLastFileNumber &&
         files::PathExists(files::PathFromNative(names::DataFileNameWithNumber(numbered, number))))
         ++number;
+    // An empty last file of the series (a run that stopped before its first line) is taken
+    // again rather than leaving a trail of empty files.
+    if (number > 0) {
+        struct stat last {};
+        const std::string previous = names::DataFileNameWithNumber(numbered, number - 1);
+        if (::stat(previous.c_str(), &last) == 0 && S_ISREG(last.st_mode) && last.st_size == 0)
+            --number;
+    }
     if (number > names::kLastFileNumber)
         return BadInput(console, request.csv,
                         QString("every file number of the series up to %1 exists already")
