@@ -10,6 +10,7 @@
 #include "core/PanelRoles.h"
 #include "core/ProgramState.h"
 #include "core/UnitKind.h"
+#include "files/FileState.h"
 #include "files/NetworkOutput.h"
 #include "link/PortSelection.h"
 #include "link/ReceiveState.h"
@@ -17,6 +18,7 @@
 #include "live/DeviceTable.h"
 #include "ui/ControlRegistry.h"
 #include "ui/Controls.h"
+#include "ui/Popups.h"
 #include "ui/Delay.h"
 #include "ui/StatusMessage.h"
 #include "ui/Timers.h"
@@ -78,6 +80,7 @@ std::unique_ptr<MainWindow> LoadMainPanel(const StartOptions& options) {
     WireWindowHelpers();
     Initialize();
     BindShortcuts(*panel);
+    panel->mayClose = MayExitNow;
     panel->onClose = panelCB;
     return panel;
 }
@@ -96,12 +99,25 @@ void Initialize() {
     ui::SetInt(core::mainpanel::BroadcastPowerRing, 0);
 }
 
+bool MayExitNow() {
+    using core::Program;
+    if (!Program.OutputDataFileOpen && !Program.APIFrameDataFileOpen) return true;
+    QStringList saving;
+    if (Program.OutputDataFileOpen) saving << files::Files.data.SaveOutputDataFileName;
+    if (Program.APIFrameDataFileOpen) saving << files::Files.capture.SaveAPIFrameDataFileName;
+    return ui::ConfirmPopup("EXIT WHILE SAVING",
+                            QString("Data are being saved to\n%1\nExit, close the files and stop "
+                                    "saving? Nothing is saved while the program is closed.")
+                                .arg(saving.join('\n')));
+}
+
 void panelCB() {
     CloseOpenFiles();
     QCoreApplication::quit();
 }
 
 void ExitRavoZerarXB() {
+    if (!MayExitNow()) return;
     CloseOpenFiles();
     QCoreApplication::quit();
 }
