@@ -10,12 +10,14 @@
 #include "link/PortSelection.h"
 #include "link/SerialPort.h"
 #include "link/codec/ApiFrame.h"
+#include "live/DeviceTable.h"
 #include "support/Fixtures.h"
 #include "support/Pty.h"
 #include "ui/Callbacks.h"
 #include "ui/Controls.h"
 #include "ui/StatusMessage.h"
 #include "ui/Timers.h"
+#include "ui/ToolTip.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -61,6 +63,11 @@ TEST_F(PortWatchTest, ALostPortIsShownLeftAloneAndReopenedWithTheKindsOpeningSte
         EXPECT_TRUE(ui::IsTimerEnabled(timer::PortWatch));
         Program.WSWLConnectStatus = 8; // a wired unit running
         (void)Written(port);
+        const int slot = live::GetOutputLineLoc(0x42);
+        live::OutputLine[slot].updated = 1;
+        live::WrLine2Display(slot);
+        const std::string power = ui::ArrayItemName(mainpanel::PowerArray, 0);
+        ASSERT_EQ(ui::GetInt(power), 1);
 
         SetNow(QDateTime(QDate(2026, 12, 7), QTime(3, 4, 5)));
         link::MemoryPortUnplug(port);
@@ -69,10 +76,20 @@ TEST_F(PortWatchTest, ALostPortIsShownLeftAloneAndReopenedWithTheKindsOpeningSte
         EXPECT_TRUE(ui::LastStatus().startsWith("Port mem:adapter lost at 03:04:05: "))
             << ui::LastStatus().toStdString();
         EXPECT_TRUE(link::UnitPortAway());
+        // The loss stays in sight: the LED's tool tip, the units shown as not heard, and the
+        // status line said again (after leaving other messages a few seconds).
+        EXPECT_TRUE(ui::GetToolTip(mainpanel::PortOpenLed).startsWith("Port mem:adapter lost"));
+        EXPECT_EQ(ui::GetInt(power), 0);
+        EXPECT_TRUE(ui::IsDimmed(power));
+        ui::ShowStatus("another message");
+        ui::TickTimer(timer::PortWatch);
+        EXPECT_EQ(ui::LastStatus(), "another message");
 
         // Away: tried again and again, and nothing is sent into the void.
         for (int i = 0; i < 3; ++i)
             ui::TickTimer(timer::PortWatch);
+        EXPECT_TRUE(ui::LastStatus().startsWith("Port mem:adapter lost at 03:04:05: "))
+            << ui::LastStatus().toStdString();
         TickWiredConnect(10);
         EXPECT_TRUE(link::IsComLost(port));
         EXPECT_EQ(Written(port), "");
@@ -83,6 +100,7 @@ TEST_F(PortWatchTest, ALostPortIsShownLeftAloneAndReopenedWithTheKindsOpeningSte
         EXPECT_FALSE(link::IsComLost(port));
         EXPECT_FALSE(link::UnitPortAway());
         EXPECT_EQ(ui::GetLedColor(mainpanel::PortOpenLed), link::kPortLedOpen);
+        EXPECT_EQ(ui::GetToolTip(mainpanel::PortOpenLed), "");
         EXPECT_TRUE(ui::LastStatus().startsWith("Port mem:adapter reconnected at "))
             << ui::LastStatus().toStdString();
         EXPECT_TRUE(ui::LastStatus().contains(" after a gap of "))
