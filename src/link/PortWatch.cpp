@@ -31,7 +31,7 @@ void RedoOpeningSteps(int port) {
     FlushOutQ(port);
     RestartReceiveAfterGap();
     if (core::IsRadioKind(Program.UnitType)) {
-        GetLocalPANID();
+        GetLocalPANIDWhenFree();
         return;
     }
     // The wired connection timer starts its hand-shake (or the board's wake-up) afresh.

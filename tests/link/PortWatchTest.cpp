@@ -6,6 +6,7 @@
 #include "core/PanelRoles.h"
 #include "core/ProgramState.h"
 #include "core/UnitKind.h"
+#include "link/PanId.h"
 #include "link/PortIdentity.h"
 #include "link/PortSelection.h"
 #include "link/SerialPort.h"
@@ -21,6 +22,8 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+
+#include <cstring>
 
 namespace undarix::testing {
 namespace {
@@ -171,6 +174,30 @@ TEST_F(PortWatchTest, APathRemovedOrRePointedIsNoticedWithoutAReadError) {
         EXPECT_EQ(ui::GetLedColor(mainpanel::PortOpenLed), link::kPortLedLost);
         link::CloseUnitPort();
     }
+}
+
+// A unit command awaiting its answer when the adapter comes back keeps TxStr: the adapter's
+// PAN ID is asked once the command is answered, not in its place.
+TEST_F(PortWatchTest, ThePanIdRequestAfterAReconnectWaitsForTheCommandUnderWay) {
+    const int port = SelectPort(RavoZerarXB);
+    ASSERT_EQ(Program.OpenComPortNum, port);
+    const std::string askId("\x08\x01ID", 4);
+    link::PanId.pendingRoute = 0; // the adapter answered; then a unit command went out
+    std::strcpy(Program.TxStr, "DN,003");
+    Program.TxWait = 1;
+    link::MemoryPortUnplug(port);
+    link::MemoryPortPlugIn(port);
+    (void)Written(port);
+    ui::TickTimer(timer::PortWatch);
+    ASSERT_FALSE(link::UnitPortAway());
+    EXPECT_EQ(Written(port).find(askId), std::string::npos);
+    EXPECT_STREQ(Program.TxStr, "DN,003");
+
+    Program.TxWait = 0; // the command's answer came
+    ui::TickTimer(timer::Config);
+    EXPECT_NE(Written(port).find(askId), std::string::npos);
+    ui::TickTimer(timer::Config);
+    EXPECT_EQ(Written(port).find(askId), std::string::npos) << "asked once";
 }
 
 TEST(GapText, SaysTheGapInTheUnitsThatSuitIt) {
