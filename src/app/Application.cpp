@@ -11,6 +11,7 @@
 #include "core/PanelRoles.h"
 #include "core/ProgramState.h"
 #include "core/UnitKind.h"
+#include "files/FileState.h"
 #include "files/NetworkOutput.h"
 #include "link/PortSelection.h"
 #include "link/ReceiveState.h"
@@ -18,6 +19,7 @@
 #include "live/DeviceTable.h"
 #include "ui/ControlRegistry.h"
 #include "ui/Controls.h"
+#include "ui/Popups.h"
 #include "ui/Delay.h"
 #include "ui/NumberText.h"
 #include "ui/StatusMessage.h"
@@ -81,6 +83,7 @@ std::unique_ptr<MainWindow> LoadMainPanel(const StartOptions& options) {
     Initialize();
     BindShortcuts(*panel);
     ShowTypingHintInEveryNumberField();
+    panel->mayClose = MayExitNow;
     panel->onClose = panelCB;
     return panel;
 }
@@ -99,12 +102,25 @@ void Initialize() {
     ui::SetInt(core::mainpanel::BroadcastPowerRing, 0);
 }
 
+bool MayExitNow() {
+    using core::Program;
+    if (!Program.OutputDataFileOpen && !Program.APIFrameDataFileOpen) return true;
+    QStringList saving;
+    if (Program.OutputDataFileOpen) saving << files::Files.data.SaveOutputDataFileName;
+    if (Program.APIFrameDataFileOpen) saving << files::Files.capture.SaveAPIFrameDataFileName;
+    return ui::ConfirmPopup("EXIT WHILE SAVING",
+                            QString("Data are being saved to\n%1\nExit, close the files and stop "
+                                    "saving? Nothing is saved while the program is closed.")
+                                .arg(saving.join('\n')));
+}
+
 void panelCB() {
     CloseOpenFiles();
     QCoreApplication::quit();
 }
 
 void ExitRavoZerarXB() {
+    if (!MayExitNow()) return;
     CloseOpenFiles();
     QCoreApplication::quit();
 }

@@ -24,6 +24,8 @@ void Initialize();
 
 // Closing, from the panel's close event and the Exit menu item: playback file, data file,
 // capture file, then the event loop ends.
+// While data are being saved, the user is asked before the program ends: false to stay.
+[[nodiscard]] bool MayExitNow();
 void panelCB();
 void ExitRavoZerarXB();
 

@@ -26,6 +26,8 @@ public:
     void SetScaleContents(bool scale);
     [[nodiscard]] bool ScalesContents() const { return scaleContents_; }
 
+    // Asked on the close event: false keeps the window open.
+    std::function<bool()> mayClose;
     // Called on the close event before the window closes.
     std::function<void()> onClose;
 

@@ -61,6 +61,7 @@ void WireSubsystems() {
     hooks.WriteOutputToFile = files::WriteOutputToFile;
     hooks.CaptureByte = files::CaptureByte;
     hooks.CaptureStreamBroken = files::CaptureStreamBroken;
+    hooks.UnitsNotHeard = ShowUnitsNotHeard;
     BindNetworkOutput();
     ui::OnEvent(configpage::FactoryButton, FACTCTR);
     ui::SetHelpProvider(configpage::FactoryButton, [] { return std::optional<ui::HelpText>(); });
@@ -92,6 +93,7 @@ void WireSubsystems() {
 
 void WireWindowHelpers() {
     core::hooks.UnitHeard = chart::BindNewUnit;
+    link::RepeatPortLossInStatus(true);
     // Whether the table is empty and nothing open changes with ports, files and silent units
     // alike: looked at twice a second.
     ui::CreateTimer(core::timer::EmptyTableHint, 0.5, live::RefreshEmptyTableHint);

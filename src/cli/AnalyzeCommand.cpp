@@ -233,8 +233,10 @@ int RunAnalysis(const Request& request, const Console& console) {
     if (kind == InputKind::Unknown)
         return BadInput(console, request.input,
                         "neither a capture file (.api) nor a data file (.csv)");
-    QFile in(request.input);
-    if (!in.open(QIODevice::ReadOnly)) return BadInput(console, request.input, in.errorString());
+    QFile in;
+    struct stat status {};
+    if (const QString problem = OpenInput(request.input, in, status); !problem.isEmpty())
+        return BadInput(console, request.input, problem);
 
     HeadlessProgram program(console);
     TraceBinding binding{request.device};

@@ -47,7 +47,10 @@ Converts a capture file (.api) or a data file (.csv) into a data file.
   a pipe or a device is only read that way, since it may never end. OUTPUT - is standard
   output. Any other OUTPUT is made as a temporary file beside it, which replaces OUTPUT only
   once the conversion has finished: a failure, a full disk or an interruption leaves an
-  existing OUTPUT as it was. INPUT and OUTPUT must not be the same file, under any name.
+  existing OUTPUT as it was; a symbolic link (or a chain of them) stays, and the file it ends
+at is renewed. Temporary files that a killed conversion left are removed. INPUT and OUTPUT
+(standard output included) must not be the same file, under any name. A pipe that nothing
+reads is refused at once.
 
 A summary goes to standard error: bytes read, frames (or lines) good and dropped, lines
 written, and lines per device number. Inputs over 10 MB show their progress there too.
@@ -339,6 +342,13 @@ int ConvertFile(const QString& input, const QString& output, const Console& cons
         return BadInput(console, inputName, problem);
     if (output != "-" && IsSameFile(output, inputStatus))
         return BadInput(console, output, "is the input file itself");
+    // `convert app.csv - >> app.csv` would read its own lines for ever.
+    struct stat standardOutput {};
+    if (::fstat(STDOUT_FILENO, &standardOutput) == 0 && S_ISREG(standardOutput.st_mode) &&
+        standardOutput.st_dev == inputStatus.st_dev && standardOutput.st_ino == inputStatus.st_ino &&
+        (output == "-" || IsSameFile(output, standardOutput)))
+        return BadInput(console, output == "-" ? QString("standard output") : output,
+                        "is the input file itself");
     InputPieces pieces(in);
     if (kind == InputKind::Unknown) kind = KindOfContent(pieces.Peek());
     if (kind == InputKind::Unknown) return BadInput(console, inputName, "the file is empty");

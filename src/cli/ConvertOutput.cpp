@@ -2,13 +2,14 @@
 
 #include "files/NativePath.h"
 
-#include <QDir>
-#include <QFileInfo>
-
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
+#include <string>
+#include <sys/file.h>
 #include <unistd.h>
 
 namespace undarix::cli {
@@ -50,13 +51,63 @@ void ReleaseTemporary() {
     temporaryForSignals[0] = '\0';
 }
 
-bool SyncFolder(const QString& folder) {
-    const std::string native = files::NativePath(folder);
+bool SyncFolder(const std::string& native) {
     const int descriptor = ::open(native.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (descriptor < 0) return false;
     const bool ok = ::fsync(descriptor) == 0;
     ::close(descriptor);
     return ok;
+}
+
+constexpr int kLinkHops = 40; // as the system allows
+
+// The file a chain of symbolic links ends at, in bytes (the name itself when it is no link);
+// empty when the chain loops or runs too long.
+std::string FinalTarget(std::string path) {
+    for (int hop = 0; hop < kLinkHops; ++hop) {
+        struct stat status {};
+        if (::lstat(path.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) return path;
+        std::string link(std::size_t(PATH_MAX), '\0');
+        const ssize_t n = ::readlink(path.c_str(), link.data(), link.size());
+        if (n < 0) return path;
+        link.resize(std::size_t(n));
+        path = link.front() == '/' ? link : files::NativeFolderOf(path) + "/" + link;
+    }
+    return {};
+}
+
+std::string BaseNameOf(const std::string& native) {
+    const std::size_t slash = native.find_last_of('/');
+    return slash == std::string::npos ? native : native.substr(slash + 1);
+}
+
+// Temporary files of conversions that were killed (SIGKILL, a power cut) and can never be
+// finished: nobody holds their lock any more. Those of a conversion still running are left.
+void RemoveStalePartials(const std::string& folder, const std::string& baseName) {
+    const std::string prefix = "." + baseName + ".partial-";
+    DIR* entries = ::opendir(folder.c_str());
+    if (!entries) return;
+    while (const dirent* entry = ::readdir(entries)) {
+        const std::string name = entry->d_name;
+        if (name.compare(0, prefix.size(), prefix) != 0) continue;
+        const std::string path = folder + "/" + name;
+        const int descriptor = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+        if (descriptor < 0) continue;
+        struct stat status {};
+        if (::fstat(descriptor, &status) == 0 && S_ISREG(status.st_mode) &&
+            ::flock(descriptor, LOCK_EX | LOCK_NB) == 0)
+            ::unlink(path.c_str());
+        ::close(descriptor);
+    }
+    ::closedir(entries);
+}
+
+// Names the system gives the standard output of the process itself.
+bool NamesStandardOutput(const QString& output) {
+    if (output == "/dev/stdout" || output == "/dev/fd/1" || output == "/proc/self/fd/1")
+        return true;
+    struct stat out {};
+    return ::fstat(STDOUT_FILENO, &out) == 0 && !S_ISREG(out.st_mode) && IsSameFile(output, out);
 }
 
 } // namespace
@@ -84,7 +135,8 @@ bool ConvertOutput::OpenStream(int descriptor, const QString& name, bool closeAt
 
 bool ConvertOutput::Open(const QString& output) {
     output_ = output;
-    if (output == "-") return OpenStream(STDOUT_FILENO, Name(), false);
+    if (output == "-" || NamesStandardOutput(output))
+        return OpenStream(STDOUT_FILENO, Name(), false);
     const std::string native = files::NativePath(output);
     struct stat status {};
     if (::stat(native.c_str(), &status) == 0) {
@@ -93,25 +145,37 @@ bool ConvertOutput::Open(const QString& output) {
             return false;
         }
         if (!S_ISREG(status.st_mode)) {
-            // A device or a pipe takes the lines as they come.
-            const int descriptor = ::open(native.c_str(), O_WRONLY | O_CLOEXEC);
+            // A device or a pipe takes the lines as they come. A pipe nobody reads is refused
+            // at once instead of waiting for a reader.
+            const int descriptor = ::open(native.c_str(), O_WRONLY | O_CLOEXEC | O_NONBLOCK);
             if (descriptor < 0) {
-                error_ = SystemError(errno);
+                error_ = errno == ENXIO && S_ISFIFO(status.st_mode)
+                             ? QString("is a pipe that nothing reads")
+                             : SystemError(errno);
                 return false;
             }
+            ::fcntl(descriptor, F_SETFL, ::fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
             return OpenStream(descriptor, output, true);
         }
     }
-    // The file the temporary one will replace: a symbolic link stays, its target is renewed.
-    const QFileInfo info(output);
-    target_ = info.isSymLink() ? info.symLinkTarget() : info.absoluteFilePath();
-    const QFileInfo target(target_);
+    // The file the temporary one will replace: the end of a chain of symbolic links, which
+    // all stay as they are.
+    const std::string target = FinalTarget(native);
+    if (target.empty()) {
+        error_ = SystemError(ELOOP);
+        return false;
+    }
+    target_ = files::PathFromNative(target);
+    const std::string folder = files::NativeFolderOf(target);
+    const std::string baseName = BaseNameOf(target);
+    RemoveStalePartials(folder, baseName);
     for (int n = 0; n < kTemporaryTries; ++n) {
-        const QString candidate = target.dir().filePath(
-            QString(".%1.partial-%2-%3").arg(target.fileName()).arg(::getpid()).arg(n));
-        if (file_.Open(candidate, files::RecordFile::Mode::CreateNew)) {
-            temporary_ = candidate;
-            GuardTemporary(files::NativePath(candidate));
+        const std::string candidate =
+            folder + "/." + baseName + ".partial-" + std::to_string(::getpid()) + "-" +
+            std::to_string(n);
+        if (file_.Open(files::PathFromNative(candidate), files::RecordFile::Mode::CreateNew)) {
+            temporary_ = files::PathFromNative(candidate);
+            GuardTemporary(candidate);
             file_.HoldUpTo(kHeldBytes);
             return true;
         }
@@ -143,7 +207,8 @@ bool ConvertOutput::Finish() {
     }
     temporary_.clear();
     ReleaseTemporary();
-    (void)SyncFolder(QFileInfo(target_).absolutePath()); // the new name survives a power cut
+    // The new name survives a power cut.
+    (void)SyncFolder(files::NativeFolderOf(files::NativePath(target_)));
     return true;
 }
 

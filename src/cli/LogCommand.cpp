@@ -16,6 +16,7 @@
 #include "files/CaptureFile.h"
 #include "files/DataFile.h"
 #include "files/FileState.h"
+#include "files/NativePath.h"
 #include "files/codec/DataFileName.h"
 #include "link/PortSelection.h"
 #include "link/PortWatch.h"
@@ -37,6 +38,7 @@
 #include <fcntl.h>
 #include <map>
 #include <string_view>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -202,7 +204,7 @@ private:
 // no existing file holds.
 int StartDataFile(const LogRequest& request, const Console& console) {
     namespace names = files::codec;
-    const std::string numbered = names::NumberedDataFileName(request.csv.toStdString());
+    const std::string numbered = names::NumberedDataFileName(files::NativePath(request.csv));
     if (numbered.size() > names::kMaxPathLength)
         return BadInput(
             console, request.csv,
@@ -210,13 +212,21 @@ int StartDataFile(const LogRequest& request, const Console& console) {
     int number = 0;
     while (
         number <= names::kLastFileNumber &&
-        QFileInfo::exists(QString::fromStdString(names::DataFileNameWithNumber(numbered, number))))
+        files::PathExists(files::PathFromNative(names::DataFileNameWithNumber(numbered, number))))
         ++number;
+    // An empty last file of the series (a run that stopped before its first line) is taken
+    // again rather than leaving a trail of empty files.
+    if (number > 0) {
+        struct stat last {};
+        const std::string previous = names::DataFileNameWithNumber(numbered, number - 1);
+        if (::stat(previous.c_str(), &last) == 0 && S_ISREG(last.st_mode) && last.st_size == 0)
+            --number;
+    }
     if (number > names::kLastFileNumber)
         return BadInput(console, request.csv,
                         QString("every file number of the series up to %1 exists already")
                             .arg(names::kLastFileNumber));
-    const QString name = QString::fromStdString(names::DataFileNameWithNumber(numbered, number));
+    const QString name = files::PathFromNative(names::DataFileNameWithNumber(numbered, number));
 
     files::DataFileState& data = files::Files.data;
     if (!data.SaveOutputDataHandle.Open(name, files::RecordFile::Mode::Replace))
@@ -233,7 +243,7 @@ int StartDataFile(const LogRequest& request, const Console& console) {
 }
 
 int StartCapture(const LogRequest& request, const Console& console, bool& existed) {
-    existed = QFileInfo::exists(request.capture);
+    existed = files::PathExists(request.capture);
     if (!files::StartCaptureFile(request.capture, files::RecordFile::Mode::Append))
         return BadInput(console, request.capture,
                         "cannot be written: " +
@@ -249,8 +259,8 @@ void AbandonFiles(bool captureExisted) {
     const bool captureOpen = Program.APIFrameDataFileOpen != 0;
     files::CloseDataFileNow();
     files::CloseCaptureFileNow();
-    if (dataOpen) QFile::remove(data);
-    if (captureOpen && !captureExisted) QFile::remove(capture);
+    if (dataOpen) ::unlink(files::NativePath(data).c_str());
+    if (captureOpen && !captureExisted) ::unlink(files::NativePath(capture).c_str());
 }
 
 // The bytes the capture file has grown by (since it was made again, if it was removed).

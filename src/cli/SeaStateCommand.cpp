@@ -11,6 +11,7 @@
 #include "core/Hooks.h"
 #include "core/ProgramState.h"
 #include "core/UnitKind.h"
+#include "files/NativePath.h"
 #include "link/ReceivePath.h"
 #include "link/ReceiveState.h"
 #include "link/SerialPort.h"
@@ -148,8 +149,10 @@ public:
             if (KindOfInput(input) == InputKind::Unknown)
                 return BadInput(console_, input,
                                 "neither a capture file (.api) nor a data file (.csv)");
-            if (!QFileInfo(input).isFile()) return BadInput(console_, input, "no such file");
-            totals_.size += QFileInfo(input).size();
+            struct stat status {};
+            if (::stat(files::NativePath(input).c_str(), &status) != 0 || !S_ISREG(status.st_mode))
+                return BadInput(console_, input, "no such file");
+            totals_.size += status.st_size;
         }
         Progress progress(console_, totals_.size);
         progress_ = &progress;
@@ -179,8 +182,10 @@ private:
     }
 
     int ReadFile(const QString& input) {
-        QFile in(input);
-        if (!in.open(QIODevice::ReadOnly)) return BadInput(console_, input, in.errorString());
+        QFile in;
+        struct stat status {};
+        if (const QString problem = OpenInput(input, in, status); !problem.isEmpty())
+            return BadInput(console_, input, problem);
         const bool capture = KindOfInput(input) == InputKind::Capture;
         if (capture && !captures_)
             captures_ =

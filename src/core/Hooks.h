@@ -19,6 +19,8 @@ struct Hooks {
     std::function<void(std::uint8_t byte)> CaptureByte;
     // Unit port to the capture file: the stream broke off (the port was lost).
     std::function<void()> CaptureStreamBroken;
+    // Unit port to the device table: the port was lost, its units are not heard.
+    std::function<void()> UnitsNotHeard;
     // Port selection to the device table: a port being opened starts with an empty table.
     std::function<void()> ClearAllDisplayLines;
 

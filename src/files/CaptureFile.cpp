@@ -5,15 +5,16 @@
 #include "core/UnitKind.h"
 #include "files/FileState.h"
 #include "files/FileSupport.h"
+#include "files/NativePath.h"
 #include "ui/Controls.h"
 #include "ui/Popups.h"
 #include "ui/StatusMessage.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 
 #include <algorithm>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace undarix::files {
 namespace {
@@ -56,8 +57,13 @@ void TakeBackFrameInProgress(CaptureFileState& capture) {
 // power cut or a kill); -1 when the file ends between frames. Escaped frames never carry a
 // raw start delimiter inside, so the last one in the file begins the last frame.
 std::int64_t TornFrameAtEnd(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return -1;
+    QFile file;
+    const int descriptor = ::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0) return -1;
+    if (!file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(descriptor);
+        return -1;
+    }
     const qint64 tail = std::min<qint64>(file.size(), qint64(link::codec::kMaxEncodedFrame));
     file.seek(file.size() - tail);
     const QByteArray bytes = file.read(tail);
@@ -82,6 +88,22 @@ void TakeOffTornEnd(CaptureFileState& capture) {
                            "added now play back whole: %2")
                        .arg(size - torn)
                        .arg(capture.SaveAPIFrameDataFileName));
+}
+
+// An existing file is continued only if it is a capture: it begins with a frame (perhaps one a
+// killed run cut short), or has a whole frame among its first bytes. A data file or anything else given by mistake is refused, not cut or appended to.
+bool LooksLikeCapture(const QString& path) {
+    const int descriptor = ::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0) return true; // a new file, or one the open will say more about
+    std::uint8_t head[4 * link::codec::kMaxEncodedFrame];
+    const long count = ::read(descriptor, head, sizeof head);
+    ::close(descriptor);
+    if (count <= 0 || head[0] == link::codec::kStartDelimiter) return true; // empty, or a frame
+    Assembler frames;
+    std::uint8_t data[link::codec::kMaxFrameData + 1];
+    for (long i = 0; i < count; ++i)
+        if (frames.Feed(head[i], data) == Assembler::Result::Complete) return true;
+    return false;
 }
 
 void StartFollowing(CaptureFileState& capture) {
@@ -122,6 +144,9 @@ void SaveAPIDataToFile() {
 
 bool StartCaptureFile(const QString& path, RecordFile::Mode mode) {
     CaptureFileState& capture = Files.capture;
+    if (mode == RecordFile::Mode::Append && !LooksLikeCapture(path))
+        return capture.SaveAPIFrameDataHandle.Refuse(
+            "it is not a capture file (no API frame at its start); give a new name");
     if (!capture.SaveAPIFrameDataHandle.Open(path, mode)) return false;
     capture.SaveAPIFrameDataFileName = path;
     if (mode == RecordFile::Mode::Append) TakeOffTornEnd(capture);
@@ -159,6 +184,7 @@ void CaptureByte(std::uint8_t byte) {
     if (!Program.APIFrameDataFileOpen || !core::IsRadioKind(Program.UnitType)) return;
     CaptureFileState& capture = Files.capture;
     RecordFile& file = capture.SaveAPIFrameDataHandle;
+    const std::uint64_t framesBefore = capture.framesInFile;
     const bool beginsFrame = FollowFrames(capture, byte);
     // After a failed write the file takes up again only where a frame begins.
     if (capture.skipToNextFrame) {
@@ -168,9 +194,13 @@ void CaptureByte(std::uint8_t byte) {
     const char c = char(byte);
     if (file.Append(&c, 1)) {
         ++capture.bytesWritten;
-        NoteWriteWorked(file, capture.health, kCaptureReport);
+        // Works again only once a whole frame is in: a few bytes that fit on a disk that is
+        // still full are no recovery.
+        if (capture.framesInFile != framesBefore)
+            NoteWriteWorked(file, capture.health, kCaptureReport);
         return;
     }
+    capture.framesInFile = framesBefore;
     // The frame this byte belonged to cannot be whole in the file: its first bytes go too.
     const bool inFrame = InsideFrame(capture) || beginsFrame;
     if (InsideFrame(capture) && capture.frameStart < file.Size())
@@ -206,7 +236,7 @@ void CheckCaptureFileStillThere() {
         }
         (void)file.Close();
     }
-    (void)QDir().mkpath(QFileInfo(name).absolutePath());
+    (void)MakeFolderOf(name);
     if (!file.Open(name, RecordFile::Mode::Append)) {
         if (!capture.remakeFailing)
             ui::ShowStatus(QString("The capture file %1 cannot be made again (%2); the frames "

@@ -6,6 +6,7 @@
 #include "files/ConfigRecordFile.h"
 #include "files/FileState.h"
 #include "files/FileSupport.h"
+#include "files/NativePath.h"
 #include "files/NetworkOutput.h"
 #include "files/codec/DataFileName.h"
 #include "files/codec/DataLine.h"
@@ -18,8 +19,6 @@
 #include "ui/StatusMessage.h"
 #include "ui/Timers.h"
 
-#include <QDir>
-#include <QFileInfo>
 
 #include <algorithm>
 
@@ -41,8 +40,8 @@ const char* const kIntervalPrompt =
 const char* const kReplaceQuestion = "The file already exist\n Do you want to replace it?";
 
 QString NameWithNumber(int number) {
-    return QString::fromStdString(
-        codec::DataFileNameWithNumber(Files.data.SaveOutputDataFileName.toStdString(), number));
+    return PathFromNative(
+        codec::DataFileNameWithNumber(NativePath(Files.data.SaveOutputDataFileName), number));
 }
 
 void ShowLogging(bool on) {
@@ -79,7 +78,7 @@ void StayOnLastFile() {
 
 // The first number of the series from `from` on that no file holds; -1 when none is left.
 int NextFreeNumber(int from) {
-    while (from <= codec::kLastFileNumber && QFileInfo::exists(NameWithNumber(from)))
+    while (from <= codec::kLastFileNumber && PathExists(NameWithNumber(from)))
         ++from;
     return from <= codec::kLastFileNumber ? from : -1;
 }
@@ -90,7 +89,7 @@ int NextFreeNumber(int from) {
 bool BeginSeriesFile(int number) {
     DataFileState& data = Files.data;
     const QString name = NameWithNumber(number);
-    (void)QDir().mkpath(QFileInfo(name).absolutePath());
+    (void)MakeFolderOf(name);
     if (!data.SaveOutputDataHandle.Open(name, RecordFile::Mode::Replace)) {
         if (!data.remakeFailing)
             ui::ShowStatus(QString("The data file %1 cannot be made (%2); the lines that come "
@@ -161,9 +160,9 @@ void SaveOutputDataToFile() {
     if (selection.status == ui::FileSelection::Status::Cancelled) return;
     // The question is about the file that will be written, the numbered one.
     const QString numbered =
-        QString::fromStdString(codec::NumberedDataFileName(selection.path.toStdString()));
+        PathFromNative(codec::NumberedDataFileName(NativePath(selection.path)));
     if (!PathFitsBuffer(numbered)) return;
-    if (QFileInfo::exists(numbered) && !ui::ConfirmPopup("Confirm Save File", kReplaceQuestion))
+    if (PathExists(numbered) && !ui::ConfirmPopup("Confirm Save File", kReplaceQuestion))
         return;
 
     if (Program.OutputDataFileOpen) LoggingOff();
@@ -204,7 +203,7 @@ void SaveNewFileInterval() {
 
     // A file of the series that already exists is kept: the next free number is taken.
     int next = data.SaveFileNameCounter + 1;
-    while (next <= codec::kLastFileNumber && QFileInfo::exists(NameWithNumber(next)))
+    while (next <= codec::kLastFileNumber && PathExists(NameWithNumber(next)))
         ++next;
     if (next > codec::kLastFileNumber) {
         StayOnLastFile();

@@ -13,4 +13,12 @@ namespace undarix::files {
 [[nodiscard]] std::string NativePath(const QString& path);
 [[nodiscard]] QString PathFromNative(std::string_view bytes);
 
+// The system's own answers for such a path (Qt's file classes would recode its bytes).
+[[nodiscard]] bool PathExists(const QString& path);
+// The folder part of a path ("." for a bare name), in bytes.
+[[nodiscard]] std::string NativeFolderOf(const std::string& native);
+// Makes the folder of `path` and the folders above it that are missing; false when one
+// cannot be made.
+bool MakeFolderOf(const QString& path);
+
 } // namespace undarix::files

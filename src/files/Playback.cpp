@@ -108,6 +108,12 @@ bool LeadsLine(std::uint8_t byte) {
     return byte == ' ' || byte == '\t' || byte == 0xEF || byte == 0xBB || byte == 0xBF;
 }
 
+bool BeginsDataLine(const char* line, int length) {
+    // Blanks stand for device 0 in some older files.
+    const auto digit = [](char c) { return (c >= '0' && c <= '9') || c == ' '; };
+    return length > 4 && digit(line[1]) && digit(line[2]) && digit(line[3]) && line[4] == ',';
+}
+
 void FeedDataFileByte(std::uint8_t byte) {
     PlaybackState& playback = Files.playback;
     if (Program.OpenCVSFileStatus == kNotLookedAt) {
@@ -138,6 +144,9 @@ void FeedDataFileByte(std::uint8_t byte) {
         Program.FileRxStatus = kIdle;
         playback.atLineStart = true;
         if (playback.lineTooLong) return; // dropped whole
+        // A kind letter, a three-character device number and a comma: the lines of other files
+        // (an exported spectrum's "Frequency (Hz),...") are no unit's.
+        if (!BeginsDataLine(RxCSV, playback.lineCount)) return;
         RxCSV[playback.lineCount] = '\0';
         ++playback.served;
         RxCSVFileService();

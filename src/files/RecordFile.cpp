@@ -2,8 +2,6 @@
 
 #include "files/NativePath.h"
 
-#include <QFileInfo>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -203,7 +201,7 @@ bool RecordFile::Sync() {
 
 // A new file survives a power cut only once the folder that names it is on the disk too.
 bool RecordFile::SyncFolder() {
-    const std::string folder = NativePath(QFileInfo(name_).absolutePath());
+    const std::string folder = NativeFolderOf(NativePath(name_));
     const int descriptor = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (descriptor < 0) return FailWith(errno);
     const bool ok = ::fsync(descriptor) == 0;

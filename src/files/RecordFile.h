@@ -32,6 +32,9 @@ public:
     // Opens or creates the file and takes its lock. False when that fails (ErrorText says why,
     // and a file locked by another writer is left untouched).
     bool Open(const QString& path, Mode mode);
+    // Refuses to open the file for a reason of the caller's (it is left untouched): false, with
+    // ErrorText saying why.
+    bool Refuse(const QString& why) { return Fail(why); }
     // Takes over a descriptor that is already open (standard output, a device): no lock and
     // nothing to sync; `closeAtEnd` says whether Close closes it.
     void Adopt(int descriptor, const QString& name, bool closeAtEnd);

@@ -235,6 +235,22 @@ bool PanIdRequestPending() {
     return PanId.pendingRoute != kNoRoute;
 }
 
+void GetLocalPANIDWhenFree() {
+    // TxStr holds a unit command awaiting its answer: asking now would take its place, and
+    // the command would never be sent again.
+    if (Program.TxWait != 0 && !PanIdRequestPending()) {
+        PanId.localReadDeferred = true;
+        return;
+    }
+    GetLocalPANID();
+}
+
+void AskDeferredLocalPANID() {
+    if (!PanId.localReadDeferred || Program.TxWait != 0) return;
+    PanId.localReadDeferred = false;
+    GetLocalPANID();
+}
+
 void BindPanId() {
     ui::OnEvent(mainpanel::LocalPanId, Xstick_PAN_ID);
     ui::OnEvent(configpage::RemotePanIdField, RavoZerarXB_PAN_ID);

@@ -18,6 +18,8 @@ struct PanIdState {
     // and its length: a resend must go out the same way, not as unit text.
     int pendingRoute = 0;
     int pendingLength = 0;
+    // The adapter's PAN ID is to be asked once the unit command under way has its answer.
+    bool localReadDeferred = false;
 };
 extern PanIdState PanId;
 void ResetPanId();
@@ -25,6 +27,10 @@ void ResetPanId();
 // Asks the radio adapter for its PAN ID (local AT "ID"); the answer comes back through
 // RxATCommandResponce.
 void GetLocalPANID();
+// The same, after the unit command under way (if any) has had its answer: the configuration
+// session asks with AskDeferredLocalPANID once TxWait is clear.
+void GetLocalPANIDWhenFree();
+void AskDeferredLocalPANID();
 // Makes the adapter keep its PAN ID through power cycles (local AT "WR").
 void SaveLocalPANID();
 // Asks the configured unit's radio for its PAN ID (remote AT "ID" to ConfigDeviceAddr).

@@ -11,6 +11,7 @@
 #include "ui/Controls.h"
 #include "ui/StatusMessage.h"
 #include "ui/Timers.h"
+#include "ui/ToolTip.h"
 
 namespace undarix::link {
 
@@ -30,7 +31,7 @@ void RedoOpeningSteps(int port) {
     FlushOutQ(port);
     RestartReceiveAfterGap();
     if (core::IsRadioKind(Program.UnitType)) {
-        GetLocalPANID();
+        GetLocalPANIDWhenFree();
         return;
     }
     // The wired connection timer starts its hand-shake (or the board's wake-up) afresh.
@@ -38,10 +39,33 @@ void RedoOpeningSteps(int port) {
     Program.WSWLConnectTimer = 0;
 }
 
+// The loss stays in sight until the port is back: on the LED's tool tip, and in the status
+// line, said again with the time away unless something else was said in the last seconds.
+QString LossText(int port) {
+    const PortWatchState& watch = UnitPortWatch;
+    return QString("Port %1 lost at %2: %3. Trying to reconnect every %4 s.")
+        .arg(PortPathFor(port), TimeText(watch.lostAt), watch.reason)
+        .arg(kPortWatchSeconds);
+}
+
+bool repeatLoss = false; // a window whose status line forgets after a few seconds
+
+void KeepLossInSight(int port) {
+    PortWatchState& watch = UnitPortWatch;
+    if (!repeatLoss) return;
+    constexpr int kTicksLeftToOthers = 3;
+    if (ui::LastStatus() != watch.shownLoss && ++watch.ticksSinceOther < kTicksLeftToOthers)
+        return;
+    watch.ticksSinceOther = 0;
+    watch.shownLoss = LossText(port) + QString(" Away for %1.").arg(GapText(watch.awayFor.elapsed()));
+    ui::ShowStatus(watch.shownLoss);
+}
+
 void Reconnected(int port) {
     PortWatchState& watch = UnitPortWatch;
     const std::int64_t gap = watch.awayFor.elapsed();
     watch.away = false;
+    ui::SetToolTip(mainpanel::PortOpenLed, QString());
     ++watch.reconnections;
     ui::SetLedColor(mainpanel::PortOpenLed, kPortLedOpen);
     const QString devicePath = ComDevicePath(port);
@@ -63,6 +87,7 @@ void StartPortWatch(int port) {
 
 void StopPortWatch() {
     UnitPortWatch.away = false;
+    ui::SetToolTip(mainpanel::PortOpenLed, QString());
     ui::SetTimerEnabled(core::timer::PortWatch, false);
     ui::SetLedColor(mainpanel::PortOpenLed, kPortLedOpen);
 }
@@ -76,11 +101,13 @@ void UnitPortLost(int port) {
     watch.reason = ComLossReason(port);
     ++watch.losses;
     ui::SetLedColor(mainpanel::PortOpenLed, kPortLedLost);
-    ui::ShowStatus(QString("Port %1 lost at %2: %3. Trying to reconnect every %4 s.")
-                       .arg(PortPathFor(port), TimeText(watch.lostAt), watch.reason)
-                       .arg(kPortWatchSeconds));
+    ui::SetToolTip(mainpanel::PortOpenLed, LossText(port));
+    watch.shownLoss = LossText(port);
+    watch.ticksSinceOther = 0;
+    ui::ShowStatus(watch.shownLoss);
     RestartReceiveAfterGap();
     core::CallHook(core::hooks.CaptureStreamBroken);
+    core::CallHook(core::hooks.UnitsNotHeard);
 }
 
 void PortWatchTimer() {
@@ -90,7 +117,10 @@ void PortWatchTimer() {
         (void)CheckComPresent(port); // a vanished device is reported by the loss callback
         return;
     }
-    if (ReopenCom(port) == 0) Reconnected(port);
+    if (ReopenCom(port) == 0)
+        Reconnected(port);
+    else
+        KeepLossInSight(port);
 }
 
 bool UnitPortAway() {
@@ -107,6 +137,10 @@ QString GapText(std::int64_t milliseconds) {
     if (seconds < 3600)
         return QString("%1 min %2 s").arg(seconds / 60).arg(seconds % 60, 2, 10, QChar('0'));
     return QString("%1 h %2 min").arg(seconds / 3600).arg(seconds % 3600 / 60, 2, 10, QChar('0'));
+}
+
+void RepeatPortLossInStatus(bool repeat) {
+    repeatLoss = repeat;
 }
 
 void ResetPortWatch() {

@@ -30,6 +30,8 @@ struct PortWatchState {
     QString reason;
     int losses = 0;
     int reconnections = 0;
+    QString shownLoss;       // the loss as last said in the status line
+    int ticksSinceOther = 0; // watch ticks since something else was said there
 };
 extern PortWatchState UnitPortWatch;
 
@@ -48,6 +50,10 @@ void PortWatchTimer();
 
 // "45 s", "3 min 05 s", "2 h 14 min".
 [[nodiscard]] QString GapText(std::int64_t milliseconds);
+
+// The window's status line forgets a message after a few seconds: the loss of the port is
+// said again there while it lasts. The companion says it once (its own line tells the gap).
+void RepeatPortLossInStatus(bool repeat);
 
 void ResetPortWatch();
 

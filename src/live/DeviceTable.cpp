@@ -275,6 +275,19 @@ bool LiveTableOutOfSight() {
     return aside.inUse;
 }
 
+void ShowUnitsNotHeard() {
+    WithLiveTable([] {
+        for (OutputLineRecord& record : OutputLine) {
+            if (record.address == 0) continue;
+            record.updated = 0;
+            if (aside.inUse) continue; // the port's units are out of sight while a file plays
+            ui::SetInt(Columns().power[record.displayRow], 0);
+            ui::SetInt(Columns().led[record.displayRow], 0);
+            DimLine(record.displayRow);
+        }
+    });
+}
+
 void RefreshEmptyTableHint() {
     const bool empty =
         std::all_of(OutputLine.begin(), OutputLine.end(),

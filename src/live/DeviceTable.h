@@ -75,6 +75,10 @@ void WithLiveTable(const std::function<void()>& serve);
 // True while `WithLiveTable` has the set-aside table in: nothing may be drawn or plotted.
 [[nodiscard]] bool LiveTableOutOfSight();
 
+// The unit port was lost: every unit's row shows it as not heard (power off, dimmed) until
+// its next packet.
+void ShowUnitsNotHeard();
+
 // In place of an empty table with no port and no file open: how to get units into it.
 void RefreshEmptyTableHint();
 

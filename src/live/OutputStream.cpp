@@ -26,6 +26,20 @@ void UndoSelection(const QString& why) {
     ui::ShowStatus(why);
 }
 
+// The output port is watched as the unit port is: a lost port is said, tried again every few
+// seconds, and said again when it is back; the lines of the gap are not streamed.
+constexpr int kWatchTicks = 3; // display-timer ticks (seconds) between two tries
+int ticksToNextTry = 0;
+
+void OutputPortLost(int port) {
+    if (port != Program.OpenComPortOutPutNum) return;
+    ticksToNextTry = kWatchTicks;
+    ui::ShowStatus(QString("The output stream's port %1 was lost (%2): no lines are streamed "
+                           "until it is back; it is tried again every %3 s")
+                       .arg(link::PortPathFor(port), link::ComLossReason(port))
+                       .arg(kWatchTicks));
+}
+
 } // namespace
 
 void ComPortOutput(ui::Event event) {
@@ -47,6 +61,7 @@ void ComPortOutput(ui::Event event) {
     ui::SetDimmed(mainpanel::OutputPortList, true);
     ui::SetVisible(mainpanel::StopOutputPortButton, true);
     link::InstallComCallback(port, link::kRxCharEvent, ComOutPutCallback);
+    link::InstallLossCallback(port, OutputPortLost);
     ui::ShowStatus(QString("Output stream on %1 at %2 baud")
                        .arg(link::PortPathFor(port))
                        .arg(kOutputBaudRate));
@@ -68,6 +83,21 @@ void ComOutPutCallback(int port, int eventMask) {
     if (!(eventMask & link::kRxCharEvent)) return;
     while (link::GetInQLen(port) > 0)
         (void)link::ComRdByte(port);
+}
+
+void TickOutputPortWatch() {
+    const int port = Program.OpenComPortOutPutNum;
+    if (port == 0) return;
+    if (!link::IsComLost(port)) {
+        (void)link::CheckComPresent(port); // a vanished device is said by the loss callback
+        return;
+    }
+    if (--ticksToNextTry > 0) return;
+    ticksToNextTry = kWatchTicks;
+    if (link::ReopenCom(port) != 0) return;
+    link::FlushOutQ(port);
+    ui::ShowStatus(QString("The output stream's port %1 is back; lines are streamed again")
+                       .arg(link::PortPathFor(port)));
 }
 
 void BindOutputStream() {

@@ -18,5 +18,8 @@ void ComOutPutCallback(int port, int eventMask);
 
 // Binds the selector, the stop button and the zero switches of the table rows.
 void BindOutputStream();
+// Every second: a lost output port is tried again every few seconds, and an open one is
+// checked to be still there.
+void TickOutputPortWatch();
 
 } // namespace undarix::live

@@ -5,6 +5,7 @@
 #include "live/AutoTimeSync.h"
 #include "live/BroadcastPower.h"
 #include "live/DeviceTable.h"
+#include "live/OutputStream.h"
 #include "ui/Timers.h"
 
 namespace undarix::live {
@@ -54,6 +55,7 @@ void DeviceDisplayTimer() {
         TickBroadcastPower();
         TickAutoTimeSync();
     });
+    TickOutputPortWatch();
 }
 
 void BindPresenceAndSync() {

@@ -129,6 +129,7 @@ void ConfigTimer() {
         Program.ClearConfig = 0;
     }
     Program.ConfigTimeCounter += 1;
+    link::AskDeferredLocalPANID(); // after a reconnect, once the command under way is answered
     switch (Program.ConfigStatus) {
     case kNoUnit: ShowNotConnected(); break;
     case kUnitChosen: StartSession(); break;

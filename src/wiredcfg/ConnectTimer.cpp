@@ -1,5 +1,6 @@
 #include "wiredcfg/ConnectTimer.h"
 
+#include "core/ConfigPageRoles.h"
 #include "core/Hooks.h"
 #include "core/PanelRoles.h"
 #include "core/ProgramState.h"
@@ -37,14 +38,21 @@ void Send(char command) {
     link::ComWrtByte(Program.OpenComPortNum, command);
 }
 
+// The configuration page says the same as the main panel: in Run mode nothing else speaks for
+// the connection there (in configuration mode the page's own cycle does).
 void ShowConnected() {
     ui::SetText(ConnectionText, "Connected");
     ui::SetTextColor(ConnectionText, ui::kGreen);
+    if (Program.WSWLConfigMode) return;
+    ui::SetText(core::configpage::ConnectionText, "Connected");
+    ui::SetTextColor(core::configpage::ConnectionText, ui::kGreen);
 }
 
 void ShowLost() {
     ui::SetText(ConnectionText, "Not Connected");
     ui::SetTextColor(ConnectionText, ui::kRed);
+    ui::SetText(core::configpage::ConnectionText, "Not Connected");
+    ui::SetTextColor(core::configpage::ConnectionText, ui::kRed);
     live::ClearAllOutputLinesKeepingZero(); // the same unit comes back with the hand-shake
     core::CallHook(core::hooks.ChartReset);
 }

@@ -15,6 +15,8 @@
 #include "ui/Controls.h"
 #include "ui/Timers.h"
 #include <QAction>
+#include <QCloseEvent>
+#include <QCoreApplication>
 
 namespace undarix::testing {
 namespace {
@@ -154,6 +156,27 @@ TEST_F(ShellTest, ExitSetsAWiredUnitOrTheBoardRunningAndSendsNothingToRadios) {
     Program.UnitType = 4;
     Program.OpenComPortNum = 0;
     app::SendRunToWiredUnit();
+}
+
+// Exit, Ctrl+Q or the window's close while logging or capturing asks first; "no" keeps
+// everything running.
+TEST_F(ShellTest, ExitWhileSavingAsksFirst) {
+    for (const bool answer : {false, true}) {
+        SCOPED_TRACE(answer);
+        Program.OutputDataFileOpen = 1;
+        popups->ExpectConfirm("EXIT WHILE SAVING", answer);
+        app::ExitRavoZerarXB();
+        EXPECT_EQ(Program.OutputDataFileOpen, answer ? 0 : 1);
+
+        Program.APIFrameDataFileOpen = 1;
+        popups->ExpectConfirm("EXIT WHILE SAVING", answer);
+        QCloseEvent close;
+        panel->mayClose = app::MayExitNow;
+        QCoreApplication::sendEvent(panel.get(), &close);
+        EXPECT_EQ(close.isAccepted(), answer);
+        Program.APIFrameDataFileOpen = 0;
+        Program.OutputDataFileOpen = 0;
+    }
 }
 
 TEST_F(ShellTest, ExitClosesThePlaybackFileAfterItsWait) {

@@ -23,6 +23,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <limits>
+#include <functional>
 #include <random>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -531,6 +532,125 @@ TEST_F(ConvertTest, StandardInputAndNamesThatAreNotValidUtf8) {
     struct stat status {};
     ASSERT_EQ(::stat(output.c_str(), &status), 0);
     EXPECT_EQ(qint64(status.st_size), expected.size());
+}
+
+// Runs the executable with its raw arguments in `folder`, its standard output going to
+// `outputFile` (appended to, as `>>` does; none: /dev/null); returns the exit status, -1 when
+// it had to be killed after ten seconds.
+int RunRawIn(const std::string& folder, const std::vector<std::string>& arguments,
+             const std::string& outputFile, std::string& err) {
+    int errPipe[2];
+    if (::pipe(errPipe) != 0) return -1;
+    std::vector<char*> argv{const_cast<char*>(UNDARIX_CLI_EXECUTABLE)};
+    for (const std::string& argument : arguments)
+        argv.push_back(const_cast<char*>(argument.c_str()));
+    argv.push_back(nullptr);
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        const int out = ::open(outputFile.empty() ? "/dev/null" : outputFile.c_str(),
+                               O_WRONLY | O_APPEND | O_CREAT, 0600);
+        ::dup2(out, STDOUT_FILENO);
+        ::dup2(errPipe[1], STDERR_FILENO);
+        ::close(errPipe[0]);
+        if (::chdir(folder.c_str()) != 0) ::_exit(126);
+        ::alarm(10);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    ::close(errPipe[1]);
+    char buffer[4096];
+    for (long n; (n = ::read(errPipe[0], buffer, sizeof buffer)) > 0;)
+        err.append(buffer, std::size_t(n));
+    ::close(errPipe[0]);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Outputs a hostile user gives: standard output that is the input, /dev/stdout, a chain of
+// symbolic links, a name that is not valid UTF-8, a pipe nobody reads, and the temporary files
+// of a conversion that was killed. Each case: its exit status, and the files afterwards.
+TEST_F(ConvertTest, EveryKindOfOutputNameGetsWhatItNames) {
+    const std::string folder = QFile::encodeName(dir.path()).toStdString();
+    const std::string wire = Frames(3);
+    WriteFile(Path("units.api"), wire);
+    const CliRun direct = RunExecutable({"convert", Path("units.api"), Path("direct.csv")});
+    ASSERT_EQ(direct.status, 0) << direct.err;
+    const std::string expected = ReadFile(Path("direct.csv")).toStdString();
+    const auto read = [&](const std::string& name) { // by the name's own bytes
+        std::string bytes;
+        const int descriptor = ::open((folder + "/" + name).c_str(), O_RDONLY);
+        char buffer[4096];
+        for (long n; descriptor >= 0 && (n = ::read(descriptor, buffer, sizeof buffer)) > 0;)
+            bytes.append(buffer, std::size_t(n));
+        if (descriptor >= 0) ::close(descriptor);
+        return bytes;
+    };
+    const auto isLink = [&](const std::string& name) {
+        struct stat status {};
+        return ::lstat((folder + "/" + name).c_str(), &status) == 0 && S_ISLNK(status.st_mode);
+    };
+    ASSERT_EQ(::symlink("mid.csv", (folder + "/top.csv").c_str()), 0);
+    ASSERT_EQ(::symlink("sub/tgt.csv", (folder + "/mid.csv").c_str()), 0);
+    ASSERT_TRUE(QDir(dir.path()).mkdir("sub"));
+    ASSERT_EQ(::mkfifo((folder + "/nobody.fifo").c_str(), 0600), 0);
+    WriteFile(Path("stale.csv"), "old\r\n");
+
+    struct Case {
+        const char* what;
+        std::vector<std::string> arguments;
+        std::string standardOutput; // the file it goes to, appended
+        int status;
+        const char* said; // on standard error, when it fails
+        std::function<void()> check;
+    };
+    const Case cases[] = {
+        {"standard output appended to the input",
+         {"convert", "direct.csv", "-"}, folder + "/direct.csv", 1, "is the input file itself",
+         [&] { EXPECT_EQ(read("direct.csv"), expected); }},
+        {"/dev/stdout appended to the input",
+         {"convert", "direct.csv", "/dev/stdout"}, folder + "/direct.csv", 1, "is the input file itself",
+         [&] { EXPECT_EQ(read("direct.csv"), expected); }},
+        {"/dev/stdout into a file",
+         {"convert", "units.api", "/dev/stdout"}, folder + "/redirected.csv", 0, "",
+         [&] { EXPECT_EQ(read("redirected.csv"), expected); }},
+        {"a chain of symbolic links",
+         {"convert", "units.api", "top.csv"}, "", 0, "",
+         [&] {
+             EXPECT_TRUE(isLink("top.csv"));
+             EXPECT_TRUE(isLink("mid.csv"));
+             EXPECT_EQ(read("sub/tgt.csv"), expected);
+         }},
+        {"a relative name that is not UTF-8",
+         {"convert", "units.api", "out\xFF.csv"}, "", 0, "",
+         [&] { EXPECT_EQ(read("out\xFF.csv"), expected); }},
+        {"a pipe nobody reads",
+         {"convert", "units.api", "nobody.fifo"}, "", 1, "nobody.fifo: cannot be written: is a pipe", [] {}},
+        {"the temporary files of a killed conversion",
+         {"convert", "units.api", "stale.csv"}, "", 0, "",
+         [&] {
+             EXPECT_EQ(read("stale.csv"), expected);
+             EXPECT_TRUE(LeftOvers(dir.path()).isEmpty())
+                 << LeftOvers(dir.path()).join(' ').toStdString();
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        WriteFile(Path(".stale.csv.partial-999999-0"), std::string(4096, 'x'));
+        std::string err;
+        EXPECT_EQ(RunRawIn(folder, c.arguments, c.standardOutput, err), c.status) << err;
+        EXPECT_NE(err.find(c.said), std::string::npos) << err;
+        c.check();
+    }
+    // The inputs of the other commands are opened by their own bytes too.
+    ASSERT_EQ(::rename((folder + "/direct.csv").c_str(), (folder + "/in\xFF.csv").c_str()), 0);
+    for (const std::vector<std::string>& arguments :
+         {std::vector<std::string>{"seastate", "in\xFF.csv"},
+          std::vector<std::string>{"analyze", "in\xFF.csv", "--device", "3"}}) {
+        std::string err;
+        (void)RunRawIn(folder, arguments, "", err);
+        EXPECT_EQ(err.find("o such file"), std::string::npos) << arguments[0] << ": " << err;
+    }
 }
 
 TEST_F(ConvertTest, AnInterruptedConversionLeavesNoTemporaryFileAndTheOutputAsItWas) {

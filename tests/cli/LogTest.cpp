@@ -187,6 +187,35 @@ TEST_F(LogTest, TheDataFileStartsAnewAfterTheIntervalWithTheNextNumber) {
     EXPECT_NE(run.err.find("stopped; 4 lines written"), std::string::npos) << run.err;
 }
 
+// Restarts that stop before their first line leave one empty file, not one each: the empty
+// last file of the series is taken again, a file with lines never.
+TEST_F(LogTest, ARestartTakesTheEmptyLastFileAgain) {
+    const struct {
+        int blocks;           // sent before the stop
+        const char* loggedTo; // the file the run logs to
+    } runs[] = {{0, "site000.csv"}, {0, "site000.csv"}, {1, "site000.csv"},
+                {0, "site001.csv"}, {2, "site001.csv"}, {0, "site002.csv"}};
+    for (const auto& r : runs) {
+        QTimer::singleShot(0, [&] {
+            const int port = link::PortNumberForPath("mem:units");
+            for (int block = 0; block < r.blocks; ++block)
+                link::MemoryPortReceive(port, ReceivedFrame(0x0013A20040A1B2C3ull,
+                                                            IBlockText(3, 16, 4 * block,
+                                                                       Samples(block))));
+            cli::RequestLogStop();
+        });
+        const CliRun run = RunInProcess(
+            {"log", "--port", "mem:units", "--kind", "1", "--csv", Path("site.csv")});
+        ASSERT_EQ(run.status, 0) << run.err;
+        EXPECT_NE(run.err.find("logging to " + Path(r.loggedTo).toStdString()), std::string::npos)
+            << run.err;
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList({"site*.csv"}, QDir::Files),
+              (QStringList{"site000.csv", "site001.csv", "site002.csv"}));
+    EXPECT_EQ(ReadFile(Path("site000.csv")).count('\n'), 1);
+    EXPECT_EQ(ReadFile(Path("site001.csv")).count('\n'), 2);
+}
+
 TEST_F(LogTest, EachSeaStateRecordGoesBesideTheDataFileAndToStandardError) {
     // One unit's "I" blocks at 16 Hz (4 s each) from 12:00:00 to 12:10:04: the first block of
     // 12:10 closes the interval 12:00-12:10, wholly present.

@@ -10,7 +10,9 @@
 #include "ui/Controls.h"
 #include "ui/StatusMessage.h"
 
+#include <cerrno>
 #include <cstring>
+#include <unistd.h>
 
 namespace undarix::testing {
 namespace {
@@ -90,6 +92,64 @@ TEST_F(CaptureFileTest, AFullDiskLeavesOnlyWholeFramesAndTheLostFramesAreCounted
                           : std::string()) +
             fourth;
         EXPECT_EQ(Captured(), expected);
+    }
+}
+
+// A full disk that still takes a byte or three after each failure (the frame taken back out
+// frees them) is not working again: that is said once, after a whole frame went in.
+TEST_F(CaptureFileTest, WorksAgainIsSaidOnlyAfterAWholeFrame) {
+    StartCapture("flapping.api");
+    Capture(first);
+    int worksAgain = 0;
+    ui::SetStatusSink([&](const QString& text) { worksAgain += text.contains("works again"); });
+    long takenSinceFailure = 0;
+    bool full = true;
+    files::SetWriteCall([&](int descriptor, const void* data, std::size_t count) -> long {
+        if (full && takenSinceFailure + long(count) > 3) {
+            takenSinceFailure = 0;
+            errno = ENOSPC;
+            return -1;
+        }
+        takenSinceFailure += long(count);
+        return long(::write(descriptor, data, count));
+    });
+    for (int n = 0; n < 20; ++n)
+        Capture(second + noise + third);
+    EXPECT_EQ(worksAgain, 0);
+    full = false;
+    Capture(fourth);
+    EXPECT_EQ(worksAgain, 1);
+    files::SetWriteCall({});
+    ui::SetStatusSink({});
+    EXPECT_EQ(Captured(), first + fourth);
+}
+
+// Continuing a file that is no capture (a data file given by mistake) would cut its end off
+// and add frames to it: it is refused and left as it is. An empty file is continued.
+TEST_F(CaptureFileTest, OnlyACaptureIsContinued) {
+    Program.UnitType = RavoZerarXB;
+    const QByteArray data = "A004,S32,B0,2014-02-10T16:00:40,05.0664~\r\n";
+    const struct {
+        const char* name;
+        QByteArray content;
+        bool continued;
+    } cases[] = {
+        {"data.csv", data, false},
+        {"text.api", "hello ~ world\r\n", false},
+        {"empty.api", "", true},
+        {"noise then frames.api", QByteArray("\x00\x11", 2) + QByteArray::fromStdString(first), true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteAll(Path(c.name), c.content);
+        const bool started = files::StartCaptureFile(Path(c.name), files::RecordFile::Mode::Append);
+        EXPECT_EQ(started, c.continued);
+        if (!started) {
+            EXPECT_TRUE(Files.capture.SaveAPIFrameDataHandle.ErrorText().contains("not a capture"));
+            EXPECT_EQ(ReadAll(Path(c.name)), c.content);
+        } else {
+            ui::Dispatch(menu::StopSavingApiFrameData, ui::Event::Commit);
+        }
     }
 }
 

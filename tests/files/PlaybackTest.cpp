@@ -235,6 +235,19 @@ TEST_F(PlaybackTest, SingleValueRecordsFillTheirFields) {
     EXPECT_EQ(record.deviceNumber, 12);
 }
 
+// An exported spectrum is a CSV too, but no data file: none of its lines is a unit's.
+TEST_F(PlaybackTest, ACsvThatIsNoDataFileSaysItHoldsNoDataLine) {
+    WriteAll(Path("spectrum.csv"), "Frequency (Hz),Value (M^2/Hz)\r\n0.0100,0.2500\r\n"
+                                   "Feet,1\r\nA12,S32\r\nC0x1,D1,S08,01234\r\n");
+    Play(Path("spectrum.csv"));
+    PlayToEnd();
+    EXPECT_EQ(files::Files.playback.served, 0u);
+    for (const OutputLineRecord& record : OutputLine)
+        EXPECT_EQ(record.address, 0u);
+    EXPECT_TRUE(ui::LastStatus().startsWith("No data line found in spectrum.csv"))
+        << ui::LastStatus().toStdString();
+}
+
 TEST_F(PlaybackTest, AnUnconvertedFlashCardFileIsRefusedOnce) {
     WriteAll(Path("card.csv"), QByteArray::fromStdString("Y" + BlockLine('A', 1, 32, 1.5f) +
                                                          BlockLine('A', 2, 32, 1.5f)));

@@ -6,15 +6,24 @@
 #include "core/PanelRoles.h"
 #include "core/ProgramState.h"
 #include "core/UnitKind.h"
+#include "link/PanId.h"
 #include "link/PortIdentity.h"
 #include "link/PortSelection.h"
 #include "link/SerialPort.h"
 #include "link/codec/ApiFrame.h"
+#include "live/DeviceTable.h"
 #include "support/Fixtures.h"
+#include "support/Pty.h"
 #include "ui/Callbacks.h"
 #include "ui/Controls.h"
 #include "ui/StatusMessage.h"
 #include "ui/Timers.h"
+#include "ui/ToolTip.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <cstring>
 
 namespace undarix::testing {
 namespace {
@@ -57,6 +66,11 @@ TEST_F(PortWatchTest, ALostPortIsShownLeftAloneAndReopenedWithTheKindsOpeningSte
         EXPECT_TRUE(ui::IsTimerEnabled(timer::PortWatch));
         Program.WSWLConnectStatus = 8; // a wired unit running
         (void)Written(port);
+        const int slot = live::GetOutputLineLoc(0x42);
+        live::OutputLine[slot].updated = 1;
+        live::WrLine2Display(slot);
+        const std::string power = ui::ArrayItemName(mainpanel::PowerArray, 0);
+        ASSERT_EQ(ui::GetInt(power), 1);
 
         SetNow(QDateTime(QDate(2026, 12, 7), QTime(3, 4, 5)));
         link::MemoryPortUnplug(port);
@@ -65,10 +79,20 @@ TEST_F(PortWatchTest, ALostPortIsShownLeftAloneAndReopenedWithTheKindsOpeningSte
         EXPECT_TRUE(ui::LastStatus().startsWith("Port mem:adapter lost at 03:04:05: "))
             << ui::LastStatus().toStdString();
         EXPECT_TRUE(link::UnitPortAway());
+        // The loss stays in sight: the LED's tool tip, the units shown as not heard, and the
+        // status line said again (after leaving other messages a few seconds).
+        EXPECT_TRUE(ui::GetToolTip(mainpanel::PortOpenLed).startsWith("Port mem:adapter lost"));
+        EXPECT_EQ(ui::GetInt(power), 0);
+        EXPECT_TRUE(ui::IsDimmed(power));
+        ui::ShowStatus("another message");
+        ui::TickTimer(timer::PortWatch);
+        EXPECT_EQ(ui::LastStatus(), "another message");
 
         // Away: tried again and again, and nothing is sent into the void.
         for (int i = 0; i < 3; ++i)
             ui::TickTimer(timer::PortWatch);
+        EXPECT_TRUE(ui::LastStatus().startsWith("Port mem:adapter lost at 03:04:05: "))
+            << ui::LastStatus().toStdString();
         TickWiredConnect(10);
         EXPECT_TRUE(link::IsComLost(port));
         EXPECT_EQ(Written(port), "");
@@ -79,6 +103,7 @@ TEST_F(PortWatchTest, ALostPortIsShownLeftAloneAndReopenedWithTheKindsOpeningSte
         EXPECT_FALSE(link::IsComLost(port));
         EXPECT_FALSE(link::UnitPortAway());
         EXPECT_EQ(ui::GetLedColor(mainpanel::PortOpenLed), link::kPortLedOpen);
+        EXPECT_EQ(ui::GetToolTip(mainpanel::PortOpenLed), "");
         EXPECT_TRUE(ui::LastStatus().startsWith("Port mem:adapter reconnected at "))
             << ui::LastStatus().toStdString();
         EXPECT_TRUE(ui::LastStatus().contains(" after a gap of "))
@@ -110,6 +135,69 @@ TEST_F(PortWatchTest, AFrameCutShortByTheGapDoesNotSwallowTheFirstFrameAfterIt) 
     ui::TickTimer(timer::PortWatch);
     link::MemoryPortReceive(port, frame + frame);
     EXPECT_EQ(served, 2);
+}
+
+// A port whose path is removed, or made to name another device, while the device itself
+// goes on without a read error (a pseudo-terminal whose other side stays open): only the
+// watch's own check of the path can notice it.
+TEST_F(PortWatchTest, APathRemovedOrRePointedIsNoticedWithoutAReadError) {
+    struct Case {
+        const char* what;
+        bool rePoint; // else removed
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"path removed", false, "the device has disappeared"},
+        {"path now names another device", true, "its path now names another device"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QTemporaryDir dir;
+        Pty unit, other;
+        const QString path = dir.filePath("adapter");
+        ASSERT_TRUE(QFile::link(unit.SlavePath(), path));
+        Program.UnitType = RavoZerarXB;
+        link::AddExtraPortPath(path);
+        link::GetComPortList();
+        const int port = link::PortNumberForPath(path);
+        ui::SetInt(mainpanel::ComPortList, port);
+        ui::Dispatch(mainpanel::ComPortList, ui::Event::Commit);
+        ASSERT_EQ(Program.OpenComPortNum, port);
+        ui::TickTimer(timer::PortWatch);
+        ASSERT_FALSE(link::UnitPortAway());
+
+        ASSERT_TRUE(QFile::remove(path));
+        if (c.rePoint) ASSERT_TRUE(QFile::link(other.SlavePath(), path));
+        ui::TickTimer(timer::PortWatch);
+        EXPECT_TRUE(link::UnitPortAway());
+        EXPECT_EQ(link::UnitPortWatch.reason, c.reason);
+        EXPECT_EQ(ui::GetLedColor(mainpanel::PortOpenLed), link::kPortLedLost);
+        link::CloseUnitPort();
+    }
+}
+
+// A unit command awaiting its answer when the adapter comes back keeps TxStr: the adapter's
+// PAN ID is asked once the command is answered, not in its place.
+TEST_F(PortWatchTest, ThePanIdRequestAfterAReconnectWaitsForTheCommandUnderWay) {
+    const int port = SelectPort(RavoZerarXB);
+    ASSERT_EQ(Program.OpenComPortNum, port);
+    const std::string askId("\x08\x01ID", 4);
+    link::PanId.pendingRoute = 0; // the adapter answered; then a unit command went out
+    std::strcpy(Program.TxStr, "DN,003");
+    Program.TxWait = 1;
+    link::MemoryPortUnplug(port);
+    link::MemoryPortPlugIn(port);
+    (void)Written(port);
+    ui::TickTimer(timer::PortWatch);
+    ASSERT_FALSE(link::UnitPortAway());
+    EXPECT_EQ(Written(port).find(askId), std::string::npos);
+    EXPECT_STREQ(Program.TxStr, "DN,003");
+
+    Program.TxWait = 0; // the command's answer came
+    ui::TickTimer(timer::Config);
+    EXPECT_NE(Written(port).find(askId), std::string::npos);
+    ui::TickTimer(timer::Config);
+    EXPECT_EQ(Written(port).find(askId), std::string::npos) << "asked once";
 }
 
 TEST(GapText, SaysTheGapInTheUnitsThatSuitIt) {

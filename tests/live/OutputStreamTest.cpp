@@ -14,6 +14,7 @@
 #include "ui/Callbacks.h"
 #include "ui/Controls.h"
 #include "ui/StatusMessage.h"
+#include "ui/Timers.h"
 
 #include <cstring>
 #include <string>
@@ -65,6 +66,32 @@ TEST_F(OutputStreamTest, WithTheDataFileClosedLinesReachThePortOnly) {
     // Whatever the other end sends is ignored.
     pty.Write("hello");
     EXPECT_TRUE(WaitUntil([&] { return link::GetInQLen(port) == 0; }, 500));
+}
+
+// The output port is watched as the unit port is: lost, said, tried again, back.
+TEST_F(OutputStreamTest, ALostOutputPortIsSaidAndTakenUpAgain) {
+    link::AddExtraPortPath("mem:stream");
+    link::GetComPortOutPutList();
+    const int port = link::PortNumberForPath("mem:stream");
+    ui::SetInt(mainpanel::OutputPortList, port);
+    ui::Dispatch(mainpanel::OutputPortList, ui::Event::Commit);
+    ASSERT_EQ(Program.OpenComPortOutPutNum, port);
+    Decoded(0x0013A20040000001, "C001,D9,12:00:01", 0.0f);
+    EXPECT_EQ(link::MemoryPortTakeWritten(port), "C001,D9,12:00:01\r\n");
+
+    link::MemoryPortUnplug(port);
+    EXPECT_TRUE(ui::LastStatus().startsWith("The output stream's port mem:stream was lost"))
+        << ui::LastStatus().toStdString();
+    for (int tick = 0; tick < 6; ++tick)
+        ui::TickTimer(timer::DeviceDisplay);
+    EXPECT_TRUE(link::IsComLost(port));
+    link::MemoryPortPlugIn(port);
+    for (int tick = 0; tick < 3; ++tick)
+        ui::TickTimer(timer::DeviceDisplay);
+    EXPECT_FALSE(link::IsComLost(port));
+    EXPECT_TRUE(ui::LastStatus().contains("is back")) << ui::LastStatus().toStdString();
+    Decoded(0x0013A20040000001, "C001,D9,12:00:09", 0.0f);
+    EXPECT_EQ(link::MemoryPortTakeWritten(port), "C001,D9,12:00:09\r\n");
 }
 
 TEST_F(OutputStreamTest, StopClosesThePortAndListsThePortsAgain) {

@@ -3,6 +3,7 @@
 
 #include "WiredUnitFixture.h"
 
+#include "core/ConfigPageRoles.h"
 #include "core/Hooks.h"
 #include "core/PanelRoles.h"
 #include "core/UnitKind.h"
@@ -46,6 +47,7 @@ TEST_F(ConnectTimerTest, TheHandshakeStopsReadsAndRestartsAUnit) {
     EXPECT_EQ(Program.ClearConfig, 1); // stopping the unit restarts the configuration page
     EXPECT_EQ(ui::GetText(ConnectionText), "Connected");
     EXPECT_EQ(ui::GetTextColor(ConnectionText), ui::kGreen);
+    EXPECT_EQ(ui::GetText(core::configpage::ConnectionText), "Connected") << "both say the same";
 
     // Samples keep it connected; the fifth tick after the last byte loses it.
     for (int i = 0; i < 5; ++i) {
@@ -59,6 +61,7 @@ TEST_F(ConnectTimerTest, TheHandshakeStopsReadsAndRestartsAUnit) {
     EXPECT_EQ(Program.WSWLConnectStatus, 8);
     Tick();
     EXPECT_EQ(Program.WSWLConnectStatus, 0);
+    EXPECT_EQ(ui::GetText(core::configpage::ConnectionText), "Not Connected");
     EXPECT_EQ(ui::GetText(ConnectionText), "Not Connected");
     EXPECT_EQ(ui::GetTextColor(ConnectionText), ui::kRed);
     EXPECT_EQ(chartResets, 1);
