@@ -17,7 +17,8 @@ Network output:
                      to this MQTT broker (port 1883 if not given); what the broker cannot
                      take yet waits in a queue next to the data files (FILE.mqtt-queue, at
                      most 1 GB) and is sent, in order, when it can, after a restart too
-  --mqtt-root ROOT   the topic root (default undarix/<host name>); no + or #, no leading $
+  --mqtt-root ROOT   the topic root (default undarix/<host name>); no + or #, no leading $,
+                     no control characters
   --mqtt-user U      the user name at the broker
   --mqtt-password-file F
                      the password: the first line of file F (with --mqtt-user; keep F

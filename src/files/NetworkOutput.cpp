@@ -172,6 +172,12 @@ QString TopicRootProblem(const QString& root) {
         return "The topic root cannot hold the wildcards + and #.";
     if (root.startsWith('$'))
         return "The topic root cannot begin with $: the broker keeps those topics for itself.";
+    // Brokers refuse a topic with a control character, and a topic past 65,535 bytes cannot
+    // be sent: every message would wait in the queue for ever.
+    for (const QChar c : root)
+        if (c.unicode() < 0x20 || (c.unicode() >= 0x7F && c.unicode() <= 0x9F))
+            return "The topic root cannot hold control characters.";
+    if (root.toUtf8().size() > 65000) return "The topic root is too long (at most 65,000 bytes).";
     return {};
 }
 

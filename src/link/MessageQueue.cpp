@@ -28,6 +28,10 @@ constexpr std::size_t kReadChunk = 256 * 1024;
 constexpr std::size_t kReadBufferLimit = 1024 * 1024;
 // Losses kept for the owner before the newest are merged into one.
 constexpr std::size_t kLossesKept = 256;
+// A tail file whose delivered part has grown this large is closed and a new one begun, so
+// that delivered messages leave the disk soon while the flow never stops (a segment is
+// 62.5 MB at the default bound: on a small disk it would take the room of an outage).
+constexpr std::uint64_t kDeliveredTailLimit = 256 * 1024;
 
 std::string ErrnoText(const std::string& what) {
     return what + ": " + std::strerror(errno);
@@ -578,7 +582,11 @@ std::size_t MessageQueue::Append(std::span<const NewMessage> messages) {
             ++next;
             continue;
         }
-        if ((segments_.empty() || numberSkipped_ || segments_.back().size >= segmentSize_) &&
+        const bool tailMostlyDelivered = segments_.size() == 1 &&
+                                         head_.segment == segments_.back().first &&
+                                         head_.offset >= kDeliveredTailLimit;
+        if ((segments_.empty() || numberSkipped_ || segments_.back().size >= segmentSize_ ||
+             tailMostlyDelivered) &&
             !StartTailSegment()) {
             Skip(left, LossCause::Disk);
             break;

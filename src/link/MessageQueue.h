@@ -7,7 +7,8 @@
 //
 //   <first>.seg  segment files of records (see codec/QueueRecord.h); a file is named after
 //                the sequence number of its first record, and the numbers of its records
-//                follow on by one. A new file is begun at each start and after a lost number.
+//                follow on by one. A new file is begun at each start, after a lost number and
+//                when 256 KiB of the last one are delivered (so they can leave the disk).
 //   head         the first sequence number the broker has not acknowledged (rewritten often,
 //                not forced to the disk: at worst some messages are sent again).
 //   sequence     the high-water mark: no number at or above it has been used. It is forced to

@@ -248,6 +248,28 @@ TEST_F(MessageQueueTest, EverySegmentTheHeadHasPassedLeavesAndTheCountsNeverWrap
     EXPECT_EQ(queue.Pending(), 0u);
 }
 
+TEST_F(MessageQueueTest, DeliveredMessagesLeaveTheDiskWhileTheFlowNeverStops) {
+    // One message always on its way, as on a connected station: the head never reaches the
+    // end, yet what is delivered must not fill a small disk up to the 62.5 MB of a segment.
+    const std::string payload(1000, 'x');
+    MessageQueue queue;
+    ASSERT_EQ(queue.Open(folder), "");
+    queue.Append("t/line", payload, false);
+    for (int i = 0; i < 2000; ++i) {
+        const std::uint64_t sent = queue.NextUnsent()->sequence;
+        queue.Append("t/line", payload, false);
+        queue.Acknowledge(sent);
+        queue.SaveHead();
+    }
+    EXPECT_EQ(queue.Pending(), 1u);
+    EXPECT_LT(SegmentBytes(folder), 600u * 1024) << "delivered messages stay on the disk";
+    // The one still waiting goes out, also after a restart.
+    queue.Close();
+    ASSERT_EQ(queue.Open(folder), "");
+    EXPECT_EQ(SendAll(queue).size(), 1u);
+    EXPECT_EQ(queue.Damaged(), 0u);
+}
+
 TEST_F(MessageQueueTest, TwoProgramsNeverShareAQueue) {
     MessageQueue first;
     ASSERT_EQ(first.Open(folder), "");
