@@ -135,6 +135,7 @@ void WriteOutputToFile(int slot) {
             ++data.linesWritten;
             ++data.linesInFile;
             NoteWriteWorked(data.SaveOutputDataHandle, data.health, kDataFileReport);
+            WriteHeldSettings();
         } else {
             NoteWriteFailed(data.SaveOutputDataHandle, data.health, kDataFileReport, 1);
         }
