@@ -53,7 +53,11 @@ bool Append(std::uint64_t address, const std::string& line) {
 bool OpenForDataFile(std::uint64_t except) {
     ConfigRecordState& state = State();
     const QString name = ConfigRecordFileNameFor(Files.data.SaveOutputDataFileName);
-    if (state.file.IsOpen() && state.file.FileName() == name) return true;
+    // A record removed (with its folder) under the log is made again, begun with every
+    // unit's latest line, beside the data file made again.
+    if (state.file.IsOpen() && state.file.FileName() == name &&
+        state.file.Where() == RecordFile::Whereabouts::AtItsName)
+        return true;
     (void)state.file.Close();
     state.held.clear();
     for (const auto& [address, line] : state.latest)

@@ -216,7 +216,10 @@ void CheckDataFileStillThere() {
     RecordFile& file = data.SaveOutputDataHandle;
     if (file.IsOpen()) {
         const RecordFile::Whereabouts where = file.Where();
-        if (where == RecordFile::Whereabouts::AtItsName) return;
+        if (where == RecordFile::Whereabouts::AtItsName) {
+            FollowDataFile(); // the settings record alone may have gone
+            return;
+        }
         const QString gone = data.SaveOutputDataFileName;
         if (where == RecordFile::Whereabouts::Removed) {
             // Its lines are nowhere on the disk any more: no longer counted as written.

@@ -64,5 +64,29 @@ TEST_F(ConfigRecordFileTest, SettingsTheFullDiskRefusedAreWrittenOnceTheDiskTake
     EXPECT_EQ(ReadAll(record), whole);
 }
 
+// The record, or the folder with the data file, removed under the log: the record is made
+// again beside the data file, begun with every unit's latest line.
+TEST_F(ConfigRecordFileTest, ARecordRemovedUnderTheLogIsMadeAgainWithEveryUnitsSettings) {
+    const std::uint64_t a = 0x0013A20000000001, b = 0x0013A20000000002;
+    SetNow(QDateTime(QDate(2026, 12, 7), QTime(0, 0, 1)));
+    const QString folder = Path("logs");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    StartLogging("logs/site.csv");
+    files::RecordUnitSettings(a, R"({"unit":"a"})");
+    files::RecordUnitSettings(b, R"({"unit":"b"})");
+    const QByteArray whole = "{\"unit\":\"a\"}\n{\"unit\":\"b\"}\n";
+    const std::function<void()> damages[] = {
+        [&] { QFile::remove(folder + "/site000-config.jsonl"); },
+        [&] { QDir(folder).removeRecursively(); },
+    };
+    for (const auto& damage : damages) {
+        damage();
+        ui::TickTimer(timer::FileSync);
+        const QString record = files::ConfigRecordFileName();
+        ASSERT_EQ(QFileInfo(record).absolutePath(), QFileInfo(folder).absoluteFilePath());
+        EXPECT_EQ(ReadAll(record), whole);
+    }
+}
+
 } // namespace
 } // namespace undarix::testing
