@@ -507,6 +507,17 @@ TEST_F(ConfigTest, AUnitEmulatedFromTheCommandTablesGetsEveryCommandAsTheTablesS
     }
 }
 
+// A unit that sends no data is not heard: list says so and ends with status 1, so that a
+// script does not go on as if the port had no units to configure by choice.
+TEST_F(ConfigTest, ListEndsWithStatusOneWhenNoUnitWasHeard) {
+    TableUnit unit({});
+    const CliRun run = RunInProcess(QStringList{"config", "list", "--port", unit.Path(), "--kind",
+                                                "ravo-zerar-xb", "--seconds", "1"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("no unit was heard on"), std::string::npos) << run.err;
+    EXPECT_EQ(run.out, "");
+}
+
 // The log reads each unit once, when first heard: its settings go beside the data file, in
 // whole lines, and retained to the broker; --no-config-read leaves the units alone.
 TEST_F(ConfigTest, TheLogKeepsEachUnitsSettingsBesideTheDataFileAndRetainedOnTheBroker) {
