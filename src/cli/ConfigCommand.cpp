@@ -64,8 +64,8 @@ SIGINT (Ctrl-C) or SIGTERM stops the command: the port is closed as the program 
 so a wired unit or the Vazavevezeze is set running again.
 
 Exit status: 0 when every setting was read or confirmed, 1 when the port cannot be opened,
-the unit did not answer within the timeout, or a write was not confirmed (naming the first),
-2 usage error.
+the unit did not answer within the timeout, a write was not confirmed (naming the first) or
+list heard no unit, 2 usage error.
 )";
 
 enum class Action { Read, Write, List };
@@ -103,10 +103,13 @@ int RunList(HeadlessProgram&, const ConfigRequest& request, const Console& conso
                             .arg(record.deviceNumber)
                             .arg(AddressText(record.address), core::UnitKindKey(request.kind)));
     }
-    if (heard == 0)
+    // A script that goes on to configure the units must learn that none was there.
+    if (heard == 0) {
         console.ErrLine(QString("undarix-cli config: no unit was heard on %1 within %2 s")
                             .arg(request.port)
                             .arg(request.listMs / 1000.0));
+        return kExitBadInput;
+    }
     return kExitOk;
 }
 

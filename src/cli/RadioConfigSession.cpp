@@ -107,10 +107,20 @@ QString RadioConfigSession::Write(const RadioSettingWrite& write, QString& confi
     // The start time and the clock from the PC are sent once and never resent: only their
     // acknowledge tells. Every other write is resent while TxWait stays set.
     const bool once = write.name == "start_time" || write.fromPc;
-    const bool answered = RunUntil(
-        [this, once] { return event_.has_value() || (!once && Program.TxWait == 0); }, timeoutMs_);
+    // The session gives a write up once its last resend went unanswered. A second or late
+    // acknowledge of an earlier command also ends the wait, but not this command's: its own
+    // acknowledge may still come, so the wait goes on until the timeout.
+    bool lastResendSent = false;
+    const bool givenUp = RunUntil(
+        [this, once, &lastResendSent] {
+            if (event_) return true;
+            if (Program.TxWait != 0 && Program.TxRetries >= radiocfg::kWriteResends)
+                lastResendSent = true;
+            return !once && lastResendSent && Program.TxWait == 0;
+        },
+        timeoutMs_) && !event_;
     if (!event_) {
-        if (answered)
+        if (givenUp)
             return QString("no acknowledge of %1 after %2 sends").arg(command).arg(radiocfg::kWriteResends + 1);
         return QString("no acknowledge of %1 within %2 s").arg(command, Seconds(timeoutMs_));
     }

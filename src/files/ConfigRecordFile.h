@@ -22,6 +22,10 @@ void RecordUnitSettings(std::uint64_t address, const std::string& line);
 // lines; no data file, no record open.
 void FollowDataFile();
 
+// Writes the lines that a full disk or an unopenable record kept back; called after each data
+// line the disk took.
+void WriteHeldSettings();
+
 // The open record's name; empty when none is open.
 [[nodiscard]] QString ConfigRecordFileName();
 

@@ -133,6 +133,7 @@ void WriteOutputToFile(int slot) {
             ++data.linesWritten;
             ++data.linesInFile;
             NoteWriteWorked(data.SaveOutputDataHandle, data.health, kDataFileReport);
+            WriteHeldSettings();
         } else {
             NoteWriteFailed(data.SaveOutputDataHandle, data.health, kDataFileReport, 1);
         }
@@ -220,7 +221,10 @@ void CheckDataFileStillThere() {
     RecordFile& file = data.SaveOutputDataHandle;
     if (file.IsOpen()) {
         const RecordFile::Whereabouts where = file.Where();
-        if (where == RecordFile::Whereabouts::AtItsName) return;
+        if (where == RecordFile::Whereabouts::AtItsName) {
+            FollowDataFile(); // the settings record alone may have gone
+            return;
+        }
         const QString gone = data.SaveOutputDataFileName;
         if (where == RecordFile::Whereabouts::Removed) {
             // Its lines are nowhere on the disk any more: no longer counted as written.

@@ -100,6 +100,11 @@ void NoteReadReply(std::string_view reply) {
 
 void NoteWriteAcknowledge(std::string_view reply, bool matched) {
     EventsState& state = State();
+    // A second or late acknowledge of an earlier command, come while this one waits, confirms
+    // nothing of this one: taken for it, the settings would record the earlier command's
+    // value under this one's name (a clock acknowledge stored the start time as the clock).
+    const std::string_view sent = SentCommand();
+    if (reply.size() < 3 || sent.size() < 2 || reply.substr(1, 2) != sent.substr(0, 2)) return;
     SettingList after = state.known;
     bool confirmed = true;
     const std::string name = codec::ApplyWriteAcknowledge(after, reply, SentCommand(), confirmed);

@@ -166,6 +166,7 @@ public:
         std::string silentAfter;          // stops answering after this command ("RS")
         std::map<char, std::string> lies; // general write key -> the value it echoes instead
         std::string twice;                 // answers this command twice, the second late
+        std::string late;                  // answers this command only 0.8 s after it came
     };
 
     explicit TableUnit(Behaviour behaviour) : behaviour_(std::move(behaviour)) {
@@ -319,9 +320,14 @@ private:
         if (!behaviour_.silentAfter.empty() && text.rfind(behaviour_.silentAfter, 0) == 0)
             silent_ = true;
         if (reply.empty()) return;
+        const auto now = std::chrono::steady_clock::now();
+        if (!behaviour_.late.empty() && text.rfind(behaviour_.late, 0) == 0) {
+            lateAnswers_.push_back({now + std::chrono::milliseconds(800), reply});
+            return;
+        }
         pty_.Write(ReceivedFrame(kAddress, reply));
         if (text.rfind(behaviour_.twice, 0) == 0 && !behaviour_.twice.empty())
-            lateAnswer_ = {std::chrono::steady_clock::now() + std::chrono::milliseconds(150), reply};
+            lateAnswers_.push_back({now + std::chrono::milliseconds(text[0] == 'W' ? 400 : 150), reply});
     }
 
     void Note(const std::string& what) {
@@ -337,9 +343,13 @@ private:
                                    std::string("\x00\x00\x00\x00\x00\x00\x33\x32", 8)));
                 Note("AT ID answered");
             }
-            if (lateAnswer_ && std::chrono::steady_clock::now() >= lateAnswer_->first) {
-                pty_.Write(ReceivedFrame(kAddress, lateAnswer_->second));
-                lateAnswer_.reset();
+            for (auto answer = lateAnswers_.begin(); answer != lateAnswers_.end();) {
+                if (std::chrono::steady_clock::now() < answer->first) {
+                    ++answer;
+                    continue;
+                }
+                pty_.Write(ReceivedFrame(kAddress, answer->second));
+                answer = lateAnswers_.erase(answer);
             }
             wire_ += pty_.Read(20);
             for (const std::string& frame : Frames())
@@ -353,7 +363,7 @@ private:
     std::atomic<bool> stop_{false};
     bool silent_ = false;
     std::optional<std::chrono::steady_clock::time_point> atAnswerDue_;
-    std::optional<std::pair<std::chrono::steady_clock::time_point, std::string>> lateAnswer_;
+    std::vector<std::pair<std::chrono::steady_clock::time_point, std::string>> lateAnswers_;
     std::string wire_;
     std::map<std::string, std::string> store_;
     std::vector<double> points_{0.5, 1.0};
@@ -426,6 +436,15 @@ TEST_F(ConfigTest, AUnitEmulatedFromTheCommandTablesGetsEveryCommandAsTheTablesS
          R"("set1":{"staff_type":1,"staff_length":2.5,"calibration_table":[0.5,1,0,)",
          "",
          {}},
+        // The second echo of the rate comes while the burst length waits for its own, late:
+        // the burst length is confirmed by its own echo, not refused by the rate's.
+        {"a write echoed twice while the next one waits",
+         {"", {}, "WS", "WL"},
+         {"write", "sample_rate=16", "burst_length=4"},
+         0,
+         "sample_rate=16\nburst_length=4\n",
+         "",
+         {"WS,16\r\n", "WL,4\r\n"}},
         {"the unit stops answering in the middle of the read",
          {"RS", {}},
          {"read", "--timeout", "2"},
@@ -486,6 +505,17 @@ TEST_F(ConfigTest, AUnitEmulatedFromTheCommandTablesGetsEveryCommandAsTheTablesS
         else
             EXPECT_EQ(after, c.sentAfter);
     }
+}
+
+// A unit that sends no data is not heard: list says so and ends with status 1, so that a
+// script does not go on as if the port had no units to configure by choice.
+TEST_F(ConfigTest, ListEndsWithStatusOneWhenNoUnitWasHeard) {
+    TableUnit unit({});
+    const CliRun run = RunInProcess(QStringList{"config", "list", "--port", unit.Path(), "--kind",
+                                                "ravo-zerar-xb", "--seconds", "1"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("no unit was heard on"), std::string::npos) << run.err;
+    EXPECT_EQ(run.out, "");
 }
 
 // The log reads each unit once, when first heard: its settings go beside the data file, in

@@ -52,6 +52,11 @@ TEST_F(SettingsEventsTest, EachAcknowledgeTellsTheSettingItConfirmedOrRefused) {
          SettingsEvent::What::Write, "calibration_point", ""},
         {"calibration point not taken", set(CalibrateMetersField, 0.25, CalSetButton),
          "$FP,0.5000", std::nullopt, "", ""},
+        // A unit that answered an earlier command twice or late: its second acknowledge,
+        // come while this command waits, is not this command's.
+        {"rate acknowledge while the staff length waits", set(StaffLengthField, 1.5,
+                                                               StaffLengthField),
+         "$WS,16", std::nullopt, "", ""},
     };
     std::optional<SettingsEvent> told;
     radiocfg::AddSettingsListener([&told](const SettingsEvent& event) { told = event; });
