@@ -106,7 +106,13 @@ SeaStateRecord AnalyzeInterval(const float* values, int expected, int rate,
         sum += series[i];
         squares += series[i] * series[i];
     }
-    record.hm0 = 4.0 * std::sqrt(std::max(0.0, squares / n - (sum / n) * (sum / n)));
+    // What lies below the band (infragravity waves, a harbour's seiche, what the parabola left
+    // of the tide) is no sea: its variance, from the averaged spectrum, comes off. A cut in the
+    // series itself would ring on the waves at its ends for tens of seconds.
+    const double below = settings.removeSlowLevel || settings.tideFilter
+                             ? BandVarianceBelow(work.spectrum.data(), welch.bins, welch.df, band)
+                             : 0.0;
+    record.hm0 = 4.0 * std::sqrt(std::max(0.0, squares / n - (sum / n) * (sum / n) - below));
     record.df = welch.df;
     record.segments = welch.segments;
     record.degreesOfFreedom = welch.degreesOfFreedom;
