@@ -136,6 +136,7 @@ TEST(SeaStateTruth, DefaultsGiveTheTruthOfEachKindOfSeries) {
         bool millimeters = false;
         double levelChangeError = 0.005; // a parabola fitted over a swinging level tilts a little
         bool wavesCrossAtZero = true; // false: the zero crossings still ride on a swing below the band
+        int spikeRun = 1;             // the spikes come this many in a row (one more every other time)
     };
     // A semi-diurnal tide of 1 m amplitude at mid-tide, rising 0.25 m in the half hour.
     const auto tide = [](double t) { return 3.0 + 1.0 * std::sin(2 * kPi * t / (12.42 * 3600)); };
@@ -155,6 +156,8 @@ TEST(SeaStateTruth, DefaultsGiveTheTruthOfEachKindOfSeries) {
          0.002},
         {"a sea of Hs 0.50 m on infragravity waves of 120 s and 90 s", 8, Sea(0.50, 7.0, 6),
          infragravity, 0.0, 0, false, 0.015, false},
+        {"the steep sea with +3 m spikes 4 and 5 in a row", 8, Sea(1.27, 8.0, 3) + FocusedGroup(),
+         still, 0.0, 7001, false, 0.005, true, 4},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -171,9 +174,12 @@ TEST(SeaStateTruth, DefaultsGiveTheTruthOfEachKindOfSeries) {
             double z = waves[std::size_t(i)] + c.level(t) +
                        c.noise * std::sqrt(12.0) * (noise.Next() - 0.5);
             if (c.millimeters) z = std::round(z * 1000) / 1000;
-            if (c.spikeEvery > 0 && i % c.spikeEvery == c.spikeEvery / 2) {
-                z += 3.0;
-                ++spikes;
+            if (c.spikeEvery > 0) {
+                const int event = i / c.spikeEvery, at = i % c.spikeEvery - c.spikeEvery / 2;
+                if (at >= 0 && at < c.spikeRun + (c.spikeRun > 1 ? event % 2 : 0)) {
+                    z += 3.0;
+                    ++spikes;
+                }
             }
             values[std::size_t(i)] = float(z);
         }
