@@ -309,7 +309,7 @@ TEST(SeaStateIntervals, EdgesOfIntervalsAndOfTheDay) {
          {"2026-12-07T12:00:00", "2026-12-07T12:30:00"},
          {1800 * 8, 600 * 16},
          {1800 * 8, 1800 * 16}},
-        {"a rate change inside the interval: a record at each rate",
+        {"a rate change inside the interval: a record at each rate, each whole over its stretch",
          30,
          [&](Feeder& f) {
              f.Blocks(At(7, 12, 0), 600.0, 4, sea);
@@ -317,7 +317,16 @@ TEST(SeaStateIntervals, EdgesOfIntervalsAndOfTheDay) {
          },
          {"2026-12-07T12:00:00", "2026-12-07T12:00:00"},
          {600 * 4, 1200 * 8},
-         {1800 * 4, 1800 * 8}},
+         {600 * 4, 1200 * 8}},
+        {"a rate change inside the interval after a lost minute: the minute is missing",
+         30,
+         [&](Feeder& f) {
+             f.Blocks(At(7, 12, 0), 540.0, 4, sea);
+             f.Blocks(At(7, 12, 10), 1200.0, 8, sea);
+         },
+         {"2026-12-07T12:00:00", "2026-12-07T12:00:00"},
+         {540 * 4, 1200 * 8},
+         {600 * 4, 1200 * 8}},
         {"ten-minute intervals from the hour",
          10,
          [&](Feeder& f) { f.Blocks(At(7, 12, 5), 1200.0, 4, sea); },
