@@ -156,6 +156,7 @@ TEST(SeaStateTruth, DefaultsGiveTheTruthOfEachKindOfSeries) {
          0.002},
         {"a sea of Hs 0.50 m on infragravity waves of 120 s and 90 s", 8, Sea(0.50, 7.0, 6),
          infragravity, 0.0, 0, false, 0.015, false},
+        {"a swell of 20 s just above the bottom of the band", 8, Sea(1.0, 20.0, 7), still},
         {"the steep sea with +3 m spikes 4 and 5 in a row", 8, Sea(1.27, 8.0, 3) + FocusedGroup(),
          still, 0.0, 7001, false, 0.005, true, 4},
     };

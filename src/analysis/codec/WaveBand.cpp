@@ -45,7 +45,9 @@ double BandVarianceBelow(const double* power, int bins, double df, const WaveBan
     int first = 0, end = 0;
     BandBins(bins, df, band, first, end);
     double variance = 0.0;
-    for (int k = 1; k < std::min(first, bins); ++k)
+    // Clear of the window's main lobe (two bins either side): a long swell just inside the
+    // band spills that far below it, and is sea.
+    for (int k = 1; k < std::min(first - 2, bins); ++k)
         variance += power[k];
     return variance;
 }

@@ -28,7 +28,7 @@ struct WaveBand {
 [[nodiscard]] WaveBand ChooseWaveBand(const double* power, int bins, double df, double rate,
                                       double lowHz, double highHz);
 
-// The variance of the bins above 0 Hz and below the band (m^2).
+// The variance of the bins above 0 Hz and below the band, less the two next to it (m^2).
 [[nodiscard]] double BandVarianceBelow(const double* power, int bins, double df,
                                        const WaveBand& band);
 
