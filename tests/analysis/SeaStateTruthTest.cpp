@@ -135,8 +135,10 @@ TEST(SeaStateTruth, DefaultsGiveTheTruthOfEachKindOfSeries) {
         int spikeEvery = 0;                    // a +3 m spike every this many samples
         bool millimeters = false;
         double levelChangeError = 0.005; // a parabola fitted over a swinging level tilts a little
-        bool wavesCrossAtZero = true; // false: the zero crossings still ride on a swing below the band
+        bool wavesCrossAtZero = true; // false: the waves still ride on a swing below the band or
+                                      // count the line across a gap
         int spikeRun = 1;             // the spikes come this many in a row (one more every other time)
+        int lostSeconds = 0;          // lost from 600 s on
     };
     // A semi-diurnal tide of 1 m amplitude at mid-tide, rising 0.25 m in the half hour.
     const auto tide = [](double t) { return 3.0 + 1.0 * std::sin(2 * kPi * t / (12.42 * 3600)); };
@@ -157,6 +159,8 @@ TEST(SeaStateTruth, DefaultsGiveTheTruthOfEachKindOfSeries) {
         {"a sea of Hs 0.50 m on infragravity waves of 120 s and 90 s", 8, Sea(0.50, 7.0, 6),
          infragravity, 0.0, 0, false, 0.015, false},
         {"a swell of 20 s just above the bottom of the band", 8, Sea(1.0, 20.0, 7), still},
+        {"a sea of Hs 1 m with 160 s lost", 8, Sea(1.0, 8.0, 8), still, 0.0, 0, false, 0.005,
+         false, 1, 160},
         {"the steep sea with +3 m spikes 4 and 5 in a row", 8, Sea(1.27, 8.0, 3) + FocusedGroup(),
          still, 0.0, 7001, false, 0.005, true, 4},
     };
@@ -182,12 +186,13 @@ TEST(SeaStateTruth, DefaultsGiveTheTruthOfEachKindOfSeries) {
                     ++spikes;
                 }
             }
-            values[std::size_t(i)] = float(z);
+            values[std::size_t(i)] = t >= 600 && t < 600 + c.lostSeconds ? NAN : float(z);
         }
         const Truth truth = TruthOf(c.sea);
 
         const SeaStateRecord r = OneRecord(values, c.rate);
-        EXPECT_EQ(r.qc.flag, kQcPass) << SeaStateCsvLine(r); // 13 spikes are under 0.1 %
+        // 13 spikes are under 0.1 %; a lost stretch is suspect.
+        EXPECT_EQ(r.qc.flag, c.lostSeconds > 0 ? kQcSuspect : kQcPass) << SeaStateCsvLine(r);
         EXPECT_EQ(r.qc.spikes, spikes);
         EXPECT_EQ(r.qc.flatSamples, 0);
         ASSERT_TRUE(r.analysed && r.waves.available && r.periods.available);
@@ -196,6 +201,7 @@ TEST(SeaStateTruth, DefaultsGiveTheTruthOfEachKindOfSeries) {
         EXPECT_NEAR(r.periods.tm02, truth.tm02, 0.03 * truth.tm02);
         if (c.wavesCrossAtZero)
             EXPECT_NEAR(r.waves.hmax, HighestWave(waves), 0.03 * truth.hm0 + 0.001);
+        if (c.lostSeconds > 0) continue; // the line across the gap still enters the level
         EXPECT_NEAR(r.mean, meanLevel, 0.001 + 0.01 * truth.hm0);
         EXPECT_NEAR(r.levelChange, c.level(kSeconds - 1.0 / c.rate) - c.level(0.0),
                     c.levelChangeError);
