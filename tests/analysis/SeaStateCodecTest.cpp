@@ -92,7 +92,7 @@ TEST(SeaStateKnownSeas, ASineGivesItsHeightAndPeriodInEveryParameter) {
         EXPECT_EQ(r.qc.flag, kQcPass);
         ASSERT_TRUE(r.analysed && r.periods.available && r.waves.available);
         EXPECT_NEAR(r.mean, 2.0, 0.01 * c.amplitude); // not always whole periods
-        EXPECT_NEAR(r.hm0, 2 * std::sqrt(2.0) * c.amplitude, 1e-3 * c.amplitude);
+        EXPECT_NEAR(r.hm0, 2 * std::sqrt(2.0) * c.amplitude, 2e-3 * c.amplitude);
         EXPECT_NEAR(r.periods.tp, c.period, 1e-6 * c.period); // every period here lies on a bin
         EXPECT_NEAR(r.waves.tz, c.period, 1e-3 * c.period);
         EXPECT_NEAR(r.waves.t13, c.period, 1e-2 * c.period);
@@ -309,7 +309,7 @@ TEST(SeaStateIntervals, EdgesOfIntervalsAndOfTheDay) {
          {"2026-12-07T12:00:00", "2026-12-07T12:30:00"},
          {1800 * 8, 600 * 16},
          {1800 * 8, 1800 * 16}},
-        {"a rate change inside the interval: a record at each rate",
+        {"a rate change inside the interval: a record at each rate, each whole over its stretch",
          30,
          [&](Feeder& f) {
              f.Blocks(At(7, 12, 0), 600.0, 4, sea);
@@ -317,7 +317,16 @@ TEST(SeaStateIntervals, EdgesOfIntervalsAndOfTheDay) {
          },
          {"2026-12-07T12:00:00", "2026-12-07T12:00:00"},
          {600 * 4, 1200 * 8},
-         {1800 * 4, 1800 * 8}},
+         {600 * 4, 1200 * 8}},
+        {"a rate change inside the interval after a lost minute: the minute is missing",
+         30,
+         [&](Feeder& f) {
+             f.Blocks(At(7, 12, 0), 540.0, 4, sea);
+             f.Blocks(At(7, 12, 10), 1200.0, 8, sea);
+         },
+         {"2026-12-07T12:00:00", "2026-12-07T12:00:00"},
+         {540 * 4, 1200 * 8},
+         {600 * 4, 1200 * 8}},
         {"ten-minute intervals from the hour",
          10,
          [&](Feeder& f) { f.Blocks(At(7, 12, 5), 1200.0, 4, sea); },
@@ -501,7 +510,7 @@ TEST(SeaStateFormatTest, CsvAndJsonCarryEveryFieldInTheCLocalesForm) {
         line.rfind("7,0013A20040A1B2C3,2026-12-07T12:00:00,30,8,1,1,pass,14400,14400,0,0,", 0), 0u)
         << line;
     // The level, its change, the length analysed, the band, Hm0 and Tp.
-    EXPECT_NE(line.find(",2.0000,-0.0042,1800.0,0.040,1.000,1.4142,8.000,"), std::string::npos)
+    EXPECT_NE(line.find(",2.0000,-0.0042,1800.0,0.040,1.000,1.4141,8.000,"), std::string::npos)
         << line;
     EXPECT_EQ(line.back(), ','); // no reason for want of waves
 

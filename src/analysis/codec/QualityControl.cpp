@@ -99,6 +99,30 @@ int RemoveSpikes(double* series, int n, double deviations, double* scratch) {
             ++removed;
         }
     }
+    // A few spikes in a row outvote the median around them: a jump away from the last good
+    // sample, the samples after it all beyond the limit on the same side of the chord, and a
+    // jump back within kLongestSpikeRun samples.
+    for (int i = 1; i + 1 < n; ++i) {
+        const double before = series[i - 1];
+        if (std::isnan(before) || std::isnan(series[i]) || near(i, i - 1)) continue;
+        const double side = series[i] > before ? 1.0 : -1.0;
+        for (int j = i; j < std::min(n - 1, i + kLongestSpikeRun); ++j) {
+            const double after = series[j + 1];
+            if (std::isnan(series[j]) || std::isnan(after)) break;
+            const double slope = (after - before) / (j + 2 - i);
+            if (side * (series[j] - (before + slope * (j + 1 - i))) <= limit) break;
+            if (side * (series[j] - after) <= limit) continue; // not yet back
+            bool away = true;
+            for (int k = i; k <= j && away; ++k)
+                away = side * (series[k] - (before + slope * (k + 1 - i))) > limit;
+            if (!away) break;
+            for (int k = i; k <= j; ++k)
+                series[k] = NAN;
+            removed += j + 1 - i;
+            i = j;
+            break;
+        }
+    }
     return removed;
 }
 

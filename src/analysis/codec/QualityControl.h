@@ -55,6 +55,8 @@ inline constexpr double kPassShareSpikes = 0.001;
 inline constexpr double kFailShareSpikes = 0.01;
 // The samples a spike is judged against: itself and 3 on either side.
 inline constexpr int kSpikeWindow = 7;
+// The most samples in a row taken as one spike: about a second at 8 Hz, shorter than a wave.
+inline constexpr int kLongestSpikeRun = 10;
 // The least spread of the steps a spike is measured in (m): the data files' resolution.
 inline constexpr double kSpikeScaleFloor = 0.001;
 

@@ -39,7 +39,8 @@ void SeaStateAccumulator::Skip(std::uint64_t address, int device, int samples) {
 }
 
 SeaStateAccumulator::Unit* SeaStateAccumulator::UnitFor(std::uint64_t address, int device,
-                                                        int rate, int samples) {
+                                                        int rate, int samples,
+                                                        std::int64_t stamp) {
     auto found = units_.find(address);
     if (found == units_.end()) {
         if (int(units_.size()) >= kMostUnits) {
@@ -59,8 +60,15 @@ SeaStateAccumulator::Unit* SeaStateAccumulator::UnitFor(std::uint64_t address, i
     unit.device = device;
     if (unit.rate != rate) {
         // What came at the old rate is a record of its own; the samples at the new rate
-        // start a series of their own, even in the same interval.
+        // start a series of their own, even in the same interval. Each part of an interval
+        // split so expects the samples of its own stretch only (nothing is missing where the
+        // other rate was); a unit back after a silence at another rate misses what it did not
+        // send.
+        unit.rateFrom = unit.open ? stamp * rate : -1;
         if (unit.open) {
+            const std::int64_t kept = unit.rate > 0 ? stamp * unit.rate - unit.firstIndex : 0;
+            if (kept > std::int64_t(unit.analyseFrom) && kept < std::int64_t(unit.values.size()))
+                unit.values.resize(std::size_t(kept));
             Close(address, unit);
             unit.hasInterval = false;
         }
@@ -90,7 +98,7 @@ std::int64_t SeaStateAccumulator::BlockPosition(const Unit& unit, std::int64_t s
 void SeaStateAccumulator::AddBlock(std::uint64_t address, int device, std::int64_t stamp, int rate,
                                    const float* values, int count) {
     if (rate < 1 || count < 1) return;
-    Unit* found = UnitFor(address, device, rate, count);
+    Unit* found = UnitFor(address, device, rate, count, stamp);
     if (!found) return;
     Unit& unit = *found;
     const std::int64_t index = BlockPosition(unit, stamp * rate, rate);
@@ -102,7 +110,7 @@ void SeaStateAccumulator::AddBlock(std::uint64_t address, int device, std::int64
 void SeaStateAccumulator::AddSample(std::uint64_t address, int device, std::int64_t stamp, int rate,
                                     std::int64_t index, float value) {
     if (rate < 1) return;
-    Unit* unit = UnitFor(address, device, rate, 1);
+    Unit* unit = UnitFor(address, device, rate, 1, stamp);
     if (!unit) return;
     Place(address, *unit, stamp * rate + index, &value, 1);
 }
@@ -113,6 +121,10 @@ void SeaStateAccumulator::Open(Unit& unit, std::int64_t index) {
     unit.endIndex = unit.firstIndex + perInterval;
     unit.start = unit.firstIndex / unit.rate;
     unit.values.assign(std::size_t(perInterval), NAN);
+    unit.analyseFrom = unit.rateFrom > unit.firstIndex && unit.rateFrom < unit.endIndex
+                           ? std::size_t(unit.rateFrom - unit.firstIndex)
+                           : 0;
+    unit.rateFrom = -1;
     unit.open = true;
     unit.hasInterval = true;
 }
@@ -140,7 +152,8 @@ void SeaStateAccumulator::Close(std::uint64_t address, Unit& unit) {
     if (!unit.open) return;
     unit.open = false;
     SeaStateRecord record =
-        AnalyzeInterval(unit.values.data(), int(unit.values.size()), unit.rate, settings_, work_);
+        AnalyzeInterval(unit.values.data() + unit.analyseFrom,
+                        int(unit.values.size() - unit.analyseFrom), unit.rate, settings_, work_);
     record.deviceNumber = unit.device;
     record.address = address;
     record.start = unit.start;

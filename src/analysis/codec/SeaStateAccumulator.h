@@ -96,11 +96,13 @@ private:
         std::int64_t endIndex = 0;
         std::int64_t nextIndex = -1; // where the next block would continue; -1: none
         int lastBlock = 0;
+        std::int64_t rateFrom = -1; // sample number where a new rate took over; -1: none
+        std::size_t analyseFrom = 0; // the interval's samples before it belong to the old rate
         std::vector<float> values; // NaN where no sample came
     };
 
     // Null for a unit beyond kMostUnits (its samples are counted).
-    Unit* UnitFor(std::uint64_t address, int device, int rate, int samples);
+    Unit* UnitFor(std::uint64_t address, int device, int rate, int samples, std::int64_t stamp);
     void Skip(std::uint64_t address, int device, int samples);
     [[nodiscard]] std::int64_t BlockPosition(const Unit& unit, std::int64_t stamped,
                                              int rate) const;

@@ -101,12 +101,28 @@ SeaStateRecord AnalyzeInterval(const float* values, int expected, int rate,
     record.periods = BandWavePeriods(work.spectrum.data(), welch.bins, welch.df, band);
     record.analysed = true;
     // The series' mean is nought but for rounding, having lost its level: one pass will do.
+    // Over the samples that came only: the straight lines across the gaps are no sea and
+    // would lower Hm0 by the share missing.
+    int from = 0;
+    while (from < expected && std::isnan(values[from]))
+        ++from;
     double sum = 0.0, squares = 0.0;
+    int counted = 0;
     for (int i = 0; i < n; ++i) {
+        if (from + i < expected && std::isnan(values[from + i])) continue;
         sum += series[i];
         squares += series[i] * series[i];
+        ++counted;
     }
-    record.hm0 = 4.0 * std::sqrt(std::max(0.0, squares / n - (sum / n) * (sum / n)));
+    if (counted == 0) counted = 1;
+    // What lies below the band (infragravity waves, a harbour's seiche, what the parabola left
+    // of the tide) is no sea: its variance, from the averaged spectrum, comes off. A cut in the
+    // series itself would ring on the waves at its ends for tens of seconds.
+    const double below = settings.removeSlowLevel || settings.tideFilter
+                             ? BandVarianceBelow(work.spectrum.data(), welch.bins, welch.df, band)
+                             : 0.0;
+    record.hm0 = 4.0 * std::sqrt(
+        std::max(0.0, squares / counted - (sum / counted) * (sum / counted) - below));
     record.df = welch.df;
     record.segments = welch.segments;
     record.degreesOfFreedom = welch.degreesOfFreedom;

@@ -5,7 +5,8 @@
 // filter; the spectrum averaged over overlapping segments, and from it the wave band
 // (WaveBand.h), its moments and Tp; the series rid of what lies above the band (BandLimit.h),
 // and from it Hm0 (4 x its standard deviation: exact for a wave group, which the averaged
-// spectrum weighs by where its segments fall) and the zero down-crossing waves. Too short a
+// spectrum weighs by where its segments fall; less the spectrum's variance below the band)
+// and the zero down-crossing waves. Too short a
 // series, or too few waves, gives the level, the counts and the flags, no wave parameters,
 // and why.
 

@@ -29,7 +29,7 @@ struct SeaStateRecord {
     double bandHigh = 0.0;
     bool analysed = false; // false when too little passed the checks for any statistics ...
     char reason[64] = {};  // ... and why
-    double hm0 = 0.0;        // 4 x the standard deviation (after the tide filter when on)
+    double hm0 = 0.0;        // 4 x the standard deviation within the band (after the tide filter when on)
     SpectralPeriods periods; // Tp, Tm01, Tm02, Tm-1,0 and the bandwidth, from the spectrum
     ZeroCrossingWaves waves; // H1/3, T1/3, Hmax, Tmax, Tz and the number of waves
     double df = 0.0;         // Hz per bin of the averaged spectrum
