@@ -40,11 +40,10 @@ constexpr int kInside = 2;
 constexpr int kServing = 3;
 
 const char* const kFlashCardText =
-    "The open file is a Deve Zuravi or Deve Zuravi III flash-card file, which this program does "
-    "not play back as it is: it must first be converted to a Davav60 data file with the "
-    "converter for those units from your instrument supplier.\n\n"
-    "Close the open file. Capture files (.api) are made into data files with "
-    "undarix-cli convert INPUT.api OUTPUT.csv.";
+    "The open Deve Zuravi or Deve Zuravi III Flash Card file must be \nConverted to a Davav60 "
+    "type file to be used with this program\n\nClose the open file and use the TALQConvert "
+    "Program to create a\nDavav60 file type. The TALQConvert Program is supplied with the "
+    "Deve Zuravi units and can be obtained from your instrument supplier.";
 
 // Both kinds of file that play, together first; each alone; anything.
 const char* const kPlayableFiles = "Data and API frame files (*.csv *.CSV *.api)";
