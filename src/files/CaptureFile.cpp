@@ -59,8 +59,13 @@ void TakeBackFrameInProgress(CaptureFileState& capture) {
 // raw start delimiter inside, so the last one in the file begins the last frame.
 std::int64_t TornFrameAtEnd(const QString& path) {
     QFile file;
-    const int descriptor = ::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC);
+    const int descriptor = ::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (descriptor < 0) return -1;
+    struct stat status {};
+    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) { // a pipe has no end
+        ::close(descriptor);
+        return -1;
+    }
     if (!file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(descriptor);
         return -1;
