@@ -31,6 +31,7 @@
 #include <QScreen>
 #include <QStatusBar>
 
+#include <csignal>
 #include <cstdio>
 
 namespace undarix::app {
@@ -182,6 +183,9 @@ int AnswerHelpOrVersion(int argc, char** argv) {
 int RunUndarix(int argc, char** argv) {
     if (AsksForHelpOrVersion(argc, argv)) return AnswerHelpOrVersion(argc, argv);
     QApplication application(argc, argv);
+    // A capture or output pipe whose reader went away is a failed write that is said, not the
+    // end of the program with its files unclosed.
+    std::signal(SIGPIPE, SIG_IGN);
     KeepNumbersInCLocale();
     ui::UseNumberLocale(); // before the first widget: spin boxes and graphs take it at birth
     NameTheApplication();

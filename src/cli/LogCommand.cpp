@@ -187,10 +187,17 @@ public:
         action.sa_flags = SA_RESTART;
         sigaction(SIGINT, &action, &previousInt_);
         sigaction(SIGTERM, &action, &previousTerm_);
+        // A capture pipe whose reader went away is a failed write, counted and said like a
+        // full disk, not the silent end of the whole log.
+        struct sigaction ignore {};
+        ignore.sa_handler = SIG_IGN;
+        sigemptyset(&ignore.sa_mask);
+        sigaction(SIGPIPE, &ignore, &previousPipe_);
     }
     ~StopSignals() {
         sigaction(SIGINT, &previousInt_, nullptr);
         sigaction(SIGTERM, &previousTerm_, nullptr);
+        sigaction(SIGPIPE, &previousPipe_, nullptr);
     }
     StopSignals(const StopSignals&) = delete;
     StopSignals& operator=(const StopSignals&) = delete;
@@ -198,6 +205,7 @@ public:
 private:
     struct sigaction previousInt_ {};
     struct sigaction previousTerm_ {};
+    struct sigaction previousPipe_ {};
 };
 
 // The first data file of the series, as the start of logging opens it, at the first number

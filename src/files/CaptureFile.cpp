@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace undarix::files {
@@ -58,8 +59,13 @@ void TakeBackFrameInProgress(CaptureFileState& capture) {
 // raw start delimiter inside, so the last one in the file begins the last frame.
 std::int64_t TornFrameAtEnd(const QString& path) {
     QFile file;
-    const int descriptor = ::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC);
+    const int descriptor = ::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (descriptor < 0) return -1;
+    struct stat status {};
+    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) { // a pipe has no end
+        ::close(descriptor);
+        return -1;
+    }
     if (!file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(descriptor);
         return -1;
@@ -93,8 +99,14 @@ void TakeOffTornEnd(CaptureFileState& capture) {
 // An existing file is continued only if it is a capture: it begins with a frame (perhaps one a
 // killed run cut short), or has a whole frame among its first bytes. A data file or anything else given by mistake is refused, not cut or appended to.
 bool LooksLikeCapture(const QString& path) {
-    const int descriptor = ::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC);
+    // Not waiting for a writer: a pipe or a device has no start to look at.
+    const int descriptor = ::open(NativePath(path).c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (descriptor < 0) return true; // a new file, or one the open will say more about
+    struct stat status {};
+    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(descriptor);
+        return true;
+    }
     std::uint8_t head[4 * link::codec::kMaxEncodedFrame];
     const long count = ::read(descriptor, head, sizeof head);
     ::close(descriptor);

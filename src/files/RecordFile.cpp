@@ -57,8 +57,17 @@ bool RecordFile::Open(const QString& path, Mode mode) {
     // Never O_TRUNC here: a file that another writer holds must not be emptied under it.
     const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (mode == Mode::Append ? O_APPEND : 0) |
                       (mode == Mode::CreateNew ? O_EXCL : 0);
-    const int descriptor = ::open(native.c_str(), flags, 0666);
-    if (descriptor < 0) return FailWith(errno);
+    // Opened without waiting: a pipe that nothing reads is refused at once instead of holding
+    // the program in open() where not even Ctrl-C ends it.
+    const int descriptor = ::open(native.c_str(), flags | O_NONBLOCK, 0666);
+    if (descriptor < 0) {
+        const int error = errno;
+        struct stat named {};
+        if (error == ENXIO && ::stat(native.c_str(), &named) == 0 && S_ISFIFO(named.st_mode))
+            return Fail("it is a pipe that nothing reads", error);
+        return FailWith(error);
+    }
+    ::fcntl(descriptor, F_SETFL, ::fcntl(descriptor, F_GETFL) & ~O_NONBLOCK);
     if (::flock(descriptor, LOCK_EX | LOCK_NB) != 0) {
         const int error = errno;
         ::close(descriptor);

@@ -18,8 +18,10 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <functional>
 #include <memory>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace undarix::testing {
@@ -151,6 +153,47 @@ TEST_F(LogTest, AWiredUnitAndTheBoardAreLoggedAfterTheHandShakeAndSetRunningAgai
                 << err.toStdString();
         }
     }
+}
+
+// A capture into a pipe whose reader goes away (a `tee`, a viewer closed): the log goes on
+// writing the data file, says the capture fails and ends with status 1, instead of being ended
+// by SIGPIPE with nothing said.
+TEST_F(LogTest, ACapturePipeWhoseReaderGoesAwayLeavesTheLogRunning) {
+    sim::SimOptions options;
+    options.formats = "C";
+    options.rate = 32;
+    sim::Simulator simulator(options);
+    ASSERT_TRUE(simulator.Start()) << simulator.Error();
+    const QString pipe = Path("view.api");
+    ASSERT_EQ(::mkfifo(pipe.toLocal8Bit().constData(), 0600), 0);
+    const int reader = ::open(pipe.toLocal8Bit().constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(reader, 0);
+    QProcess process;
+    process.start(UNDARIX_CLI_EXECUTABLE,
+                  {"log", "--port", QString::fromStdString(simulator.SlavePath()), "--kind",
+                   "ravo-zerar-xb", "--csv", Path("site.csv"), "--capture", pipe});
+    ASSERT_TRUE(process.waitForStarted(5000));
+    QByteArray err;
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 2000) {
+        process.waitForReadyRead(100);
+        err += process.readAllStandardError();
+    }
+    ::close(reader);
+    clock.restart();
+    while (clock.elapsed() < 3000 && process.state() == QProcess::Running) {
+        process.waitForReadyRead(100);
+        err += process.readAllStandardError();
+    }
+    ASSERT_EQ(process.state(), QProcess::Running) << "ended by the pipe: " << err.toStdString();
+    process.terminate();
+    ASSERT_TRUE(process.waitForFinished(5000));
+    err += process.readAllStandardError();
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 1) << err.toStdString();
+    EXPECT_TRUE(err.contains("Writing to the capture file failed")) << err.toStdString();
+    EXPECT_GE(ReadFile(Path("site000.csv")).count('\n'), 64);
 }
 
 TEST_F(LogTest, TheDataFileStartsAnewAfterTheIntervalWithTheNextNumber) {

@@ -6,12 +6,18 @@
 #include "core/Hooks.h"
 #include "core/UnitKind.h"
 #include "files/FileFixture.h"
+#include "files/NativePath.h"
 #include "link/codec/ApiFrame.h"
 #include "ui/Controls.h"
 #include "ui/StatusMessage.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
+#include <fcntl.h>
+#include <future>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace undarix::testing {
@@ -151,6 +157,42 @@ TEST_F(CaptureFileTest, OnlyACaptureIsContinued) {
             ui::Dispatch(menu::StopSavingApiFrameData, ui::Event::Commit);
         }
     }
+}
+
+// A pipe given as the capture (`log --capture FIFO`, or the window's file dialog) must not hold
+// the program in open() until something reads it: that is refused at once, in both modes; a
+// pipe that is read takes the frames.
+TEST_F(CaptureFileTest, APipeNothingReadsIsRefusedAtOnceAndAReadPipeTakesTheFrames) {
+    Program.UnitType = RavoZerarXB;
+    const QString pipe = Path("pipe.api");
+    ASSERT_EQ(::mkfifo(files::NativePath(pipe).c_str(), 0600), 0);
+    for (const auto mode : {files::RecordFile::Mode::Append, files::RecordFile::Mode::Replace}) {
+        auto started = std::async(std::launch::async,
+                                  [&] { return files::StartCaptureFile(pipe, mode); });
+        if (started.wait_for(std::chrono::seconds(3)) != std::future_status::ready) {
+            // Lets the blocked open (and the look at the file's start) go, so that the test ends.
+            const int unblock = ::open(files::NativePath(pipe).c_str(), O_RDWR);
+            (void)!::write(unblock, "\x7E", 1);
+            started.wait();
+            ::close(unblock);
+            ui::Dispatch(menu::StopSavingApiFrameData, ui::Event::Commit);
+            ADD_FAILURE() << "opening a pipe nothing reads waited for a reader";
+            continue;
+        }
+        EXPECT_FALSE(started.get());
+        EXPECT_TRUE(Files.capture.SaveAPIFrameDataHandle.ErrorText().contains("pipe"))
+            << Files.capture.SaveAPIFrameDataHandle.ErrorText().toStdString();
+    }
+    if (HasFailure()) return; // the look at the start would wait for a writer as well
+    const int reader = ::open(files::NativePath(pipe).c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    ASSERT_TRUE(files::StartCaptureFile(pipe, files::RecordFile::Mode::Append));
+    Capture(first);
+    ui::Dispatch(menu::StopSavingApiFrameData, ui::Event::Commit);
+    std::string read(first.size() + 16, '\0');
+    const ssize_t n = ::read(reader, read.data(), read.size());
+    ::close(reader);
+    EXPECT_EQ(read.substr(0, std::size_t(std::max<ssize_t>(n, 0))), first);
 }
 
 TEST_F(CaptureFileTest, AFrameTheLostPortCutShortIsTakenBackOut) {
