@@ -73,6 +73,7 @@ void TraceDeviceNumSelect(int trace, ui::Event event) {
             ui::GetInt(ui::ArrayItemName(roles::TraceSelectArray, trace - 1)) != 0;
         ShowEditHint(false);
         ChartReset();
+        ShowTraceNote();
         break;
     case ui::Event::KeyPress: ShowEditHint(true, core::kEnterPutsUnitOnTrace); break;
     case ui::Event::LostFocus: ShowEditHint(false); break;

@@ -314,8 +314,19 @@ void ShowTraceNote() {
     QStringList lines;
     for (int t = 0; t < kTraceCount; ++t) {
         QString& cleared = ClearedTraces().note[t];
-        if (ui::GetInt(TraceNumerics()[t]) != 0) cleared.clear();
-        if (WaitsForItsUnit(t))
+        const int device = ui::GetInt(TraceNumerics()[t]);
+        if (device != 0) cleared.clear();
+        // Samples go to the first trace naming their unit; a later one stays empty, so say so
+        // rather than let it look broken or, while it waits, blame a unit the table holds.
+        int first = 0;
+        while (first < t && (device == 0 || ui::GetInt(TraceNumerics()[first]) != device))
+            ++first;
+        if (first < t)
+            lines << QString("Trace %1 repeats device %2 of Trace %3: only Trace %3 draws it.")
+                         .arg(t + 1)
+                         .arg(device)
+                         .arg(first + 1);
+        else if (WaitsForItsUnit(t))
             lines << QString("Trace %1 waits for device %2: it is not in the table yet.")
                          .arg(t + 1)
                          .arg(ui::GetInt(TraceNumerics()[t]));

@@ -38,7 +38,11 @@ double ReadReal(const QString& text, bool* ok) {
 QString LocalizeDecimals(const QString& text) {
     const QString point = QLocale().decimalPoint();
     if (point == ".") return text;
-    static const QRegularExpression decimal(R"((?<![\d.])(\d+)\.(\d+)(?!\d|\.\d))");
+    // A number standing alone: not part of a word, a path, a file name (site_v1.5.csv,
+    // 2.5.api), a host or an address (mqtt-1.2.example.org, 192.168.1.10), which the user
+    // must find again as written.
+    static const QRegularExpression decimal(
+        R"((?<![\w.\/\\])(\d+)\.(\d+)(?![\d\/\\]|\.\w))");
     QString result = text;
     result.replace(decimal, "\\1" + point + "\\2");
     return result;

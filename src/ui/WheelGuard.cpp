@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QLineEdit>
+#include <QScrollBar>
 
 namespace undarix::ui {
 namespace {
@@ -20,6 +21,9 @@ QWidget* ValueFieldOf(QObject* object) {
         if (qobject_cast<QAbstractSpinBox*>(parent) || qobject_cast<QComboBox*>(parent))
             widget = parent;
     }
+    // A scroll bar holds no value of the user's: it is what a scrolled page, table or list
+    // hands the wheel on to, so guarding it would stop every one of them from scrolling.
+    if (qobject_cast<QScrollBar*>(widget)) return nullptr;
     if (qobject_cast<QAbstractSpinBox*>(widget) || qobject_cast<QComboBox*>(widget) ||
         qobject_cast<QAbstractSlider*>(widget))
         return widget;

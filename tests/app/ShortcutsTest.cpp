@@ -10,6 +10,7 @@
 #include "ui/Callbacks.h"
 #include "ui/ControlRegistry.h"
 #include "ui/Controls.h"
+#include "ui/WheelGuard.h"
 
 #include <QAbstractSpinBox>
 #include <QAction>
@@ -21,6 +22,10 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPrinter>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSpinBox>
+#include <QVBoxLayout>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
@@ -267,6 +272,45 @@ TEST_F(ShortcutsTest, TheWheelChangesNoFieldWithoutTheFocus) {
         if (valueOf(field) != before) ++changedWithFocus;
     }
     EXPECT_GE(changedWithFocus, 10);
+}
+
+// The guard keeps the wheel off unfocused fields, not off the page: a panel too tall for a
+// small screen, the Sea State table and the file dialog's list still scroll under the wheel,
+// over their free space and over their scroll bar.
+TEST_F(ShortcutsTest, TheWheelStillScrollsWhatHoldsTheFields) {
+    ui::GuardValuesFromTheWheel();
+    QScrollArea area;
+    auto* content = new QWidget;
+    auto* layout = new QVBoxLayout(content);
+    auto* field = new QSpinBox;
+    field->setRange(0, 100);
+    field->setValue(50);
+    layout->addWidget(field);
+    layout->addSpacing(2000);
+    area.setWidget(content);
+    area.resize(200, 200);
+    area.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&area));
+    QScrollBar* bar = area.verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 0);
+
+    const auto wheelDown = [](QWidget* over) {
+        const QPointF at(over->width() / 2.0, over->height() / 2.0);
+        QWheelEvent event(at, over->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
+                          Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(over, &event);
+    };
+    struct Case {
+        const char* name;
+        QWidget* over;
+    };
+    for (const Case& c : {Case{"free space", area.viewport()}, Case{"scroll bar", bar}}) {
+        SCOPED_TRACE(c.name);
+        bar->setValue(0);
+        wheelDown(c.over);
+        EXPECT_GT(bar->value(), 0);
+    }
+    EXPECT_EQ(field->value(), 50);
 }
 
 } // namespace

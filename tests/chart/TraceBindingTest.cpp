@@ -234,6 +234,45 @@ TEST_F(TraceBindingTest, AUnitChosenByHandStaysOnItsTraceAcrossFiles) {
     EXPECT_FALSE(ui::GetText(roles::TraceNote).contains("Trace 3"));
 }
 
+// Samples go to the first trace naming their unit. A second trace naming it stays empty; the
+// note says why, by hand in a live table and while both wait across files, and never blames
+// the table for a unit it holds.
+TEST_F(TraceBindingTest, ASecondTraceOnTheSameUnitIsNamedNotBlamedOnTheTable) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString first = WriteDataFile(dir, "first.csv", {2, 8});
+    const QString second = WriteDataFile(dir, "second.csv", {8, 2});
+    const char* const kRepeat = "Trace 3 repeats device 2 of Trace 1: only Trace 1 draws it.";
+
+    Press(roles::PlotSourceSelect, core::kSourceFile);
+    files::OpenFile2PlotPath(first);
+    Press(roles::RawStartStop, 1);
+    ui::TickTimer(core::timer::ReadFile);
+    ASSERT_EQ(FirstFourTraces(), (std::array<int, 4>{2, 8, 0, 0}));
+    Press(roles::BindNewUnits, 0);
+    ChooseDevice(0, 2);
+    Commit(TraceNumeric(0));
+    ChooseDevice(2, 2);
+    Commit(TraceNumeric(2));
+    EXPECT_TRUE(ui::GetText(roles::TraceNote).contains(kRepeat))
+        << ui::GetText(roles::TraceNote).toStdString();
+
+    files::CloseFile2Plot();
+    files::OpenFile2PlotPath(second);
+    Press(roles::RawStartStop, 1);
+    for (int tick = 0; tick < 5 && Program.PlottingRunning; ++tick)
+        ui::TickTimer(core::timer::ReadFile);
+    ASSERT_EQ(FirstFourTraces(), (std::array<int, 4>{2, 0, 2, 0}));
+    EXPECT_EQ(chart::ChartFifo[0].deviceNumber, 2);
+    const QString note = ui::GetText(roles::TraceNote);
+    EXPECT_FALSE(note.contains("waits for device 2")) << note.toStdString();
+    EXPECT_TRUE(note.contains(kRepeat)) << note.toStdString();
+
+    ChooseDevice(2, 0); // the repeat let go: its line goes
+    Commit(TraceNumeric(2));
+    EXPECT_FALSE(ui::GetText(roles::TraceNote).contains("Trace 3"));
+}
+
 // The flow of a first playback: open the file, choose File, press Start Plotting. The units
 // of the file appear on the chart without their numbers being typed.
 TEST_F(TraceBindingTest, APlayedFileShowsOnTheChartWithoutTypingDeviceNumbers) {

@@ -3,6 +3,8 @@
 
 #include "ui/ReadableText.h"
 
+#include <QLocale>
+
 #include <gtest/gtest.h>
 
 namespace undarix::testing {
@@ -37,6 +39,32 @@ TEST(ReadableText, DropsBreaksInsideSentencesOnly) {
     };
     for (const Case& c : cases)
         EXPECT_EQ(ui::ReadableText(c.written).toStdString(), c.shown) << c.written;
+}
+
+// Under a German locale a number in a message reads with a comma, but a path, file name,
+// host name or address in the same message is the user's to find again, character for
+// character.
+TEST(ReadableText, GermanNumbersCommaButNamesStayAsTyped) {
+    const QLocale before;
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    struct Case {
+        const char* written;
+        const char* shown;
+    };
+    const Case cases[] = {
+        {"Range 0.5 to 4.25 m, -0.5 m below.", "Range 0,5 to 4,25 m, -0,5 m below."},
+        {"a 0.01 Hz(100 sec) filter; 2.5m", "a 0,01 Hz(100 sec) filter; 2,5m"},
+        {"The file\n/data/run 2.5/site.csv\ncould not be opened: 4.0 s.",
+         "The file /data/run 2.5/site.csv could not be opened: 4,0 s."},
+        {"Cannot write site_v1.5.csv or rec2.5.api", "Cannot write site_v1.5.csv or rec2.5.api"},
+        {"Cannot write 1.5.csv", "Cannot write 1.5.csv"},
+        {"C:\\runs\\1.5\\a.csv", "C:\\runs\\1.5\\a.csv"},
+        {"Broker mqtt-1.2.example.org or 192.168.1.10 unreachable",
+         "Broker mqtt-1.2.example.org or 192.168.1.10 unreachable"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ui::ReadableText(c.written).toStdString(), c.shown) << c.written;
+    QLocale::setDefault(before);
 }
 
 } // namespace
