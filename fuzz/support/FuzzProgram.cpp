@@ -14,6 +14,7 @@
 #include "ui/Popups.h"
 
 #include <QApplication>
+#include <QDir>
 
 #include <cstdlib>
 #include <fcntl.h>
@@ -79,6 +80,9 @@ void OpenOutputs() {
     files::DataFileState& data = files::Files.data;
     if (const int sink = ::open("/dev/null", O_WRONLY | O_CLOEXEC); sink >= 0) {
         data.SaveOutputDataHandle.Adopt(sink, "/dev/null", true);
+        // The files kept beside the data file (sea state, settings) go to the temporary
+        // folder, not into the folder the fuzzer was started from.
+        data.SaveOutputDataFileName = QDir::temp().filePath("undarix-fuzz.csv");
         data.SaveFileInterval = 99;
         core::Program.OutputDataFileOpen = 1;
     }
