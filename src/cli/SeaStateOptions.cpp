@@ -11,9 +11,11 @@ const char* const kSeaStateOptionsHelp =
     R"(  --tide                the tide filter (5th-order Bessel high-pass at 0.01 Hz) before the
                         statistics
   --keep-level          keep the slow level (tide, surge, drift): only the mean is taken off
-                        before the statistics (default: a parabola fitted over the interval
-                        is taken off; the record gives the level and its change either way)
-  --band LOW:HIGH       the wave band in Hz for the moments, Tp and (HIGH) the waves
+                        before the statistics, and nothing below the band (default: a
+                        parabola fitted over the interval is taken off, and what lies below
+                        the band is kept out of the waves and Hm0; the record gives the
+                        level and its change either way)
+  --band LOW:HIGH       the wave band in Hz for the moments, Tp, Hm0 and the waves
                         (default 0.04:auto; auto is 1 Hz, or 4 x the peak frequency of a
                         sea above 0.25 Hz, at most the Nyquist frequency)
   --qc-spike SPREADS    spikes: samples further than SPREADS times the typical step between

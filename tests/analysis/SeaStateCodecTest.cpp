@@ -98,7 +98,9 @@ TEST(SeaStateKnownSeas, ASineGivesItsHeightAndPeriodInEveryParameter) {
         EXPECT_NEAR(r.waves.t13, c.period, 1e-2 * c.period);
         EXPECT_NEAR(r.waves.tmax, c.period, 1e-2 * c.period);
         EXPECT_NEAR(r.waves.h13, 2 * c.amplitude, 2e-3 * c.amplitude);
-        EXPECT_NEAR(r.waves.hmax, 2 * c.amplitude, 2e-3 * c.amplitude);
+        // The highest of equal waves is the one the ends bend most: below the band the series'
+        // ends are known to a few thousandths only.
+        EXPECT_NEAR(r.waves.hmax, 2 * c.amplitude, 8e-3 * c.amplitude);
         EXPECT_NEAR(r.waves.waves, 1800.0 / c.period - 1, 1.0);
         for (double t : {r.periods.tm01, r.periods.tm02, r.periods.tmm10})
             EXPECT_NEAR(t, c.period, 0.03 * c.period);
@@ -459,6 +461,49 @@ TEST(SeaStateIntervals, ANewIntervalLengthStartsAfreshAndAClockSetBackStartsOver
     EXPECT_EQ(StartText(feed.records[1]), "2026-12-06T12:00:00");
 }
 
+// Stamps that jump for a few blocks and come back leave the interval whole but for the
+// samples stamped wrong; a jump the unit goes on from for a minute is believed.
+TEST(SeaStateIntervals, StampsThatJumpAndComeBackDoNotSplitTheInterval) {
+    struct Stretch {
+        std::int64_t from;
+        double seconds;
+    };
+    struct Case {
+        const char* name;
+        std::vector<Stretch> stretches;
+        std::vector<std::pair<const char*, int>> records; // start, samples present
+    };
+    const Case cases[] = {
+        {"ten blocks stamped an hour ahead",
+         {{At(7, 12, 0), 600}, {At(7, 13, 10), 10}, {At(7, 12, 10, 10), 1190}},
+         {{"2026-12-07T12:00:00", 4 * 1790}}},
+        {"ten blocks stamped a day behind",
+         {{At(7, 12, 0), 600}, {At(6, 12, 10), 10}, {At(7, 12, 10, 10), 1190}},
+         {{"2026-12-07T12:00:00", 4 * 1790}}},
+        {"the clock set two hours on for good",
+         {{At(7, 12, 0), 600}, {At(7, 14, 10), 1200}},
+         {{"2026-12-07T12:00:00", 4 * 600}, {"2026-12-07T14:00:00", 4 * 1200}}},
+        {"a jump at the end of the input is believed",
+         {{At(7, 12, 0), 600}, {At(7, 13, 10), 10}},
+         {{"2026-12-07T12:00:00", 4 * 600}, {"2026-12-07T13:00:00", 4 * 10}}},
+        {"the next interval is no jump",
+         {{At(7, 12, 0), 1800}, {At(7, 12, 30), 10}},
+         {{"2026-12-07T12:00:00", 4 * 1800}, {"2026-12-07T12:30:00", 4 * 10}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Feeder feed;
+        for (const Stretch& stretch : c.stretches)
+            feed.Blocks(stretch.from, stretch.seconds, 4, Sine(0.3, 8.0), 4);
+        feed.accumulator.Flush();
+        ASSERT_EQ(feed.records.size(), c.records.size());
+        for (std::size_t i = 0; i < c.records.size(); ++i) {
+            EXPECT_EQ(StartText(feed.records[i]), c.records[i].first);
+            EXPECT_EQ(feed.records[i].qc.present, c.records[i].second);
+        }
+    }
+}
+
 TEST(SeaStateCalendar, SecondsAndTextsOfTheUnitsCalendar) {
     struct Case {
         CalendarTime time;
@@ -510,7 +555,7 @@ TEST(SeaStateFormatTest, CsvAndJsonCarryEveryFieldInTheCLocalesForm) {
         line.rfind("7,0013A20040A1B2C3,2026-12-07T12:00:00,30,8,1,1,pass,14400,14400,0,0,", 0), 0u)
         << line;
     // The level, its change, the length analysed, the band, Hm0 and Tp.
-    EXPECT_NE(line.find(",2.0000,-0.0042,1800.0,0.040,1.000,1.4141,8.000,"), std::string::npos)
+    EXPECT_NE(line.find(",2.0000,-0.0042,1800.0,0.040,1.000,1.4142,8.000,"), std::string::npos)
         << line;
     EXPECT_EQ(line.back(), ','); // no reason for want of waves
 

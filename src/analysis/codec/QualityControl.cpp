@@ -139,8 +139,9 @@ double HalfMean(const double* series, int from, int to, bool& any) {
 }
 
 // Fills every gap between good samples with a straight line and moves the span from the
-// first to the last good sample to the front. Returns its length.
-int FillAndTrim(double* series, int n) {
+// first to the last good sample to the front, marking in `filled` (when given) the samples
+// filled. Returns its length.
+int FillAndTrim(double* series, int n, unsigned char* filled) {
     int first = 0;
     while (first < n && std::isnan(series[first]))
         ++first;
@@ -148,6 +149,9 @@ int FillAndTrim(double* series, int n) {
     int last = n - 1;
     while (std::isnan(series[last]))
         --last;
+    if (filled)
+        for (int i = first; i <= last; ++i)
+            filled[i - first] = std::isnan(series[i]) ? 1 : 0;
     int previous = first;
     for (int i = first + 1; i <= last; ++i) {
         if (std::isnan(series[i])) continue;
@@ -176,7 +180,7 @@ const char* QcFlagName(int flag) {
 }
 
 QcResult RunQualityControl(const float* values, int expected, int rate, const QcSettings& settings,
-                           double* series, double* scratch) {
+                           double* series, double* scratch, unsigned char* filled) {
     QcResult result;
     const int n = std::max(0, expected);
     result.expected = n;
@@ -192,7 +196,8 @@ QcResult RunQualityControl(const float* values, int expected, int rate, const Qc
     const double secondHalf = HalfMean(series, n / 2, n, secondAny);
     if (firstAny && secondAny) result.meanShift = secondHalf - firstHalf;
     const bool whole = result.missing == 0 && result.outOfRange == 0 && result.spikes == 0;
-    result.length = whole ? n : FillAndTrim(series, n);
+    result.length = whole ? n : FillAndTrim(series, n, filled);
+    if (whole && filled) std::fill(filled, filled + n, 0);
 
     const double present = result.present;
     if (present < settings.minPresentPercent / 100.0 * n)

@@ -82,8 +82,10 @@ struct QcResult {
 
 // Tests `expected` samples at `rate` Hz (`values`, NaN where none came) and writes the cleaned
 // series to `series` (room for `expected` doubles); `scratch` holds `expected` doubles.
+// `filled`, when given (room for `expected`), receives 1 for each sample of the series that
+// was filled (none came, or it was taken out), 0 for each that came.
 [[nodiscard]] QcResult RunQualityControl(const float* values, int expected, int rate,
                                          const QcSettings& settings, double* series,
-                                         double* scratch);
+                                         double* scratch, unsigned char* filled = nullptr);
 
 } // namespace undarix::analysis::codec

@@ -74,6 +74,7 @@ SeaStateAccumulator::Unit* SeaStateAccumulator::UnitFor(std::uint64_t address, i
         }
         unit.rate = rate;
         unit.nextIndex = -1;
+        unit.held.clear();
         if (unit.hasInterval) {
             unit.firstIndex = unit.start * rate;
             unit.endIndex = unit.firstIndex + IntervalSeconds() * rate;
@@ -102,7 +103,7 @@ void SeaStateAccumulator::AddBlock(std::uint64_t address, int device, std::int64
     if (!found) return;
     Unit& unit = *found;
     const std::int64_t index = BlockPosition(unit, stamp * rate, rate);
-    Place(address, unit, index, values, count);
+    if (!Take(address, unit, index, values, count)) return;
     unit.nextIndex = index + count;
     unit.lastBlock = count;
 }
@@ -112,7 +113,44 @@ void SeaStateAccumulator::AddSample(std::uint64_t address, int device, std::int6
     if (rate < 1) return;
     Unit* unit = UnitFor(address, device, rate, 1, stamp);
     if (!unit) return;
-    Place(address, *unit, stamp * rate + index, &value, 1);
+    (void)Take(address, *unit, stamp * rate + index, &value, 1);
+}
+
+bool SeaStateAccumulator::FitsTheTimeline(const Unit& unit, std::int64_t index) const {
+    const std::int64_t perInterval = unit.endIndex - unit.firstIndex;
+    return index >= unit.firstIndex - perInterval && index < unit.endIndex + perInterval;
+}
+
+bool SeaStateAccumulator::Take(std::uint64_t address, Unit& unit, std::int64_t index,
+                               const float* values, int count) {
+    if (!unit.open || FitsTheTimeline(unit, index)) {
+        unit.held.clear(); // the unit went on where it was: the stamps that jumped were wrong
+        Place(address, unit, index, values, count);
+        return true;
+    }
+    // A held run goes on at its next sample, give or take lost packets of up to ten seconds.
+    const bool goesOn = !unit.held.empty() && index >= unit.heldNext - unit.rate &&
+                        index < unit.heldNext + 10 * std::int64_t(unit.rate);
+    if (!goesOn) {
+        unit.held.clear();
+        unit.heldFrom = unit.heldNext = index;
+    }
+    if (index > unit.heldNext)
+        unit.held.resize(unit.held.size() + std::size_t(index - unit.heldNext), NAN);
+    const std::int64_t overlap = std::clamp<std::int64_t>(unit.heldNext - index, 0, count);
+    unit.held.insert(unit.held.end(), values + overlap, values + count);
+    unit.heldNext = std::max(unit.heldNext, index + count);
+    if (unit.heldNext - unit.heldFrom < std::int64_t(kJumpConfirmSeconds) * unit.rate) return false;
+    BelieveJump(address, unit);
+    return true;
+}
+
+void SeaStateAccumulator::BelieveJump(std::uint64_t address, Unit& unit) {
+    Close(address, unit);
+    std::vector<float> held;
+    held.swap(unit.held);
+    Place(address, unit, unit.heldFrom, held.data(), int(held.size()));
+    unit.nextIndex = unit.heldNext;
 }
 
 void SeaStateAccumulator::Open(Unit& unit, std::int64_t index) {
@@ -168,8 +206,10 @@ void SeaStateAccumulator::CloseEndedBy(std::uint64_t address, std::int64_t clock
 }
 
 void SeaStateAccumulator::Flush() {
-    for (auto& [address, unit] : units_)
+    for (auto& [address, unit] : units_) {
+        if (!unit.held.empty()) BelieveJump(address, unit);
         Close(address, unit);
+    }
 }
 
 void SeaStateAccumulator::Clear() {

@@ -16,7 +16,15 @@
 // A rate change closes what came at the old rate as its own record (a change at an interval's
 // edge leaves the interval before whole); the samples at the new rate make a record of their
 // own, one for the same interval when the change fell inside it. Samples of an interval already
-// closed are dropped; a clock set back by more than an interval starts the unit afresh.
+// closed are dropped.
+//
+// A jump of the time stamps beyond the open interval and the next (a clock set forward or
+// back, or a few damaged stamps) is believed only once the unit goes on from where it jumped
+// to for kJumpConfirmSeconds of samples: then the open interval closes and the unit goes on
+// there. Until then the samples after the jump are held aside; a unit that goes on from where
+// it was shows that the stamps were wrong, and the held samples are left out (they count as
+// missing in their interval) instead of splitting it. At the end of the input a held jump is
+// believed.
 //
 // At most kMostUnits units are followed at a time, so that an input naming many device
 // numbers (a damaged or hostile file) cannot take the memory of one interval for each. A unit
@@ -36,6 +44,7 @@
 namespace undarix::analysis::codec {
 
 inline constexpr int kMostUnits = 64;
+inline constexpr int kJumpConfirmSeconds = 60;
 inline constexpr int kMostSkippedNamed = 64;
 inline constexpr int kMostSkippedCounted = 65536; // beyond it: "at least"
 
@@ -99,6 +108,11 @@ private:
         std::int64_t rateFrom = -1; // sample number where a new rate took over; -1: none
         std::size_t analyseFrom = 0; // the interval's samples before it belong to the old rate
         std::vector<float> values; // NaN where no sample came
+        // Samples after a jump of the stamps, not yet believed, from sample number heldFrom;
+        // the run goes on at heldNext.
+        std::vector<float> held;
+        std::int64_t heldFrom = 0;
+        std::int64_t heldNext = 0;
     };
 
     // Null for a unit beyond kMostUnits (its samples are counted).
@@ -108,6 +122,13 @@ private:
                                              int rate) const;
     // Falls in the unit's interval closed last, or in the one before the open interval.
     [[nodiscard]] bool IsLate(const Unit& unit, std::int64_t index) const;
+    // Places the samples, or holds them when their stamps jumped; false when held.
+    bool Take(std::uint64_t address, Unit& unit, std::int64_t index, const float* values,
+              int count);
+    // The unit's open interval or the one after it, or the one before (late samples).
+    [[nodiscard]] bool FitsTheTimeline(const Unit& unit, std::int64_t index) const;
+    // Closes the open interval and goes on from the held samples.
+    void BelieveJump(std::uint64_t address, Unit& unit);
     void Place(std::uint64_t address, Unit& unit, std::int64_t index, const float* values,
                int count);
     void Open(Unit& unit, std::int64_t index);

@@ -17,6 +17,23 @@ void Reserve(std::vector<double>& buffer, int size) {
     if (int(buffer.size()) < size) buffer.resize(std::size_t(size));
 }
 
+// Marks in `unseen` the samples of filled stretches longer than a second: a wave drawn
+// across one is no wave that was seen.
+void MarkLongFills(const unsigned char* filled, int count, int rate, unsigned char* unseen) {
+    int i = 0;
+    while (i < count) {
+        if (!filled[i]) {
+            unseen[i++] = 0;
+            continue;
+        }
+        int end = i;
+        while (end < count && filled[end])
+            ++end;
+        std::fill(unseen + i, unseen + end, end - i > rate ? 1 : 0);
+        i = end;
+    }
+}
+
 void SetReason(SeaStateRecord& record, const char* format, double a, double b) {
     char text[sizeof record.reason];
     std::snprintf(text, sizeof text, format, a, b);
@@ -42,9 +59,13 @@ SeaStateRecord AnalyzeInterval(const float* values, int expected, int rate,
     Reserve(work.segment, segmentLength);
     Reserve(work.segmentPower, segmentLength / 2 + 1);
     Reserve(work.spectrum, segmentLength / 2 + 1);
+    if (int(work.filled.size()) < expected) {
+        work.filled.resize(std::size_t(expected));
+        work.unseen.resize(std::size_t(expected));
+    }
 
     record.qc = RunQualityControl(values, expected, rate, settings.qc, work.series.data(),
-                                  work.scratch.data());
+                                  work.scratch.data(), work.filled.data());
     const int n = record.qc.length;
     if (n < 1 || rate < 1) {
         SetReason(record, "no good samples", 0, 0);
@@ -52,7 +73,10 @@ SeaStateRecord AnalyzeInterval(const float* values, int expected, int rate,
     }
     double* series = work.series.data();
     record.analysedSeconds = double(n) / rate;
-    const SlowLevel level = FitSlowLevel(series, n, settings.removeSlowLevel);
+    // Nothing filled (the usual case): no marks to look at.
+    const bool anyFilled = record.qc.missing > 0 || record.qc.outOfRange > 0 || record.qc.spikes > 0;
+    const unsigned char* filled = anyFilled ? work.filled.data() : nullptr;
+    const SlowLevel level = FitSlowLevel(series, n, settings.removeSlowLevel, filled);
     record.levelKnown = true;
     record.mean = level.mean;
     record.levelChange = level.change;
@@ -63,7 +87,7 @@ SeaStateRecord AnalyzeInterval(const float* values, int expected, int rate,
     }
 
     // The averaged spectrum takes a straight line off each segment: the level may stay on for
-    // it, and comes off with what lies above the band, unless the tide filter wants it off
+    // it, and comes off with what lies outside the band, unless the tide filter wants it off
     // first.
     SlowLevel left = level;
     if (settings.tideFilter) {
@@ -86,13 +110,18 @@ SeaStateRecord AnalyzeInterval(const float* values, int expected, int rate,
                                          settings.bandLowHz, settings.bandHighHz);
     record.bandLow = band.low;
     record.bandHigh = band.high;
-    if (const int status = LimitAbove(series, n, double(rate), band.high, left);
+    // What lies below the band (infragravity waves, a harbour's seiche, what the parabola left
+    // of the tide) is no sea, unless the user keeps the slow level.
+    const bool cutBelow = settings.removeSlowLevel || settings.tideFilter;
+    if (const int status =
+            LimitToBand(series, n, double(rate), cutBelow ? band.low : 0.0, band.high, left);
         status != kAnalysisOk) {
         SetReason(record, "the waves could not be limited to the band (code %.0f)", status, 0);
         return record;
     }
+    if (filled) MarkLongFills(filled, n, rate, work.unseen.data());
     record.waves = ZeroDownCrossingWaves(series, n, 0.0, work.scratch.data(), n / 2 + 1,
-                                         1.0 / rate);
+                                         1.0 / rate, filled ? work.unseen.data() : nullptr);
     if (record.waves.waves < kLeastRecordWaves) {
         SetReason(record, "%.0f waves in the band; at least %.0f are needed",
                   double(record.waves.waves), kLeastRecordWaves);
@@ -103,26 +132,16 @@ SeaStateRecord AnalyzeInterval(const float* values, int expected, int rate,
     // The series' mean is nought but for rounding, having lost its level: one pass will do.
     // Over the samples that came only: the straight lines across the gaps are no sea and
     // would lower Hm0 by the share missing.
-    int from = 0;
-    while (from < expected && std::isnan(values[from]))
-        ++from;
     double sum = 0.0, squares = 0.0;
     int counted = 0;
     for (int i = 0; i < n; ++i) {
-        if (from + i < expected && std::isnan(values[from + i])) continue;
+        if (filled && filled[i]) continue;
         sum += series[i];
         squares += series[i] * series[i];
         ++counted;
     }
     if (counted == 0) counted = 1;
-    // What lies below the band (infragravity waves, a harbour's seiche, what the parabola left
-    // of the tide) is no sea: its variance, from the averaged spectrum, comes off. A cut in the
-    // series itself would ring on the waves at its ends for tens of seconds.
-    const double below = settings.removeSlowLevel || settings.tideFilter
-                             ? BandVarianceBelow(work.spectrum.data(), welch.bins, welch.df, band)
-                             : 0.0;
-    record.hm0 = 4.0 * std::sqrt(
-        std::max(0.0, squares / counted - (sum / counted) * (sum / counted) - below));
+    record.hm0 = 4.0 * std::sqrt(std::max(0.0, squares / counted - (sum / counted) * (sum / counted)));
     record.df = welch.df;
     record.segments = welch.segments;
     record.degreesOfFreedom = welch.degreesOfFreedom;

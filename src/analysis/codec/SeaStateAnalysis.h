@@ -3,10 +3,10 @@
 // One closed interval of one unit turned into its record: the quality control of the raw
 // samples; the slow level of the cleaned series taken off (SlowLevel.h), then the optional tide
 // filter; the spectrum averaged over overlapping segments, and from it the wave band
-// (WaveBand.h), its moments and Tp; the series rid of what lies above the band (BandLimit.h),
-// and from it Hm0 (4 x its standard deviation: exact for a wave group, which the averaged
-// spectrum weighs by where its segments fall; less the spectrum's variance below the band)
-// and the zero down-crossing waves. Too short a
+// (WaveBand.h), its moments and Tp; the series limited to the band (BandLimit.h), and from it
+// Hm0 (4 x its standard deviation over the samples that came: exact for a wave group, which
+// the averaged spectrum weighs by where its segments fall) and the zero down-crossing waves,
+// less those drawn across a gap of more than a second. Too short a
 // series, or too few waves, gives the level, the counts and the flags, no wave parameters,
 // and why.
 
@@ -47,6 +47,8 @@ struct SeaStateWorkspace {
     std::vector<double> segment;
     std::vector<double> segmentPower;
     std::vector<double> spectrum;
+    std::vector<unsigned char> filled; // 1 where the series was filled across a gap or a spike
+    std::vector<unsigned char> unseen; // 1 within fills longer than a second
     SegmentWindow window;
 };
 

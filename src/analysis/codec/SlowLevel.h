@@ -21,8 +21,11 @@ struct SlowLevel {
 };
 
 // Fits the parabola to `count` evenly spaced samples; `parabola` false fits the mean only
-// (the level is then taken as flat, its change still reported).
-[[nodiscard]] SlowLevel FitSlowLevel(const double* samples, int count, bool parabola);
+// (the level is then taken as flat, its change still reported). Where `filled` is given, the
+// samples it marks (non-zero: lines drawn across a gap, no water seen) take no part in the
+// fit, which the parabola then spans all the same.
+[[nodiscard]] SlowLevel FitSlowLevel(const double* samples, int count, bool parabola,
+                                     const unsigned char* filled = nullptr);
 
 // Takes the fitted level off the samples in place.
 void TakeOffSlowLevel(double* samples, int count, const SlowLevel& level);

@@ -40,18 +40,6 @@ WaveBand ChooseWaveBand(const double* power, int bins, double df, double rate, d
     return band;
 }
 
-double BandVarianceBelow(const double* power, int bins, double df, const WaveBand& band) {
-    if (bins < 2 || !(df > 0.0)) return 0.0;
-    int first = 0, end = 0;
-    BandBins(bins, df, band, first, end);
-    double variance = 0.0;
-    // Clear of the window's main lobe (two bins either side): a long swell just inside the
-    // band spills that far below it, and is sea.
-    for (int k = 1; k < std::min(first - 2, bins); ++k)
-        variance += power[k];
-    return variance;
-}
-
 SpectralPeriods BandWavePeriods(const double* power, int bins, double df, const WaveBand& band) {
     SpectralPeriods periods;
     if (bins < 2 || !(df > 0.0)) return periods;

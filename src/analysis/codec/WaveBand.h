@@ -28,10 +28,6 @@ struct WaveBand {
 [[nodiscard]] WaveBand ChooseWaveBand(const double* power, int bins, double df, double rate,
                                       double lowHz, double highHz);
 
-// The variance of the bins above 0 Hz and below the band, less the two next to it (m^2).
-[[nodiscard]] double BandVarianceBelow(const double* power, int bins, double df,
-                                       const WaveBand& band);
-
 // The periods from the bins within the band. Tp is refined between bins: the parabola through
 // the logarithms of the highest bin and its two neighbours peaks at the peak frequency (exact
 // for a Gaussian peak, and within a few hundredths of a bin for a line under the Hann window),

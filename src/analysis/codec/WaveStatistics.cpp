@@ -8,22 +8,29 @@ namespace undarix::analysis::codec {
 namespace {
 
 // Calls wave(height, start, end) for each wave in order, start and end being the crossings in
-// fractional points. Returns the number of crossings.
-template <class Wave> int ForEachWave(const double* series, int count, double level, Wave&& wave) {
+// fractional points; a wave with a point marked in `unseen` (when given) is passed over.
+// Returns the number of crossings.
+template <class Wave>
+int ForEachWave(const double* series, int count, double level, const unsigned char* unseen,
+                Wave&& wave) {
     int crossings = 0;
     double highest = 0.0, lowest = 0.0, previousCrossing = 0.0;
+    bool touchesUnseen = false;
     for (int i = 0; i + 1 < count; ++i) {
         const double here = series[i] - level, next = series[i + 1] - level;
+        const bool pointsUnseen = unseen && (unseen[i] || unseen[i + 1]);
+        touchesUnseen = touchesUnseen || pointsUnseen;
         if (crossings > 0) {
             highest = std::max(highest, here);
             lowest = std::min(lowest, here);
         }
         if (here >= 0.0 && next < 0.0) {
             const double crossing = i + here / (here - next);
-            if (crossings > 0) wave(highest - lowest, previousCrossing, crossing);
+            if (crossings > 0 && !touchesUnseen) wave(highest - lowest, previousCrossing, crossing);
             ++crossings;
             previousCrossing = crossing;
             highest = lowest = next;
+            touchesUnseen = pointsUnseen; // the crossing's points begin the next wave too
         }
     }
     return crossings;
@@ -57,15 +64,19 @@ SpectralPeriods SpectralWavePeriods(const double* power, int count, double df) {
 }
 
 ZeroCrossingWaves ZeroDownCrossingWaves(const double* series, int count, double level,
-                                        double* scratch, int scratchSize, double sampleInterval) {
+                                        double* scratch, int scratchSize, double sampleInterval,
+                                        const unsigned char* unseen) {
     ZeroCrossingWaves result;
-    double firstCrossing = 0.0, lastCrossing = 0.0;
+    double firstCrossing = 0.0, lastCrossing = 0.0, lengthCounted = 0.0;
+    int counted = 0;
     // Crossings are at least two points apart, so there are fewer than count / 2 waves; the
     // check only guards a caller's short scratch.
     const int crossings =
-        ForEachWave(series, count, level, [&](double height, double start, double end) {
+        ForEachWave(series, count, level, unseen, [&](double height, double start, double end) {
             if (result.waves == 0) firstCrossing = start;
             lastCrossing = end;
+            lengthCounted += end - start;
+            ++counted;
             if (result.waves < scratchSize) scratch[result.waves++] = height;
         });
     if (crossings < 2 || result.waves == 0) {
@@ -83,7 +94,10 @@ ZeroCrossingWaves ZeroDownCrossingWaves(const double* series, int count, double 
     }
     result.h13 = sum / third;
     result.hmax = hmax;
-    result.tz = (lastCrossing - firstCrossing) / result.waves * sampleInterval;
+    // Waves passed over leave holes between the first crossing and the last.
+    result.tz = counted == crossings - 1
+                    ? (lastCrossing - firstCrossing) / result.waves * sampleInterval
+                    : lengthCounted / counted * sampleInterval;
 
     // The periods of the waves just chosen: a second walk finds them again in order (the same
     // arithmetic gives the same heights); of waves equal to the lowest chosen height, the
@@ -95,7 +109,7 @@ ZeroCrossingWaves ZeroDownCrossingWaves(const double* series, int count, double 
     double periodSum = 0.0;
     bool maxFound = false;
     int seen = 0;
-    ForEachWave(series, count, level, [&](double height, double start, double end) {
+    ForEachWave(series, count, level, unseen, [&](double height, double start, double end) {
         if (seen++ >= result.waves) return;
         const double period = (end - start) * sampleInterval;
         if (height > threshold || (height == threshold && equalsWanted-- > 0)) periodSum += period;

@@ -34,9 +34,12 @@ struct ZeroCrossingWaves {
 // Waves of the series between successive zero down-crossings about `level` (a crossing lies
 // between points i and i + 1 where the first is at or above the level and the second below);
 // a wave's height is its highest minus its lowest point. `scratch` holds at least count / 2
-// doubles (it receives the heights). `sampleInterval` (seconds) scales the periods.
+// doubles (it receives the heights). `sampleInterval` (seconds) scales the periods. A wave
+// with a point marked in `unseen` (when given: a line drawn across a long gap, no water seen)
+// is not counted, and the mean period is that of the waves counted.
 [[nodiscard]] ZeroCrossingWaves ZeroDownCrossingWaves(const double* series, int count, double level,
                                                       double* scratch, int scratchSize,
-                                                      double sampleInterval = 1.0);
+                                                      double sampleInterval = 1.0,
+                                                      const unsigned char* unseen = nullptr);
 
 } // namespace undarix::analysis::codec
