@@ -197,6 +197,9 @@ void CaptureByte(std::uint8_t byte) {
     CaptureFileState& capture = Files.capture;
     RecordFile& file = capture.SaveAPIFrameDataHandle;
     const std::uint64_t framesBefore = capture.framesInFile;
+    // Taken before the byte is followed: the checksum byte ends the frame, and the assembler
+    // is hunting again by the time its write can fail.
+    const bool continuesFrame = InsideFrame(capture);
     const bool beginsFrame = FollowFrames(capture, byte);
     // After a failed write the file takes up again only where a frame begins.
     if (capture.skipToNextFrame) {
@@ -214,9 +217,8 @@ void CaptureByte(std::uint8_t byte) {
     }
     capture.framesInFile = framesBefore;
     // The frame this byte belonged to cannot be whole in the file: its first bytes go too.
-    const bool inFrame = InsideFrame(capture) || beginsFrame;
-    if (InsideFrame(capture) && capture.frameStart < file.Size())
-        (void)file.CutBackTo(capture.frameStart);
+    const bool inFrame = continuesFrame || beginsFrame;
+    if (inFrame && capture.frameStart < file.Size()) (void)file.CutBackTo(capture.frameStart);
     capture.skipToNextFrame = true;
     NoteWriteFailed(file, capture.health, kCaptureReport, inFrame ? 1 : 0);
 }

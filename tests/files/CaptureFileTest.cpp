@@ -71,10 +71,11 @@ TEST_F(CaptureFileTest, AFullDiskLeavesOnlyWholeFramesAndTheLostFramesAreCounted
         int framesLost;
     };
     const Case cases[] = {
-        {0, false, 2},                      // the second frame's start delimiter fails
-        {5, false, 2},                      // inside the second frame
-        {long(second.size()), true, 1},     // after it: the noise and the third fail
-        {long(second.size() + 1), true, 1}, // inside the noise
+        {0, false, 2},                       // the second frame's start delimiter fails
+        {5, false, 2},                       // inside the second frame
+        {long(second.size()) - 1, false, 2}, // its checksum, the byte that completes it
+        {long(second.size()), true, 1},      // after it: the noise and the third fail
+        {long(second.size() + 1), true, 1},  // inside the noise
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.room);
