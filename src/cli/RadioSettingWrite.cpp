@@ -1,5 +1,7 @@
 #include "cli/RadioSettingWrite.h"
 
+#include "cli/PageSettingCommit.h"
+
 #include "core/ConfigPageRoles.h"
 #include "core/ProgramState.h"
 #include "core/UnitKind.h"
@@ -18,7 +20,7 @@ namespace {
 using namespace core::configpage;
 using core::Program;
 
-enum class Form { Int, Real, StartTime, Clock };
+using Form = SettingForm;
 
 // Which kinds have the setting.
 enum Kinds : unsigned { kRavoZerar = 1, kSonicXB = 2, kSonicRV = 4, kAll = 7, kSonic = 6 };
@@ -64,16 +66,11 @@ const WriteEntry kWrites[] = {
      true},
 };
 
-const ui::Role kStartFields[] = {StartYearField, StartMonthField, StartDayField, StartHourField,
-                                 StartMinuteField};
-const ui::Role kClockFields[] = {ClockYearField,   ClockMonthField,  ClockDayField,
-                                 ClockHourField,   ClockMinuteField, ClockSecondField};
-
 unsigned KindBit(int kind) {
-    return kind == core::RavoZerarXB         ? kRavoZerar
-           : kind == core::RezavIvirErazudXB ? kSonicXB
-           : kind == core::RezavIvirErazudRV ? kSonicRV
-                                             : 0;
+    if (kind == core::RavoZerarXB) return kRavoZerar;
+    if (kind == core::RezavIvirErazudXB) return kSonicXB;
+    if (kind == core::RezavIvirErazudRV) return kSonicRV;
+    return 0;
 }
 
 // "set2.staff_length" -> set 2 and "staff_length"; set 0 without a prefix.
@@ -219,25 +216,9 @@ QString RadioWriteObstacle(const RadioSettingWrite& write) {
 }
 
 void CommitRadioSetting(const RadioSettingWrite& write) {
-    const WriteEntry* entry = EntryOf(write);
-    if (!entry) return;
-    switch (entry->form) {
-    case Form::Int: ui::SetInt(entry->value, int(write.number)); break;
-    case Form::Real: ui::SetReal(entry->value, write.number); break;
-    case Form::StartTime:
-        for (std::size_t k = 0; k < write.fields.size(); ++k)
-            ui::SetInt(kStartFields[k], write.fields[k]);
-        break;
-    case Form::Clock:
-        if (write.fromPc) {
-            ui::Dispatch(SyncClockButton, ui::Event::Commit);
-            return;
-        }
-        for (std::size_t k = 0; k < write.fields.size(); ++k)
-            ui::SetInt(kClockFields[k], write.fields[k]);
-        break;
-    }
-    ui::Dispatch(entry->commit, ui::Event::Commit);
+    if (const WriteEntry* entry = EntryOf(write))
+        CommitOnPage({entry->form, entry->value, entry->commit}, write.number, write.fields,
+                     write.fromPc);
 }
 
 bool AcknowledgedWithoutValue(const RadioSettingWrite& write) {

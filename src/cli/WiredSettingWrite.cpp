@@ -1,5 +1,7 @@
 #include "cli/WiredSettingWrite.h"
 
+#include "cli/PageSettingCommit.h"
+
 #include "core/ConfigPageRoles.h"
 #include "core/UnitKind.h"
 #include "ui/Callbacks.h"
@@ -16,7 +18,7 @@ namespace {
 
 using namespace core::configpage;
 
-enum class Form { Int, Real, StartTime, Clock };
+using Form = SettingForm;
 
 constexpr unsigned Kinds(std::initializer_list<int> kinds) {
     unsigned bits = 0;
@@ -58,11 +60,6 @@ const WriteEntry kWrites[] = {
     {"alarm2_on_m", Form::Real, 0, 100, Alarm2OnLevel, Alarm2OnLevel, Kinds({3})},
     {"alarm2_off_m", Form::Real, 0, 100, Alarm2OffLevel, Alarm2OffLevel, Kinds({3})},
 };
-
-const ui::Role kStartFields[] = {StartYearField, StartMonthField, StartDayField, StartHourField,
-                                 StartMinuteField};
-const ui::Role kClockFields[] = {ClockYearField, ClockMonthField,  ClockDayField,
-                                 ClockHourField, ClockMinuteField, ClockSecondField};
 
 const WriteEntry* Find(const QString& name) {
     for (const WriteEntry& entry : kWrites)
@@ -149,25 +146,9 @@ std::optional<WiredSettingWrite> ParseWiredSetting(const QString& text, int kind
 }
 
 void CommitWiredSetting(const WiredSettingWrite& write) {
-    const WriteEntry* entry = Find(write.name);
-    if (!entry) return;
-    switch (entry->form) {
-    case Form::Int: ui::SetInt(entry->value, int(write.number)); break;
-    case Form::Real: ui::SetReal(entry->value, write.number); break;
-    case Form::StartTime:
-        for (std::size_t k = 0; k < write.fields.size(); ++k)
-            ui::SetInt(kStartFields[k], write.fields[k]);
-        break;
-    case Form::Clock:
-        if (write.fromPc) {
-            ui::Dispatch(SyncClockButton, ui::Event::Commit);
-            return;
-        }
-        for (std::size_t k = 0; k < write.fields.size(); ++k)
-            ui::SetInt(kClockFields[k], write.fields[k]);
-        break;
-    }
-    ui::Dispatch(entry->commit, ui::Event::Commit);
+    if (const WriteEntry* entry = Find(write.name))
+        CommitOnPage({entry->form, entry->value, entry->commit}, write.number, write.fields,
+                     write.fromPc);
 }
 
 bool WiredWriteHolds(const WiredSettingWrite& write, const core::codec::SettingList& settings) {
