@@ -53,7 +53,7 @@ page gives them for the same bytes.
 
 Options:
   --interval MIN        10, 20, 30 (default) or 60 minutes
-  --device N            only the unit with this device number (1 to 255)
+  --device N            only the unit with this device number (0 to 999)
 )";
 
 const char* const kSeaStateHelpEnd =
@@ -123,7 +123,7 @@ public:
         core::hooks.RxDataService = live::RxDataService;
         core::hooks.SeaStateSamples = [&accumulator, &totals, device](int slot) {
             const live::OutputLineRecord& record = live::OutputLine[std::size_t(slot)];
-            if (device != 0 && record.deviceNumber != device) return;
+            if (device != codec::kEveryDevice && record.deviceNumber != device) return;
             if (analysis::FeedSeaStateFromTable(slot, accumulator).fed)
                 totals.samples += record.packetKind == 'C' ? 1 : std::uint64_t(record.sampleCount);
         };
@@ -164,7 +164,7 @@ public:
         PrintSummary();
         if (totals_.samples == 0) {
             return BadInput(console_, request_.inputs.join(", "),
-                            request_.device != 0
+                            request_.device != codec::kEveryDevice
                                 ? QString("no samples of device %1").arg(request_.device)
                                 : QString("no samples with a valid time stamp and rate"));
         }
@@ -287,9 +287,9 @@ int SeaState(const QStringList& arguments, const Console& console) {
     if (parser.isSet("device")) {
         bool ok = false;
         request.device = parser.value("device").toInt(&ok);
-        if (!ok || request.device < 1 || request.device > 255)
+        if (!ok || request.device < 0 || request.device >= codec::kDataLineDevices)
             return UsageError(console, command,
-                              QString("--device wants a number from 1 to 255, not '%1'")
+                              QString("--device wants a number from 0 to 999, not '%1'")
                                   .arg(parser.value("device")));
     }
     request.json = parser.isSet("json");

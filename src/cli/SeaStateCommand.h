@@ -6,6 +6,7 @@
 
 #include "analysis/codec/SeaStateAnalysis.h"
 #include "cli/Console.h"
+#include "cli/codec/SeaStateDataFeed.h"
 
 #include <QString>
 #include <QStringList>
@@ -16,7 +17,7 @@ int SeaState(const QStringList& arguments, const Console& console);
 
 struct SeaStateRequest {
     QStringList inputs; // in time order
-    int device = 0;     // 0: every unit
+    int device = codec::kEveryDevice;
     analysis::codec::SeaStateSettings settings;
     bool json = false;
     qint64 chunkBytes = 1 << 20; // how much is read at a time (the records never depend on it)

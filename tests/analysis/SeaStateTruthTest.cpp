@@ -165,6 +165,13 @@ TEST(SeaStateTruth, DefaultsGiveTheTruthOfEachKindOfSeries) {
          Sea(1.27, 8.0, 9) + FocusedGroup(kSeconds - 10.0), infragravity, 0.0, 0, false, 0.015},
         {"a focused crest of 2 m 20 s after the start", 8,
          Sea(1.27, 8.0, 10) + FocusedGroup(20.0), still},
+        {"a focused crest of 2 m at 1 Hz", 1, Sea(1.0, 8.0, 11) + FocusedGroup(), still, 0.0, 0,
+         false, 0.01},
+        {"a focused crest of 2 m at 2 Hz", 2, Sea(1.0, 8.0, 12) + FocusedGroup(), still, 0.0, 0,
+         false, 0.01},
+        {"a sea of Hs 1 m on a seiche of 0.4 m at 100 s", 8, Sea(1.0, 8.0, 13),
+         [](double t) { return 2.0 + 0.4 * std::sin(2 * kPi * t / 100.0); }, 0.0, 0, false,
+         0.05},
         {"the steep sea with +3 m spikes 4 and 5 in a row", 8, Sea(1.27, 8.0, 3) + FocusedGroup(),
          still, 0.0, 7001, false, 0.005, 4},
     };
@@ -218,6 +225,42 @@ TEST(SeaStateTruth, DefaultsGiveTheTruthOfEachKindOfSeries) {
     }
 }
 
+// Runs of spikes and drop-outs to the staff's foot, at every phase of the waves: each is taken
+// out whole, and the waves are those of the sea.
+TEST(SeaStateTruth, RunsOfSpikesAndDropOutsAreTakenOutWhereverTheyFall) {
+    constexpr int rate = 8;
+    const std::vector<Component> sea = Sea(1.0, 8.0, 21);
+    const int n = int(kSeconds) * rate;
+    std::vector<float> clean(static_cast<std::size_t>(n)), waves(clean.size());
+    for (int i = 0; i < n; ++i) {
+        waves[std::size_t(i)] = float(Elevation(sea, double(i) / rate));
+        clean[std::size_t(i)] = 6.0f + waves[std::size_t(i)];
+    }
+    const double highest = HighestWave(waves), hm0 = TruthOf(sea).hm0;
+    struct Run {
+        const char* name;
+        int length;
+        std::function<float(float)> make;
+    };
+    const Run runs[] = {
+        {"5 samples 2.5 m up", 5, [](float z) { return z + 2.5f; }},
+        {"10 samples 1.5 m down", 10, [](float z) { return z - 1.5f; }},
+        {"15 samples dropped to 0 m", 15, [](float) { return 0.0f; }},
+        {"2 samples 3 m up", 2, [](float z) { return z + 3.0f; }},
+    };
+    for (const Run& run : runs)
+        for (int at = 2000; at < 2000 + 64; at += 3) { // every phase of an 8 s wave
+            SCOPED_TRACE(std::string(run.name) + " at " + std::to_string(at));
+            std::vector<float> values = clean;
+            for (int k = at; k < at + run.length; ++k)
+                values[std::size_t(k)] = run.make(values[std::size_t(k)]);
+            const SeaStateRecord r = OneRecord(values, rate);
+            ASSERT_EQ(r.qc.spikes, run.length);
+            EXPECT_NEAR(r.waves.hmax, highest, 0.01 * hm0);
+            EXPECT_NEAR(r.hm0, hm0, 0.01 * hm0);
+        }
+}
+
 TEST(SeaStateTruth, TpLiesBetweenBinsAndTooLittleDataGivesNoWaveParametersAndSaysWhy) {
     struct Case {
         double period;  // a swell of 0.5 m amplitude ...
@@ -241,7 +284,9 @@ TEST(SeaStateTruth, TpLiesBetweenBinsAndTooLittleDataGivesNoWaveParametersAndSay
         EXPECT_EQ(r.analysed, *c.because == 0);
         EXPECT_TRUE(r.levelKnown);
         EXPECT_NEAR(r.mean, 1.0, 0.05);
-        if (r.analysed) EXPECT_NEAR(r.periods.tp, c.period, 0.003 * c.period);
+        if (r.analysed) {
+            EXPECT_NEAR(r.periods.tp, c.period, 0.003 * c.period);
+        }
         const std::string line = SeaStateCsvLine(r);
         EXPECT_EQ(line.substr(line.rfind(',') + 1), c.because);
     }

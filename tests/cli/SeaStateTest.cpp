@@ -12,6 +12,7 @@
 #include <cmath>
 #include <map>
 #include <numbers>
+#include <set>
 #include <sstream>
 
 namespace undarix::testing {
@@ -210,6 +211,32 @@ TEST_F(SeaStateTest, OptionsChooseTheUnitTheIntervalTheFilterAndTheLimits) {
     }
 }
 
+// Device 0 (the board) and device 256 were one unit: each is a unit of its own, and each can
+// be chosen.
+TEST_F(SeaStateTest, DeviceZeroAndDevicesAbove255AreUnitsOfTheirOwn) {
+    WriteFile(Path("site.csv"), ILines({0, 256, 1}, 0, 600));
+    const CliRun all = Run({Path("site.csv")});
+    ASSERT_EQ(all.status, 0) << all.err;
+    const std::vector<std::string> lines = Lines(all.out);
+    ASSERT_EQ(lines.size(), 4u) << all.out;
+    std::set<std::string> addresses, devices;
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        auto fields = Fields(lines[0], lines[i]);
+        addresses.insert(fields["address"]);
+        devices.insert(fields["device"]);
+        EXPECT_EQ(fields["present"], "4800") << lines[i];
+    }
+    EXPECT_EQ(addresses.size(), 3u);
+    EXPECT_EQ(devices, (std::set<std::string>{"0", "1", "256"}));
+    for (const char* device : {"0", "256"}) {
+        const CliRun one = Run({Path("site.csv"), "--device", device});
+        ASSERT_EQ(one.status, 0) << one.err;
+        const std::vector<std::string> chosen = Lines(one.out);
+        ASSERT_EQ(chosen.size(), 2u) << one.out;
+        EXPECT_EQ(Fields(chosen[0], chosen[1])["device"], device);
+    }
+}
+
 TEST_F(SeaStateTest, UnitsBeyondTheFirst64AreSkippedAndNamed) {
     std::vector<int> devices(70);
     for (int i = 0; i < 70; ++i)
@@ -237,7 +264,7 @@ TEST_F(SeaStateTest, UsageErrorsAndBadInputAreToldWithTheirExitStatus) {
     const Case cases[] = {
         {{}, 2, "wants at least one INPUT"},
         {{Path("site.csv"), "--interval", "15"}, 2, "--interval wants 10, 20, 30 or 60"},
-        {{Path("site.csv"), "--device", "0"}, 2, "--device wants a number from 1 to 255"},
+        {{Path("site.csv"), "--device", "1000"}, 2, "--device wants a number from 0 to 999"},
         {{Path("site.csv"), "--qc-range", "3:1"}, 2, "--qc-range wants MIN:MAX"},
         {{Path("site.csv"), "--qc-spike", "4,5"}, 2, "--qc-spike wants a number"},
         {{Path("site.csv"), "--band", "0.5:0.1"}, 2, "--band wants LOW:HIGH"},

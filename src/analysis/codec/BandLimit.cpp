@@ -167,7 +167,8 @@ void GiveBackSlowPartAtTheEnds(double* samples, int count, double rate, double b
 } // namespace
 
 int LimitToBand(double* samples, int count, double rate, double bottomHz, double topHz,
-                const SlowLevel& level) {
+                const SlowLevel& level, double* slowAtEnds) {
+    if (slowAtEnds) std::fill(slowAtEnds, slowAtEnds + std::max(0, count), 0.0);
     if (count < 2) return kTooFewSamples;
     if (!(rate > 0.0)) return kBadSampleInterval;
     if (!(bottomHz > 0.0) && topHz >= rate / 2.0) { // nothing outside the band
@@ -204,7 +205,9 @@ int LimitToBand(double* samples, int count, double rate, double bottomHz, double
     const double scale = 1.0 / length;
     for (int i = 0; i < count; ++i)
         samples[i] = plans.real[plans.Zigzag(i)] * scale;
-    if (!plans.slow.empty()) GiveBackSlowPartAtTheEnds(samples, count, rate, bottomHz, length, plans.slow);
+    if (!plans.slow.empty())
+        GiveBackSlowPartAtTheEnds(slowAtEnds ? slowAtEnds : samples, count, rate, bottomHz,
+                                  length, plans.slow);
     return kAnalysisOk;
 }
 

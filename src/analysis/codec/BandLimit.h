@@ -12,6 +12,11 @@
 // The bottom rises as half a cosine from half the bottom frequency to the bottom itself: a
 // sharp cut there would ring for tens of seconds round every wave group, while this one lets
 // through the whole band and, by 90 s, nothing (its response dies within about a minute).
+//
+// Within a minute or so of either end the slow part cannot be told from the end of a wave: the
+// mirror image bends the series there, and what the bend sets below the band would be taken
+// off the last waves. So the slow part taken off fades out towards the ends, over 6 / bottom
+// seconds (150 s at 0.04 Hz).
 
 #include "analysis/codec/AnalysisStatus.h"
 #include "analysis/codec/SlowLevel.h"
@@ -19,8 +24,10 @@
 namespace undarix::analysis::codec {
 
 // Takes the slow `level` off `count` samples at `rate` Hz in place, and with it everything
-// above `topHz` and, when `bottomHz` is above 0, below `bottomHz`.
+// above `topHz` and, when `bottomHz` is above 0, below `bottomHz`. Near the ends the part
+// below the band fades back in (see above); with `slowAtEnds` (room for `count`) it is put
+// there instead, for the caller to add when it wants it.
 int LimitToBand(double* samples, int count, double rate, double bottomHz, double topHz,
-                const SlowLevel& level);
+                const SlowLevel& level, double* slowAtEnds = nullptr);
 
 } // namespace undarix::analysis::codec

@@ -77,11 +77,37 @@ bool WindowMedian(const double* series, int from, double& median) {
     return true;
 }
 
+// Whether series[i] stands out from each neighbour that is there, on the same side, by more
+// than `limit`. A crest, however high and however few samples a wave has, rises and falls
+// with its neighbours; a spike leaves them both behind. (Two or more spikes in a row are
+// found by their jumps, below.)
+bool LeavesItsNeighbours(const double* series, int n, int i, double limit) {
+    const double x = series[i];
+    double side = 0.0;
+    for (const int j : {i - 1, i + 1}) {
+        if (j < 0 || j >= n || std::isnan(series[j])) continue;
+        const double step = x - series[j];
+        if (std::abs(step) <= limit || step * side < 0.0) return false;
+        side = step;
+    }
+    return true;
+}
+
+// The largest step between good neighbours among samples [from, to].
+double LargestStep(const double* series, int n, int from, int to) {
+    double largest = 0.0;
+    for (int k = std::max(0, from); k < std::min(n - 1, to); ++k)
+        if (!std::isnan(series[k]) && !std::isnan(series[k + 1]))
+            largest = std::max(largest, std::abs(series[k + 1] - series[k]));
+    return largest;
+}
+
 // Takes out the samples further than `deviations` step scales from the median of their
-// window. A sample that far from the median is that far from at least half the good samples
-// of its window, so from all but two of the others at most: from one of any three of them.
-// Only where one of three neighbours is that far (or missing) is the median needed.
-int RemoveSpikes(double* series, int n, double deviations, double* scratch) {
+// window and from the line between their neighbours. A sample that far from the median is
+// that far from at least half the good samples of its window, so from all but two of the
+// others at most: from one of any three of them. Only where one of three neighbours is that
+// far (or missing) is the median needed.
+int RemoveSpikes(double* series, int n, int rate, double deviations, double* scratch) {
     constexpr int half = kSpikeWindow / 2;
     if (n < kSpikeWindow) return 0;
     const double limit = deviations * StepScale(series, n, scratch);
@@ -94,31 +120,49 @@ int RemoveSpikes(double* series, int n, double deviations, double* scratch) {
         const int from = std::clamp(i - half, 0, n - kSpikeWindow);
         double median = 0.0;
         if (!WindowMedian(series, from, median)) continue;
-        if (std::abs(series[i] - median) > limit) {
+        if (std::abs(series[i] - median) > limit && LeavesItsNeighbours(series, n, i, limit)) {
             series[i] = NAN;
             ++removed;
         }
     }
     // A few spikes in a row outvote the median around them: a jump away from the last good
     // sample, the samples after it all beyond the limit on the same side of the chord, and a
-    // jump back within kLongestSpikeRun samples.
+    // jump back within LongestSpikeRun samples; each jump more than twice any step within the
+    // run and either side of it, which no wave makes, however steep. Samples of the run the
+    // first pass took out already belong to it.
+    const int longest = LongestSpikeRun(rate);
     for (int i = 1; i + 1 < n; ++i) {
-        const double before = series[i - 1];
-        if (std::isnan(before) || std::isnan(series[i]) || near(i, i - 1)) continue;
+        if (std::isnan(series[i])) continue;
+        int last = i - 1; // the last good sample before
+        while (last >= 0 && std::isnan(series[last]) && i - last < longest)
+            --last;
+        if (last < 0 || std::isnan(series[last]) || near(i, last)) continue;
+        const double before = series[last];
         const double side = series[i] > before ? 1.0 : -1.0;
-        for (int j = i; j < std::min(n - 1, i + kLongestSpikeRun); ++j) {
+        const auto off = [&](int k, double slope) {
+            return side * (series[k] - (before + slope * (k - last)));
+        };
+        double runValue = series[i]; // the run's latest sample still in
+        for (int j = i; j < std::min(n - 1, last + longest); ++j) {
+            if (!std::isnan(series[j])) runValue = series[j];
             const double after = series[j + 1];
-            if (std::isnan(series[j]) || std::isnan(after)) break;
-            const double slope = (after - before) / (j + 2 - i);
-            if (side * (series[j] - (before + slope * (j + 1 - i))) <= limit) break;
-            if (side * (series[j] - after) <= limit) continue; // not yet back
+            if (std::isnan(after)) continue; // taken out already, or missing: not back yet
+            if (side * (runValue - after) <= limit) continue; // not back yet
+            const double slope = (after - before) / (j + 1 - last);
             bool away = true;
             for (int k = i; k <= j && away; ++k)
-                away = side * (series[k] - (before + slope * (k + 1 - i))) > limit;
+                away = std::isnan(series[k]) || off(k, slope) > limit;
             if (!away) break;
+            const double jump = std::min(std::abs(series[i] - before), std::abs(runValue - after));
+            const double steps = std::max({LargestStep(series, n, i, j),
+                                           LargestStep(series, n, last - 1, last),
+                                           LargestStep(series, n, j + 1, j + 2)});
+            if (jump <= 2.0 * steps) break;
             for (int k = i; k <= j; ++k)
-                series[k] = NAN;
-            removed += j + 1 - i;
+                if (!std::isnan(series[k])) {
+                    series[k] = NAN;
+                    ++removed;
+                }
             i = j;
             break;
         }
@@ -190,7 +234,7 @@ QcResult RunQualityControl(const float* values, int expected, int rate, const Qc
 
     if (std::isfinite(settings.rangeLow) || std::isfinite(settings.rangeHigh))
         result.outOfRange = RemoveOutOfRange(series, n, settings.rangeLow, settings.rangeHigh);
-    result.spikes = RemoveSpikes(series, n, settings.spikeDeviations, scratch);
+    result.spikes = RemoveSpikes(series, n, rate, settings.spikeDeviations, scratch);
     bool firstAny = false, secondAny = false;
     const double firstHalf = HalfMean(series, 0, n / 2, firstAny);
     const double secondHalf = HalfMean(series, n / 2, n, secondAny);

@@ -55,8 +55,9 @@ inline constexpr double kPassShareSpikes = 0.001;
 inline constexpr double kFailShareSpikes = 0.01;
 // The samples a spike is judged against: itself and 3 on either side.
 inline constexpr int kSpikeWindow = 7;
-// The most samples in a row taken as one spike: about a second at 8 Hz, shorter than a wave.
-inline constexpr int kLongestSpikeRun = 10;
+// The most samples in a row taken as one spike: 2 s (a sensor's drop-out), at least 10
+// samples. Shorter than a wave; and no wave jumps away and back that far between samples.
+[[nodiscard]] constexpr int LongestSpikeRun(int rate) { return rate * 2 > 10 ? rate * 2 : 10; }
 // The least spread of the steps a spike is measured in (m): the data files' resolution.
 inline constexpr double kSpikeScaleFloor = 0.001;
 

@@ -44,7 +44,7 @@
 namespace undarix::analysis::codec {
 
 inline constexpr int kMostUnits = 64;
-inline constexpr int kJumpConfirmSeconds = 60;
+inline constexpr int kJumpConfirmSeconds = 300;
 inline constexpr int kMostSkippedNamed = 64;
 inline constexpr int kMostSkippedCounted = 65536; // beyond it: "at least"
 

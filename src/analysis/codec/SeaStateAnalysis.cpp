@@ -111,24 +111,16 @@ SeaStateRecord AnalyzeInterval(const float* values, int expected, int rate,
     record.bandLow = band.low;
     record.bandHigh = band.high;
     // What lies below the band (infragravity waves, a harbour's seiche, what the parabola left
-    // of the tide) is no sea, unless the user keeps the slow level.
+    // of the tide) is no sea, unless the user keeps the slow level. Near the ends its part
+    // comes back for the waves (BandLimit.h), not for Hm0.
     const bool cutBelow = settings.removeSlowLevel || settings.tideFilter;
-    if (const int status =
-            LimitToBand(series, n, double(rate), cutBelow ? band.low : 0.0, band.high, left);
+    double* slowAtEnds = work.scratch.data();
+    if (const int status = LimitToBand(series, n, double(rate), cutBelow ? band.low : 0.0,
+                                       band.high, left, slowAtEnds);
         status != kAnalysisOk) {
         SetReason(record, "the waves could not be limited to the band (code %.0f)", status, 0);
         return record;
     }
-    if (filled) MarkLongFills(filled, n, rate, work.unseen.data());
-    record.waves = ZeroDownCrossingWaves(series, n, 0.0, work.scratch.data(), n / 2 + 1,
-                                         1.0 / rate, filled ? work.unseen.data() : nullptr);
-    if (record.waves.waves < kLeastRecordWaves) {
-        SetReason(record, "%.0f waves in the band; at least %.0f are needed",
-                  double(record.waves.waves), kLeastRecordWaves);
-        return record;
-    }
-    record.periods = BandWavePeriods(work.spectrum.data(), welch.bins, welch.df, band);
-    record.analysed = true;
     // The series' mean is nought but for rounding, having lost its level: one pass will do.
     // Over the samples that came only: the straight lines across the gaps are no sea and
     // would lower Hm0 by the share missing.
@@ -141,7 +133,22 @@ SeaStateRecord AnalyzeInterval(const float* values, int expected, int rate,
         ++counted;
     }
     if (counted == 0) counted = 1;
-    record.hm0 = 4.0 * std::sqrt(std::max(0.0, squares / counted - (sum / counted) * (sum / counted)));
+    const double hm0 =
+        4.0 * std::sqrt(std::max(0.0, squares / counted - (sum / counted) * (sum / counted)));
+    for (int i = 0; i < n; ++i)
+        series[i] += slowAtEnds[i];
+
+    if (filled) MarkLongFills(filled, n, rate, work.unseen.data());
+    record.waves = ZeroDownCrossingWaves(series, n, 0.0, work.scratch.data(), n / 2 + 1,
+                                         1.0 / rate, filled ? work.unseen.data() : nullptr);
+    if (record.waves.waves < kLeastRecordWaves) {
+        SetReason(record, "%.0f waves in the band; at least %.0f are needed",
+                  double(record.waves.waves), kLeastRecordWaves);
+        return record;
+    }
+    record.periods = BandWavePeriods(work.spectrum.data(), welch.bins, welch.df, band);
+    record.analysed = true;
+    record.hm0 = hm0;
     record.df = welch.df;
     record.segments = welch.segments;
     record.degreesOfFreedom = welch.degreesOfFreedom;

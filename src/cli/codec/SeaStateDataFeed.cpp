@@ -16,6 +16,8 @@ namespace acodec = analysis::codec;
 namespace line_codec = files::codec;
 
 constexpr std::uint64_t kDeviceZeroAddress = 0x100;
+// Device numbers above 255 (a data line has three digits) clear of 0x100.
+constexpr std::uint64_t kHighDeviceAddresses = 0x10000;
 constexpr std::size_t kStampPosition = 12;
 
 // The stamp's calendar seconds, or false for a time that does not exist.
@@ -32,7 +34,8 @@ bool StampSeconds(std::string_view text, std::int64_t& seconds) {
 } // namespace
 
 std::uint64_t DataFileAddress(int device) {
-    return device == 0 ? kDeviceZeroAddress : std::uint64_t(device);
+    if (device == 0) return kDeviceZeroAddress;
+    return device > 255 ? kHighDeviceAddresses + std::uint64_t(device) : std::uint64_t(device);
 }
 
 SeaStateDataFeed::SeaStateDataFeed(acodec::SeaStateAccumulator& accumulator, int device)
@@ -88,7 +91,7 @@ void SeaStateDataFeed::TakeLine(const char* line, std::size_t length) {
 
 void SeaStateDataFeed::TakeBlock(const char* line, std::size_t length) {
     const int device = DataLineDevice(line, length);
-    if (device_ != 0 && device != device_) return;
+    if (device_ != kEveryDevice && device != device_) return;
     std::int64_t stamp = 0;
     if (!StampSeconds(std::string_view(line + kStampPosition, live::codec::kTimeStampLength),
                       stamp))
@@ -104,7 +107,7 @@ void SeaStateDataFeed::TakeBlock(const char* line, std::size_t length) {
 // Date, time and sample records as the playback reader takes them into the unit's record.
 void SeaStateDataFeed::TakeSingle(const char* line, std::size_t length) {
     const int device = DataLineDevice(line, length);
-    SingleClock& clock = clocks_[std::size_t(device & 0xFF)];
+    SingleClock& clock = clocks_[std::size_t(std::clamp(device, 0, kDataLineDevices - 1))];
     switch (line[6]) {
     case '8':
         std::memcpy(clock.timeStamp, line + 8, 10);
@@ -118,7 +121,7 @@ void SeaStateDataFeed::TakeSingle(const char* line, std::size_t length) {
         break;
     case '1': {
         ++clock.count;
-        if (!clock.timed || (device_ != 0 && device != device_)) return;
+        if (!clock.timed || (device_ != kEveryDevice && device != device_)) return;
         const int rate = int(line_codec::ParseLeadingInt(line + 9, 2));
         const float value = line_codec::ReadValueField(line + 12);
         accumulator_.AddSample(DataFileAddress(device), device, clock.stamp, rate, clock.count - 1,

@@ -14,14 +14,19 @@
 
 namespace undarix::cli::codec {
 
-// The address a data file's unit goes by: its device number (0x100 for device 0), as
-// playback gives it.
+// Device numbers a data line can carry (three digits), and the choice of every unit.
+inline constexpr int kDataLineDevices = 1000;
+inline constexpr int kEveryDevice = -1;
+
+// The address a data file's unit goes by: its device number (0x100 for device 0, 0x10000 on
+// for those above 255, so that no two share one).
 [[nodiscard]] std::uint64_t DataFileAddress(int device);
 
 class SeaStateDataFeed {
 public:
-    // Only the samples of `device` when it is 1 to 255; every unit's with 0.
-    SeaStateDataFeed(analysis::codec::SeaStateAccumulator& accumulator, int device = 0);
+    // Only the samples of `device` (0 to 999); every unit's with kEveryDevice.
+    SeaStateDataFeed(analysis::codec::SeaStateAccumulator& accumulator,
+                     int device = kEveryDevice);
 
     void Feed(const char* bytes, std::size_t count);
     // The end of a file: a last line without its line end is taken too.
@@ -50,7 +55,7 @@ private:
     char line_[1024];
     std::size_t length_ = 0;
     bool tooLong_ = false;
-    std::array<SingleClock, 256> clocks_{};
+    std::array<SingleClock, kDataLineDevices> clocks_{};
     std::uint64_t goodLines_ = 0;
     std::uint64_t skippedLines_ = 0;
     std::uint64_t samples_ = 0;
