@@ -208,6 +208,8 @@ TEST(SeaStateTruth, DefaultsGiveTheTruthOfEachKindOfSeries) {
         EXPECT_EQ(r.qc.flatSamples, 0);
         ASSERT_TRUE(r.analysed && r.waves.available && r.periods.available);
         EXPECT_NEAR(r.hm0, truth.hm0, 0.03 * truth.hm0);
+        // The seconds of samples that came and were kept.
+        EXPECT_DOUBLE_EQ(r.analysedSeconds, kSeconds - c.lostSeconds - double(spikes) / c.rate);
         EXPECT_NEAR(r.waves.tz, truth.tm02, 0.05 * truth.tm02);
         EXPECT_NEAR(r.periods.tm02, truth.tm02, 0.03 * truth.tm02);
         // The highest wave seen: before the lost stretch or after it.

@@ -85,25 +85,41 @@ struct BandPlans {
     // order, the odd ones to the back in reverse.
     [[nodiscard]] int Zigzag(int i) const { return i % 2 == 0 ? i / 2 : length - 1 - i / 2; }
 
-    // C from z, which the caller has put in `real` in the zigzag order.
-    void Forward() {
+    // C[0 .. top] from z, which the caller has put in `real` in the zigzag order (the rest of
+    // C is not wanted).
+    void Forward(int top) {
         const int n = length;
         fftwf_execute(forward);
-        for (int k = 0; k <= n / 2; ++k) {
-            const float re = spectrum[k][0], im = spectrum[k][1];
+        const auto turned = [&](int k, float& re, float& im) {
+            const float a = spectrum[k][0], b = spectrum[k][1];
             const float c = turnCos[std::size_t(k)], s = turnSin[std::size_t(k)];
-            cosines[std::size_t(k)] = 2.0f * (c * re - s * im);
-            if (k > 0 && n - k > n / 2) cosines[std::size_t(n - k)] = -2.0f * (c * im + s * re);
+            re = c * a - s * b;
+            im = c * b + s * a;
+        };
+        for (int k = 0; k <= std::min(top, n / 2); ++k) {
+            float re, im;
+            turned(k, re, im);
+            cosines[std::size_t(k)] = 2.0f * re;
+        }
+        for (int k = std::max(1, n - top); 2 * k < n; ++k) { // C[n - k], above the middle
+            float re, im;
+            turned(k, re, im);
+            cosines[std::size_t(n - k)] = -2.0f * im;
         }
     }
 
-    // z from C, into `real` in the zigzag order, times N.
-    void Backward() {
+    // z from C[0 .. top] (the rest nought), into `real` in the zigzag order, times N.
+    void Backward(int top) {
         const int n = length;
+        const auto cosine = [&](int k) { return k <= top && k < n ? cosines[std::size_t(k)] : 0.0f; };
         // (C[k] - i C[N - k]) / 2 turned back, C[N] being nought.
         for (int k = 0; k <= n / 2; ++k) {
-            const float here = 0.5f * cosines[std::size_t(k)];
-            const float mirrored = k == 0 ? 0.0f : -0.5f * cosines[std::size_t(n - k)];
+            if (k > top && n - k > top) {
+                spectrum[k][0] = spectrum[k][1] = 0.0f;
+                continue;
+            }
+            const float here = 0.5f * cosine(k);
+            const float mirrored = k == 0 ? 0.0f : -0.5f * cosine(n - k);
             const float c = turnCos[std::size_t(k)], s = -turnSin[std::size_t(k)];
             spectrum[k][0] = c * here - s * mirrored;
             spectrum[k][1] = c * mirrored + s * here;
@@ -132,22 +148,23 @@ double SlowPartAt(const std::vector<double>& slow, double at, int length) {
     return sum / (2.0 * length);
 }
 
-// Within a minute or so of either end the slow part cannot be told from the end of a wave: the
-// mirror image the transform sees there bends the series, and what it sets below the band
-// would be taken off the last waves. So the slow part taken off fades out towards the ends,
-// as half a cosine over the last 4 / bottom seconds (100 s at 0.04 Hz), by which the bend's
-// own part has died to a few thousandths of the waves' height. Computed once a second (the
-// slow part changes little in a second) and drawn straight between.
-void GiveBackSlowPartAtTheEnds(double* samples, int count, double rate, double bottomHz,
-                               int length, const std::vector<double>& slow) {
-    const int fadeSamples =
-        std::min(count / 2, int(std::lround(6.0 / bottomHz * rate)));
+// Within a minute or so of either end the slow part cannot be told from the end of a wave
+// (BandLimit.h): the slow part taken off is given back there, fading out as half a cosine over
+// 6 / bottom seconds. Computed every two seconds (it changes little in two: its periods are
+// above 25 s) and drawn straight between.
+void SlowPartNearTheEnds(SlowPartAtEnds& ends, int count, double rate, double bottomHz,
+                         int length, const std::vector<double>& slow) {
+    const int fadeSamples = std::min(count / 2, int(std::lround(6.0 / bottomHz * rate)));
+    ends.samples = std::max(0, fadeSamples);
+    ends.start.assign(std::size_t(ends.samples), 0.0);
+    ends.end.assign(std::size_t(ends.samples), 0.0);
     if (fadeSamples < 1) return;
-    const int gridStep = std::max(1, int(std::lround(rate)));
+    const int gridStep = std::max(1, int(std::lround(2.0 * rate)));
     const auto keptAt = [&](int d) {
         return 0.5 + 0.5 * std::cos(std::numbers::pi * std::min(d, fadeSamples) / fadeSamples);
     };
     for (const bool atStart : {true, false}) {
+        std::vector<double>& part = atStart ? ends.start : ends.end;
         // Points counted from the end in question.
         const auto given = [&](int d) {
             return keptAt(d) * SlowPartAt(slow, atStart ? double(d) : double(count - 1 - d), length);
@@ -157,8 +174,7 @@ void GiveBackSlowPartAtTheEnds(double* samples, int count, double rate, double b
             const int to = std::min(from + gridStep, fadeSamples);
             const double after = given(to);
             for (int d = from; d < to; ++d)
-                samples[atStart ? d : count - 1 - d] +=
-                    before + (after - before) * (d - from) / (to - from);
+                part[std::size_t(d)] = before + (after - before) * (d - from) / (to - from);
             before = after;
         }
     }
@@ -166,9 +182,18 @@ void GiveBackSlowPartAtTheEnds(double* samples, int count, double rate, double b
 
 } // namespace
 
+void AddSlowPartAtEnds(double* samples, int count, const SlowPartAtEnds& ends) {
+    for (int d = 0; d < std::min(ends.samples, count); ++d) {
+        samples[d] += ends.start[std::size_t(d)];
+        samples[count - 1 - d] += ends.end[std::size_t(d)];
+    }
+}
+
 int LimitToBand(double* samples, int count, double rate, double bottomHz, double topHz,
-                const SlowLevel& level, double* slowAtEnds) {
-    if (slowAtEnds) std::fill(slowAtEnds, slowAtEnds + std::max(0, count), 0.0);
+                const SlowLevel& level, SlowPartAtEnds* ends) {
+    SlowPartAtEnds local;
+    SlowPartAtEnds& slowAtEnds = ends ? *ends : local;
+    slowAtEnds.samples = 0;
     if (count < 2) return kTooFewSamples;
     if (!(rate > 0.0)) return kBadSampleInterval;
     if (!(bottomHz > 0.0) && topHz >= rate / 2.0) { // nothing outside the band
@@ -179,35 +204,36 @@ int LimitToBand(double* samples, int count, double rate, double bottomHz, double
     const std::lock_guard lock(plans.mutex);
     const int length = std::min(QuickLength(count), 2 * count);
     if (!plans.For(length)) return kOutOfMemory;
-    for (int i = 0; i < count; ++i)
-        plans.real[plans.Zigzag(i)] = float(samples[i] - level.At(i));
+    for (int m = 0; 2 * m < count; ++m)
+        plans.real[m] = float(samples[2 * m] - level.At(2 * m));
+    for (int m = 0; 2 * m + 1 < count; ++m)
+        plans.real[length - 1 - m] = float(samples[2 * m + 1] - level.At(2 * m + 1));
     // Up to the quick length the series goes on as its mirror image, without a step.
     for (int i = count; i < length; ++i)
         plans.real[plans.Zigzag(i)] = plans.real[plans.Zigzag(2 * count - 1 - i)];
-    plans.Forward();
-    // Coefficient k is the frequency k rate / (2 length).
+    // Coefficient k is the frequency k rate / (2 length); those above the top are not wanted.
     const double step = rate / (2.0 * length);
+    const int top = std::min(length - 1, int(std::floor(topHz / step + 1e-9)));
+    plans.Forward(top);
     const double fadeFrom = bottomHz / 2.0;
     plans.slow.clear();
-    for (int k = 0; k < length; ++k) {
+    for (int k = 0; k <= top && k * step < bottomHz; ++k) {
         const double f = k * step;
-        if (f > topHz) {
-            std::fill(plans.cosines.begin() + k, plans.cosines.end(), 0.0f);
-            break;
-        }
-        if (f >= bottomHz) continue;
         const double gain =
             f <= fadeFrom ? 0.0 : 0.5 - 0.5 * std::cos(std::numbers::pi * (f - fadeFrom) / fadeFrom);
         plans.slow.push_back(plans.cosines[std::size_t(k)] * (1.0 - gain));
         plans.cosines[std::size_t(k)] = float(plans.cosines[std::size_t(k)] * gain);
     }
-    plans.Backward();
-    const double scale = 1.0 / length;
-    for (int i = 0; i < count; ++i)
-        samples[i] = plans.real[plans.Zigzag(i)] * scale;
-    if (!plans.slow.empty())
-        GiveBackSlowPartAtTheEnds(slowAtEnds ? slowAtEnds : samples, count, rate, bottomHz,
-                                  length, plans.slow);
+    plans.Backward(top);
+    const float scale = 1.0f / float(length);
+    for (int m = 0; 2 * m < count; ++m)
+        samples[2 * m] = plans.real[m] * scale;
+    for (int m = 0; 2 * m + 1 < count; ++m)
+        samples[2 * m + 1] = plans.real[length - 1 - m] * scale;
+    if (!plans.slow.empty()) {
+        SlowPartNearTheEnds(slowAtEnds, count, rate, bottomHz, length, plans.slow);
+        if (!ends) AddSlowPartAtEnds(samples, count, slowAtEnds);
+    }
     return kAnalysisOk;
 }
 

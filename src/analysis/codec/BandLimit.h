@@ -21,13 +21,24 @@
 #include "analysis/codec/AnalysisStatus.h"
 #include "analysis/codec/SlowLevel.h"
 
+#include <vector>
+
 namespace undarix::analysis::codec {
+
+// The part below the band given back near the ends: start[d] for sample d, end[d] for sample
+// count - 1 - d, d < samples.
+struct SlowPartAtEnds {
+    int samples = 0;
+    std::vector<double> start, end;
+};
 
 // Takes the slow `level` off `count` samples at `rate` Hz in place, and with it everything
 // above `topHz` and, when `bottomHz` is above 0, below `bottomHz`. Near the ends the part
-// below the band fades back in (see above); with `slowAtEnds` (room for `count`) it is put
-// there instead, for the caller to add when it wants it.
+// below the band fades back in (see above); with `ends` it is put there instead, for the
+// caller to add when it wants it.
 int LimitToBand(double* samples, int count, double rate, double bottomHz, double topHz,
-                const SlowLevel& level, double* slowAtEnds = nullptr);
+                const SlowLevel& level, SlowPartAtEnds* ends = nullptr);
+
+void AddSlowPartAtEnds(double* samples, int count, const SlowPartAtEnds& ends);
 
 } // namespace undarix::analysis::codec

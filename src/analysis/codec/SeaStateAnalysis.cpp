@@ -72,10 +72,12 @@ SeaStateRecord AnalyzeInterval(const float* values, int expected, int rate,
         return record;
     }
     double* series = work.series.data();
-    record.analysedSeconds = double(n) / rate;
     // Nothing filled (the usual case): no marks to look at.
     const bool anyFilled = record.qc.missing > 0 || record.qc.outOfRange > 0 || record.qc.spikes > 0;
     const unsigned char* filled = anyFilled ? work.filled.data() : nullptr;
+    // The seconds of samples that came, not of the lines drawn across gaps and spikes.
+    const int came = filled ? int(std::count(filled, filled + n, 0)) : n;
+    record.analysedSeconds = double(came) / rate;
     const SlowLevel level = FitSlowLevel(series, n, settings.removeSlowLevel, filled);
     record.levelKnown = true;
     record.mean = level.mean;
@@ -114,9 +116,8 @@ SeaStateRecord AnalyzeInterval(const float* values, int expected, int rate,
     // of the tide) is no sea, unless the user keeps the slow level. Near the ends its part
     // comes back for the waves (BandLimit.h), not for Hm0.
     const bool cutBelow = settings.removeSlowLevel || settings.tideFilter;
-    double* slowAtEnds = work.scratch.data();
     if (const int status = LimitToBand(series, n, double(rate), cutBelow ? band.low : 0.0,
-                                       band.high, left, slowAtEnds);
+                                       band.high, left, &work.slowAtEnds);
         status != kAnalysisOk) {
         SetReason(record, "the waves could not be limited to the band (code %.0f)", status, 0);
         return record;
@@ -135,8 +136,7 @@ SeaStateRecord AnalyzeInterval(const float* values, int expected, int rate,
     if (counted == 0) counted = 1;
     const double hm0 =
         4.0 * std::sqrt(std::max(0.0, squares / counted - (sum / counted) * (sum / counted)));
-    for (int i = 0; i < n; ++i)
-        series[i] += slowAtEnds[i];
+    AddSlowPartAtEnds(series, n, work.slowAtEnds);
 
     if (filled) MarkLongFills(filled, n, rate, work.unseen.data());
     record.waves = ZeroDownCrossingWaves(series, n, 0.0, work.scratch.data(), n / 2 + 1,

@@ -10,6 +10,7 @@
 // series, or too few waves, gives the level, the counts and the flags, no wave parameters,
 // and why.
 
+#include "analysis/codec/BandLimit.h"
 #include "analysis/codec/QualityControl.h"
 #include "analysis/codec/SeaStateRecord.h"
 #include "analysis/codec/WaveBand.h"
@@ -49,6 +50,7 @@ struct SeaStateWorkspace {
     std::vector<double> spectrum;
     std::vector<unsigned char> filled; // 1 where the series was filled across a gap or a spike
     std::vector<unsigned char> unseen; // 1 within fills longer than a second
+    SlowPartAtEnds slowAtEnds;
     SegmentWindow window;
 };
 
