@@ -62,6 +62,7 @@ void SeaStateTick() {
     }
     RefreshStaffLimits();
     CheckSeaStateFile();
+    ShowSeaStateGatheringIfChanged();
 }
 
 void ConnectSeaStateRecords(std::function<void(const codec::SeaStateRecord&)> listener) {

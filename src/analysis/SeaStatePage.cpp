@@ -5,6 +5,7 @@
 #include "analysis/SpectralAnalysis.h"
 #include "analysis/codec/SeaStateFormat.h"
 #include "live/DeviceTable.h"
+#include "ui/Clock.h"
 #include "ui/Callbacks.h"
 #include "ui/Controls.h"
 #include "ui/NumberText.h"
@@ -152,7 +153,13 @@ struct Gathering {
 struct GatheringState {
     std::map<std::uint64_t, Gathering> units;
     int intervalMinutes = 0;
+    bool changed = false;    // since the text was last shown
+    qint64 shownAtMs = -1;   // when it was
 };
+
+// A fast port brings many packets a second: the text is made again at most once a second
+// (the page's tick shows what came since), not for every packet.
+constexpr qint64 kGatheringRedrawMs = 1000;
 
 GatheringState& Gatherings() {
     static GatheringState state;
@@ -168,6 +175,9 @@ QLabel* GatheringLabel() {
 }
 
 void ShowGathering() {
+    GatheringState& state = Gatherings();
+    state.changed = false;
+    state.shownAtMs = ui::NowMs();
     QLabel* label = GatheringLabel();
     if (!label) return;
     const QString text = SeaStateGatheringText();
@@ -235,7 +245,13 @@ void NoteSeaStateGathering(int slot) {
     unit.device = record.deviceNumber;
     unit.lastStamp = clock->second.stamp;
     unit.samples += record.packetKind == 'C' ? 1 : std::max(0, record.sampleCount);
-    ShowGathering(); // a few units, a packet a second or two each: cheap
+    state.changed = true;
+    if (state.shownAtMs < 0 || ui::NowMs() - state.shownAtMs >= kGatheringRedrawMs)
+        ShowGathering();
+}
+
+void ShowSeaStateGatheringIfChanged() {
+    if (Gatherings().changed) ShowGathering();
 }
 
 QString SeaStateGatheringText() {

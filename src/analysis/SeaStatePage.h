@@ -71,6 +71,8 @@ void RedrawSeaStatePlot();
 // The samples of the record in `slot` were just fed: the unit's interval under way, its
 // samples so far and when its record is due, for the page to show before the first record.
 void NoteSeaStateGathering(int slot);
+// Shows what came since the gathering text was last shown (the page's tick).
+void ShowSeaStateGatheringIfChanged();
 // What the page says of the intervals under way, one line per unit.
 [[nodiscard]] QString SeaStateGatheringText();
 // Why a record was flagged, in words ("62 % of the samples present"); empty when it passed.

@@ -270,6 +270,7 @@ TEST_F(SeaStatePageTest, BeforeTheFirstRecordThePageSaysWhatIsGathered) {
     EXPECT_TRUE(text.contains("Device 3: 6400 of 28800 samples since 12:00; record due 12:30"))
         << text.toStdString();
     EXPECT_TRUE(text.contains("Device 5: 128 of 28800 samples")) << text.toStdString();
+    analysis::SeaStateTick(); // the label follows within a second
     EXPECT_EQ(gathering->text().toStdString(), text.toStdString());
 
     ui::SetInt(seastate::IntervalRing, 10);
