@@ -211,6 +211,8 @@ void DimLine(int row) {
 
 void UnDimLine(int row) {
     if (!ValidRow(row)) return;
+    // Rows are dimmed whole and this runs for every packet: the ends of the row tell.
+    if (!ui::IsDimmed(Columns().power[row]) && !ui::IsDimmed(Columns().zeroAbs[row])) return;
     Columns().ForRow(row, [](const std::string& cell) { ui::SetDimmed(cell, false); });
 }
 
