@@ -6,17 +6,19 @@
 //
 // The series is mirrored at its ends before the transform (a cosine transform), so that it
 // repeats without a step or a line to take off: a wave at either end goes on as its own mirror
-// image, and nothing rings there. Zero phase: no wave moves in time.
+// image. Zero phase: no wave moves in time.
 //
 // The top is sharp (as sharp as the series is long), since the noise lies well above the sea.
 // The bottom rises as half a cosine from half the bottom frequency to the bottom itself: a
 // sharp cut there would ring for tens of seconds round every wave group, while this one lets
-// through the whole band and, by 90 s, nothing (its response dies within about a minute).
+// through the whole band and nothing below half of it (50 s at 0.04 Hz); its response dies
+// within about a minute.
 //
 // Within a minute or so of either end the slow part cannot be told from the end of a wave: the
-// mirror image bends the series there, and what the bend sets below the band would be taken
-// off the last waves. So the slow part taken off fades out towards the ends, over 6 / bottom
-// seconds (150 s at 0.04 Hz).
+// mirror image bends the series there (a wave's slope turns back), and what the bend sets
+// below the band would be taken off the last waves, up to a sixth of their height. So the slow
+// part taken off fades out towards the ends, over 6 / bottom seconds (150 s at 0.04 Hz), by
+// which the bend's own part has died to a few thousandths of the waves' height.
 
 #include "analysis/codec/AnalysisStatus.h"
 #include "analysis/codec/SlowLevel.h"
