@@ -507,6 +507,14 @@ TEST(SeaStateIntervals, StampsThatJumpAndComeBackDoNotSplitTheInterval) {
             EXPECT_EQ(feed.records[i].qc.present, c.records[i].second);
         }
     }
+    // Live, the page's clock follows the last stamp heard: a jump not yet believed closes
+    // nothing by the clock either.
+    Feeder live;
+    live.Blocks(At(7, 12, 0), 600, 4, Sine(0.3, 8.0), 4);
+    live.Blocks(At(7, 13, 10), 10, 4, Sine(0.3, 8.0), 4);
+    live.accumulator.CloseEndedBy(kAddress, At(7, 13, 10, 10));
+    EXPECT_TRUE(live.accumulator.HasOpenInterval(kAddress));
+    EXPECT_TRUE(live.records.empty());
 }
 
 TEST(SeaStateCalendar, SecondsAndTextsOfTheUnitsCalendar) {

@@ -202,6 +202,8 @@ void SeaStateAccumulator::CloseEndedBy(std::uint64_t address, std::int64_t clock
     const auto found = units_.find(address);
     if (found == units_.end()) return;
     Unit& unit = found->second;
+    // A clock read off stamps that jumped, the jump not believed yet, closes nothing.
+    if (!unit.held.empty()) return;
     if (unit.open && unit.start + IntervalSeconds() <= clock) Close(address, unit);
 }
 

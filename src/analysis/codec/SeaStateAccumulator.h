@@ -77,7 +77,8 @@ public:
     void AddSample(std::uint64_t address, int device, std::int64_t stamp, int rate,
                    std::int64_t index, float value);
 
-    // Closes the unit's open interval if it ends at or before calendar second `clock`.
+    // Closes the unit's open interval if it ends at or before calendar second `clock`; not
+    // while stamps that jumped are held.
     void CloseEndedBy(std::uint64_t address, std::int64_t clock);
     // Closes every open interval (the end of the input).
     void Flush();
