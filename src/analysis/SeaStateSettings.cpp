@@ -18,7 +18,6 @@ namespace {
 
 using namespace seastate;
 
-constexpr double kInfinity = std::numeric_limits<double>::infinity();
 // The user's limits when first switched on: the numbers a data file can hold.
 constexpr double kDefaultLow = 0.0;
 constexpr double kDefaultHigh = 30.0;
