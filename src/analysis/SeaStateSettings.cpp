@@ -11,7 +11,6 @@
 #include "ui/StatusMessage.h"
 
 #include <cmath>
-#include <limits>
 
 namespace undarix::analysis {
 namespace {
