@@ -81,7 +81,9 @@ void BindHelp() {
     ui::SetHelp(LevelSwitch, "SLOW LEVEL",
                 "If on (the default), the slow water level (tide, surge, drift: a parabola\n"
                 "fitted over the interval) is taken off before every statistic; the record\n"
-                "gives the level and how far it changed. Off, only the mean is taken off.");
+                "gives the level and how far it changed, and what lies below the wave band\n"
+                "(infragravity waves, a seiche) is kept out of Hm0 and the waves. Off, only\n"
+                "the mean is taken off, and nothing below the band.");
     ui::SetHelp(BandLow, "WAVE BAND",
                 "The moments, Tp, Hm0 and the waves are taken over the frequencies from this\n"
                 "one (default 0.04 Hz, 25 s: below it are tides, seiches and drift) to the\n"
@@ -91,10 +93,12 @@ void BindHelp() {
                 "sea above 0.25 Hz, at most the Nyquist frequency; instrument noise above\n"
                 "it makes neither periods nor waves.");
     ui::SetHelp(SpikeDeviations, "SPIKES",
-                "Samples further from the median of the 7 samples around them than this many\n"
-                "times the typical step between neighbouring samples are replaced by a\n"
-                "straight line between their neighbours. A smooth crest, however high, is\n"
-                "kept. Up to 0.1 % of the samples pass, up to 1 % are suspect, more fail.");
+                "Samples further from the median of the 7 samples around them, and from each\n"
+                "neighbour on the same side, than this many times the typical step between\n"
+                "neighbouring samples are replaced by a straight line between their\n"
+                "neighbours; so are runs of up to 2 s that jump away and back by more than\n"
+                "twice any step of the waves. A crest, however high and sharp, is kept.\n"
+                "Up to 0.1 % of the samples pass, up to 1 % are suspect, more fail.");
     ui::SetHelp(FlatSeconds, "FLAT LINE",
                 "This many seconds of identical values in a row, and at least 10 samples,\n"
                 "are a flat line (a stuck sensor): suspect, and fail above 10 % of the\n"

@@ -15,12 +15,14 @@
 //               once in 10^9 half hours), while a stuck sensor is still caught in 10 s
 //   spikes      samples that stand out from their neighbours: more than M (6) times the
 //               spread of the sample-to-sample steps from the median of the 7 samples around
-//               them. The spread is the median size of the steps over the interval (a robust
-//               scale that the spikes themselves hardly move), at least 1 mm, the resolution
-//               of the data files. A spike is a short departure (up to 3 samples in a row),
-//               so a smooth crest of any height, its neighbours rising and falling with it,
-//               is kept whole. They are taken out. Pass up to 0.1 % of the samples present,
-//               suspect up to 1 %, fail above
+//               them and from each neighbour, on the same side. The spread is the median
+//               size of the steps over the interval (a robust scale that the spikes
+//               themselves hardly move), at least 1 mm, the resolution of the data files.
+//               Runs of up to 2 s (a drop-out) count when they jump away and back by more
+//               than twice any step within and beside them. A crest of any height, however
+//               few samples its wave has, rises and falls with its neighbours and is kept
+//               whole. They are taken out. Pass up to 0.1 % of the samples present, suspect
+//               up to 1 %, fail above
 //   mean shift  the means of the two halves differing by more than a limit (0.5 m): suspect
 //
 // What was taken out, and every gap, is then filled by straight lines between the good
