@@ -46,16 +46,7 @@ SpectralPeriods BandWavePeriods(const double* power, int bins, double df, const 
     int first = 0, end = 0;
     BandBins(bins, df, band, first, end);
     if (first >= end) return periods;
-    double mMinus1 = 0.0, m0 = 0.0, m1 = 0.0, m2 = 0.0;
-    for (int k = first; k < end; ++k) {
-        const double f = k * df;
-        mMinus1 += power[k] / f;
-        m0 += power[k];
-        m1 += f * power[k];
-        m2 += f * f * power[k];
-    }
     const int peak = PeakBin(power, first, end);
-    if (!(m0 > 0.0) || !(power[peak] > 0.0)) return periods;
     double offset = 0.0;
     if (peak > 0 && peak + 1 < bins && power[peak - 1] > 0.0 && power[peak + 1] > 0.0) {
         const double below = std::log(power[peak - 1]), at = std::log(power[peak]),
@@ -63,14 +54,7 @@ SpectralPeriods BandWavePeriods(const double* power, int bins, double df, const 
         const double curvature = below - 2.0 * at + above;
         if (curvature < 0.0) offset = std::clamp(0.5 * (below - above) / curvature, -0.5, 0.5);
     }
-    periods.available = true;
-    periods.tp = 1.0 / ((peak + offset) * df);
-    periods.tm01 = m0 / m1;
-    periods.tm02 = std::sqrt(m0 / m2);
-    periods.tmm10 = mMinus1 / m0;
-    periods.m0 = m0;
-    periods.bandwidth = std::sqrt(std::max(0.0, m0 * m2 / (m1 * m1) - 1.0));
-    return periods;
+    return MomentPeriods(power, first, end, df, peak, offset);
 }
 
 } // namespace undarix::analysis::codec

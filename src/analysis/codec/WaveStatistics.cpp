@@ -38,22 +38,20 @@ int ForEachWave(const double* series, int count, double level, const unsigned ch
 
 } // namespace
 
-SpectralPeriods SpectralWavePeriods(const double* power, int count, double df) {
+SpectralPeriods MomentPeriods(const double* power, int first, int end, double df, int peak,
+                              double peakOffset) {
     SpectralPeriods periods;
-    if (count < 2 || !(df > 0.0)) return periods;
     double mMinus1 = 0.0, m0 = 0.0, m1 = 0.0, m2 = 0.0;
-    int peak = 1;
-    for (int k = 1; k < count; ++k) {
+    for (int k = first; k < end; ++k) {
         const double f = k * df;
         mMinus1 += power[k] / f;
         m0 += power[k];
         m1 += f * power[k];
         m2 += f * f * power[k];
-        if (power[k] > power[peak]) peak = k;
     }
     if (!(m0 > 0.0) || !(power[peak] > 0.0)) return periods;
     periods.available = true;
-    periods.tp = 1.0 / (peak * df);
+    periods.tp = 1.0 / ((peak + peakOffset) * df);
     periods.tm01 = m0 / m1;
     periods.tm02 = std::sqrt(m0 / m2);
     periods.tmm10 = mMinus1 / m0;
@@ -61,6 +59,14 @@ SpectralPeriods SpectralWavePeriods(const double* power, int count, double df) {
     // Rounding can take a single line's ratio a hair below 1.
     periods.bandwidth = std::sqrt(std::max(0.0, m0 * m2 / (m1 * m1) - 1.0));
     return periods;
+}
+
+SpectralPeriods SpectralWavePeriods(const double* power, int count, double df) {
+    if (count < 2 || !(df > 0.0)) return {};
+    int peak = 1;
+    for (int k = 1; k < count; ++k)
+        if (power[k] > power[peak]) peak = k;
+    return MomentPeriods(power, 1, count, df, peak);
 }
 
 ZeroCrossingWaves ZeroDownCrossingWaves(const double* series, int count, double level,

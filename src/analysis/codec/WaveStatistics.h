@@ -15,6 +15,11 @@ struct SpectralPeriods {
     double m0 = 0.0;        // the variance the moments are taken over (m^2)
 };
 
+// The moments of the bins [first, end) (first above 0) of a power spectrum at step `df`, and
+// the periods from them, the peak at bin `peak` plus `peakOffset` (a fraction of a bin).
+[[nodiscard]] SpectralPeriods MomentPeriods(const double* power, int first, int end, double df,
+                                            int peak, double peakOffset = 0.0);
+
 // From an unwindowed power spectrum of `count` bins at step `df`; the moments are taken over
 // the bins above 0 Hz (0 < f < sampling rate / 2).
 [[nodiscard]] SpectralPeriods SpectralWavePeriods(const double* power, int count, double df);
